@@ -1,0 +1,37 @@
+// The field grid: 6 x 12 cells in row-major order, row 0 at the top, and the small
+// operations that every rule uses to read, copy, count and dump it.
+#pragma once
+
+#include <iosfwd>
+#include <vector>
+
+namespace gemlets {
+
+inline constexpr int gemletW = 32; // on-screen size of one cell, in pixels
+inline constexpr int gemletH = 32;
+inline constexpr int fieldW = 6;
+inline constexpr int fieldH = 12;
+inline constexpr int maxCols = 4; // colour codes 0 blue, 1 red, 2 green, 3 yellow
+
+inline constexpr int emptyCell = -1;
+// Written by the group search into its scratch grid; no colour code can equal it.
+inline constexpr int visitedMark = 255;
+
+using Field = std::vector<int>;
+
+// No range test: callers check bounds or pass coordinates of gemlets in play.
+constexpr int getOffset(int x, int y) { return y * fieldW + x; }
+
+constexpr bool isColour(int value) { return value >= 0 && value < maxCols; }
+
+Field emptyField();
+
+// dst must hold at least as many cells as src.
+void copyField(const Field& src, Field& dst);
+
+int countElements(const Field& f, int elem);
+
+// Twelve lines of six lower-case hex values, each followed by a blank.
+void printField(const Field& f, std::ostream& out);
+
+} // namespace gemlets

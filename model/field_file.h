@@ -1,0 +1,35 @@
+// The field text file: twelve rows of six cells ('*' empty, '0' to '3' a colour), each row
+// followed by one separator character, normally a line feed. The same text form writes the
+// fields of the tests.
+#pragma once
+
+#include <filesystem>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+#include "model/field.h"
+
+namespace gemlets {
+
+inline constexpr const char* fieldFileName = "test.txt";
+
+// What is wrong with a field file, with the file name and where in the file.
+class FieldFileError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Fills every cell of f from the text, reading it strictly by count: six cells, then one
+// separator that is not looked at. Text after the last cell's separator is ignored. Throws
+// FieldFileError naming `name` if the text ends early or holds anything but '*' and '0' to
+// '3' where a cell belongs; f is then left as it was.
+void textToField(std::string_view text, Field& f, std::string_view name = fieldFileName);
+
+// Reads the field file (by default "test.txt" in the working directory) into f, as above.
+void fileToField(Field& f, const std::filesystem::path& path = fieldFileName);
+
+// The text form of f, one line per row; a visited mark shows as '#', any other value as '?'.
+std::string fieldToText(const Field& f);
+
+} // namespace gemlets

@@ -1,0 +1,48 @@
+// The whole state of one game: score, level, the field and its scratch copy, the gemlets in
+// play with the falling pair, and the flags shared with the drop task. One instance serves a
+// run; tests make a fresh one each.
+#pragma once
+
+#include <atomic>
+#include <iostream>
+#include <mutex>
+
+#include "model/field.h"
+#include "model/gemlet.h"
+
+namespace gemlets {
+
+enum class State {
+    none,       // start-up has not set a state yet
+    unpause,    // play runs
+    pause,      // the drop task starts no drop: the player paused, or a move or clearing works
+    newGemlets, // everything has landed; the next turn step clears groups and spawns a pair
+    gameover,   // a spawn cell was taken when a pair was due
+};
+
+struct Game {
+    explicit Game(std::ostream& diagnostics = std::cout) : out(diagnostics) {}
+
+    int points = 0;
+    // Read by the drop task outside the lock, like state and run.
+    std::atomic<int> level = 1;
+    Field field = emptyField();
+    Field solveField = emptyField();
+    std::atomic<State> state = State::none;
+    std::atomic<bool> run = false;
+    Gemlets gemlets;
+    GemletPtr first;
+    GemletPtr second;
+
+    // The game-state lock between the main loop and the drop task. Callers hold it across a
+    // whole operation; nothing in the model takes it.
+    std::mutex lock;
+
+    // The group-search trace and grid dumps go here: standard output in the game.
+    std::ostream& out;
+};
+
+// Every cell of game.field becomes empty; nothing else changes.
+void clearField(Game& game);
+
+} // namespace gemlets

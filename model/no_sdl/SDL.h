@@ -1,0 +1,2 @@
+// Stands in for SDL.h on the model's include path, so that a stray include fails.
+#error "the game model must not use SDL"

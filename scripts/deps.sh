@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that building, playing and testing need, if any is missing.
+# As root it runs apt-get; otherwise it prints the line to run and fails.
+set -euo pipefail
+
+packages=(
+    cmake make g++ pkg-config
+    libgtest-dev libgmock-dev
+    libsdl1.2-dev libsdl-image1.2-dev libsdl-ttf2.0-dev libjpeg-dev fonts-dejavu-core
+    xvfb xauth xdotool x11-apps imagemagick
+    clang libclang-rt-14-dev
+)
+
+missing=()
+for package in "${packages[@]}"; do
+    status=$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null || true)
+    [[ "$status" == "install ok installed" ]] || missing+=("$package")
+done
+[[ ${#missing[@]} -eq 0 ]] && exit 0
+
+if [[ $(id -u) -ne 0 ]]; then
+    echo "Missing Debian packages. Run as root:" >&2
+    echo "  apt-get update && apt-get install -y ${missing[*]}" >&2
+    exit 1
+fi
+echo "Installing: ${missing[*]}" >&2
+export DEBIAN_FRONTEND=noninteractive
+apt-get update -q
+apt-get install -y -q --no-install-recommends "${missing[@]}"
