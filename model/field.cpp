@@ -6,7 +6,9 @@
 
 namespace gemlets {
 
-Field emptyField() { return Field(fieldW * fieldH, emptyCell); }
+Field emptyField() {
+    return Field(fieldW * fieldH, emptyCell);
+}
 
 void copyField(const Field& src, Field& dst) {
     assert(dst.size() >= src.size());

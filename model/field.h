@@ -20,9 +20,13 @@ inline constexpr int visitedMark = 255;
 using Field = std::vector<int>;
 
 // No range test: callers check bounds or pass coordinates of gemlets in play.
-constexpr int getOffset(int x, int y) { return y * fieldW + x; }
+constexpr int getOffset(int x, int y) {
+    return y * fieldW + x;
+}
 
-constexpr bool isColour(int value) { return value >= 0 && value < maxCols; }
+constexpr bool isColour(int value) {
+    return value >= 0 && value < maxCols;
+}
 
 Field emptyField();
 

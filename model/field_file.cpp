@@ -1,9 +1,9 @@
 #include "model/field_file.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fstream>
-#include <algorithm>
 #include <optional>
 
 namespace gemlets {
@@ -33,9 +33,8 @@ std::string describe(char ch) {
 // Line and column of text[at] as an editor shows them, counting from 1.
 std::string position(std::string_view text, std::size_t at) {
     const std::string_view before = text.substr(0, at);
-    const std::size_t lineStart = before.rfind('\n') == std::string_view::npos
-                                      ? 0
-                                      : before.rfind('\n') + 1;
+    const std::size_t lineStart =
+        before.rfind('\n') == std::string_view::npos ? 0 : before.rfind('\n') + 1;
     const std::size_t line = 1 + std::count(before.begin(), before.end(), '\n');
     return "line " + std::to_string(line) + ", column " + std::to_string(at - lineStart + 1);
 }
@@ -57,10 +56,9 @@ void textToField(std::string_view text, Field& f, std::string_view name) {
     std::size_t at = 0;
     for (std::size_t i = 0; i < cells.size(); ++i) {
         if (at >= text.size())
-            throw FieldFileError(std::string(name) + ": the file ends after " +
-                                 std::to_string(i) + " of " + std::to_string(cells.size()) +
-                                 " cells (it needs " + std::to_string(fieldH) +
-                                 " lines of six cells '*' or '0' to '3')");
+            throw FieldFileError(std::string(name) + ": the file ends after " + std::to_string(i) +
+                                 " of " + std::to_string(cells.size()) + " cells (it needs " +
+                                 std::to_string(fieldH) + " lines of six cells '*' or '0' to '3')");
         const std::optional<int> value = cellValue(text[at]);
         if (!value)
             throw badCell(text, at, name);

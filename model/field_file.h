@@ -3,12 +3,12 @@
 // fields of the tests.
 #pragma once
 
+#include "model/field.h"
+
 #include <filesystem>
 #include <stdexcept>
 #include <string>
 #include <string_view>
-
-#include "model/field.h"
 
 namespace gemlets {
 

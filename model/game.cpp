@@ -4,6 +4,8 @@
 
 namespace gemlets {
 
-void clearField(Game& game) { std::fill(game.field.begin(), game.field.end(), emptyCell); }
+void clearField(Game& game) {
+    std::fill(game.field.begin(), game.field.end(), emptyCell);
+}
 
 } // namespace gemlets

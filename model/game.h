@@ -3,12 +3,12 @@
 // run; tests make a fresh one each.
 #pragma once
 
+#include "model/field.h"
+#include "model/gemlet.h"
+
 #include <atomic>
 #include <iostream>
 #include <mutex>
-
-#include "model/field.h"
-#include "model/gemlet.h"
 
 namespace gemlets {
 

@@ -28,7 +28,9 @@ AlistValue alistValue(const std::optional<GemletState>& value) {
 
 } // namespace
 
-GemletPtr makeGemlet(Gemlet fields) { return std::make_shared<Gemlet>(fields); }
+GemletPtr makeGemlet(Gemlet fields) {
+    return std::make_shared<Gemlet>(fields);
+}
 
 Gemlet& setGemlet(Gemlet& g, const GemletChanges& changes) {
     if (changes.x)

@@ -16,10 +16,10 @@ enum class GemletState { dropping, landed };
 
 // Every field may be empty; the game itself always fills all four.
 struct Gemlet {
-    std::optional<int> x;   // column, 0 = leftmost
-    std::optional<int> y;   // row, 0 = top
-    std::optional<int> col; // colour code
-    std::optional<GemletState> state;
+    std::optional<int> x{};   // column, 0 = leftmost
+    std::optional<int> y{};   // row, 0 = top
+    std::optional<int> col{}; // colour code
+    std::optional<GemletState> state{};
 };
 
 using GemletPtr = std::shared_ptr<Gemlet>;
@@ -28,25 +28,41 @@ using Gemlets = std::vector<GemletPtr>;
 // Fields not named stay empty: makeGemlet({.x = 2, .y = 0, .col = 1, .state = ...}).
 GemletPtr makeGemlet(Gemlet fields = {});
 
-inline std::optional<int> gemletX(const Gemlet& g) { return g.x; }
-inline std::optional<int> gemletY(const Gemlet& g) { return g.y; }
-inline std::optional<int> gemletCol(const Gemlet& g) { return g.col; }
-inline std::optional<GemletState> gemletState(const Gemlet& g) { return g.state; }
+inline std::optional<int> gemletX(const Gemlet& g) {
+    return g.x;
+}
+inline std::optional<int> gemletY(const Gemlet& g) {
+    return g.y;
+}
+inline std::optional<int> gemletCol(const Gemlet& g) {
+    return g.col;
+}
+inline std::optional<GemletState> gemletState(const Gemlet& g) {
+    return g.state;
+}
 
-inline void setGemletX(Gemlet& g, std::optional<int> x) { g.x = x; }
-inline void setGemletY(Gemlet& g, std::optional<int> y) { g.y = y; }
-inline void setGemletCol(Gemlet& g, std::optional<int> col) { g.col = col; }
-inline void setGemletState(Gemlet& g, std::optional<GemletState> state) { g.state = state; }
+inline void setGemletX(Gemlet& g, std::optional<int> x) {
+    g.x = x;
+}
+inline void setGemletY(Gemlet& g, std::optional<int> y) {
+    g.y = y;
+}
+inline void setGemletCol(Gemlet& g, std::optional<int> col) {
+    g.col = col;
+}
+inline void setGemletState(Gemlet& g, std::optional<GemletState> state) {
+    g.state = state;
+}
 
 // A named argument: absent (no change), or given with a value that may itself be empty.
 // To give an empty value write `.x = std::optional<int>{}`; `.x = std::nullopt` means absent.
 template <class T> using Given = std::optional<std::optional<T>>;
 
 struct GemletChanges {
-    Given<int> x;
-    Given<int> y;
-    Given<int> col;
-    Given<GemletState> state;
+    Given<int> x{};
+    Given<int> y{};
+    Given<int> col{};
+    Given<GemletState> state{};
 };
 
 // Writes the given fields in place and returns the same record.

@@ -6,15 +6,16 @@ namespace gemlets {
 
 namespace {
 
-bool hasLanded(const GemletPtr& g) { return gemletState(*g) == GemletState::landed; }
+bool hasLanded(const GemletPtr& g) {
+    return gemletState(*g) == GemletState::landed;
+}
 
 } // namespace
 
 void gemletsToField(Game& game) {
     std::fill(game.field.begin(), game.field.end(), emptyCell);
     for (const GemletPtr& g : game.gemlets)
-        game.field.at(getOffset(gemletX(*g).value(), gemletY(*g).value())) =
-            gemletCol(*g).value();
+        game.field.at(getOffset(gemletX(*g).value(), gemletY(*g).value())) = gemletCol(*g).value();
 }
 
 void fieldToGemlets(Game& game) {

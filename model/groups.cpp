@@ -1,8 +1,8 @@
 #include "model/groups.h"
 
-#include <ostream>
-
 #include "model/gravity.h"
+
+#include <ostream>
 
 namespace gemlets {
 

@@ -14,11 +14,17 @@ bool bothDropping(const Gemlet& f, const Gemlet& s) {
     return gemletState(f) == GemletState::dropping && gemletState(s) == GemletState::dropping;
 }
 
-bool isInside(Cell c) { return c.x >= 0 && c.x < fieldW && c.y >= 0 && c.y < fieldH; }
+bool isInside(Cell c) {
+    return c.x >= 0 && c.x < fieldW && c.y >= 0 && c.y < fieldH;
+}
 
-bool isFree(const Game& game, Cell c) { return game.field[getOffset(c.x, c.y)] == emptyCell; }
+bool isFree(const Game& game, Cell c) {
+    return game.field[getOffset(c.x, c.y)] == emptyCell;
+}
 
-Cell cellOf(const Gemlet& g) { return {gemletX(g).value(), gemletY(g).value()}; }
+Cell cellOf(const Gemlet& g) {
+    return {gemletX(g).value(), gemletY(g).value()};
+}
 
 // Shifts the pair by dx (-1 or +1). The leading gemlet is the one on the side of the move;
 // an upright pair needs both side cells free, a flat one only the cell beside its leader.
@@ -46,9 +52,13 @@ void moveSideways(Game& game, Gemlet& f, Gemlet& s, int dx) {
 
 } // namespace
 
-void moveToLeft(Game& game, Gemlet& f, Gemlet& s) { moveSideways(game, f, s, -1); }
+void moveToLeft(Game& game, Gemlet& f, Gemlet& s) {
+    moveSideways(game, f, s, -1);
+}
 
-void moveToRight(Game& game, Gemlet& f, Gemlet& s) { moveSideways(game, f, s, +1); }
+void moveToRight(Game& game, Gemlet& f, Gemlet& s) {
+    moveSideways(game, f, s, +1);
+}
 
 void rotateStones(Game& game, Gemlet& f, Gemlet& s) {
     const Cell a = cellOf(f);
