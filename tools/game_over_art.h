@@ -1,0 +1,18 @@
+// Paints the game-over picture that covers the field: the words "GAME OVER" over a dimmed,
+// overflowing field of gemlets.
+#pragma once
+
+#include "tools/canvas.h"
+
+#include <filesystem>
+
+namespace gemlets::assets {
+
+inline constexpr int gameOverWidth = 192;
+inline constexpr int gameOverHeight = 384;
+
+// Renders the words with the TrueType font at fontPath (no display needed). Throws
+// std::runtime_error naming the font and SDL_ttf's error if the font cannot be used.
+Canvas paintGameOver(const std::filesystem::path& fontPath);
+
+} // namespace gemlets::assets

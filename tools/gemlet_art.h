@@ -1,0 +1,15 @@
+// Paints a gemlet: an octagonal cut gem lit from the top left, with a mark that tells its colour
+// apart by shape alone.
+#pragma once
+
+#include "tools/canvas.h"
+
+namespace gemlets::assets {
+
+inline constexpr int gemletSize = 32;
+
+// col is a colour code: 0 blue (ring), 1 red (cross), 2 green (triangle), 3 yellow (diamond).
+// The gem is anti-aliased over what the canvas already holds; (left, top) is the cell corner.
+void paintGemlet(Canvas& canvas, int left, int top, int col);
+
+} // namespace gemlets::assets
