@@ -1,10 +1,145 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs every test.
+# Installs what is missing, then builds and tests in stages, stopping at the first failure:
+#   plain     every test, in build/ (GEMLETS_BUILD_DIR overrides the folder)
+#   fuzz      the field-file loader under libFuzzer (clang++, build-fuzz/), for a bounded time
+#   tsan      the tests labelled "concurrency", ThreadSanitizer (build-tsan/)
+#   asan      every test, AddressSanitizer + UndefinedBehaviorSanitizer (build-asan/)
+# Each stage prints its name and duration; any sanitizer report fails the stage.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/deps.sh
+repo=$PWD
 
 jobs=$(nproc)
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
-cmake --build build -j "$jobs"
-ctest --test-dir build --output-on-failure -j "$jobs"
+plain_dir=${GEMLETS_BUILD_DIR:-build}
+fuzz_runs=1000000
+fuzz_seconds=60
+
+# Every report stops the process at once, so that the test that triggered it fails.
+export ASAN_OPTIONS=halt_on_error=1:abort_on_error=1:detect_leaks=1:detect_stack_use_after_return=1:check_initialization_order=1:strict_init_order=1
+export UBSAN_OPTIONS=halt_on_error=1:abort_on_error=1:print_stacktrace=1
+export LSAN_OPTIONS=suppressions=$repo/cmake/lsan.supp:print_suppressions=0
+export TSAN_OPTIONS=halt_on_error=1:abort_on_error=1:second_deadlock_stack=1
+
+stage=""
+stage_start=$SECONDS
+timings=()
+summaries=()
+scratch=""
+
+finish() {
+    local status=$?
+    [[ -n "$scratch" ]] && rm -rf "$scratch"
+    if [[ $status -ne 0 ]]; then
+        echo >&2
+        echo "test.sh: FAILED in stage '$stage' (exit status $status) after" \
+            "$((SECONDS - stage_start)) s" >&2
+    fi
+    exit "$status"
+}
+trap finish EXIT
+
+begin() {
+    stage=$1
+    stage_start=$SECONDS
+    echo
+    echo "=== $stage"
+}
+
+end() {
+    local took=$((SECONDS - stage_start))
+    timings+=("$(printf '%-12s %4d s' "$stage" "$took")")
+    echo "=== $stage: done in $took s"
+}
+
+# Runs ctest with the given arguments, keeps its summary line for the final report.
+run_ctest() {
+    local name=$1 dir=$2
+    shift 2
+    ctest --test-dir "$dir" --output-on-failure -j "$jobs" "$@" 2>&1 | tee "$dir/ctest.log"
+    local summary
+    summary=$(grep -E 'tests passed, [0-9]+ tests failed' "$dir/ctest.log" | tail -n 1 || true)
+    summaries+=("$(printf '%-6s %s' "$name" "${summary:-(no summary)}")")
+}
+
+# Configures one folder and builds one target in it ("all" for everything); further
+# arguments go to the configure.
+build_tree() {
+    local dir=$1 target=$2
+    shift 2
+    cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
+    cmake --build "$dir" -j "$jobs" --target "$target"
+}
+
+begin deps
+scripts/deps.sh
+end
+
+begin "plain build"
+build_tree "$plain_dir" all
+end
+
+begin "plain tests"
+run_ctest plain "$plain_dir"
+end
+
+begin "fuzz build"
+build_tree build-fuzz fuzz_field_file -DCMAKE_CXX_COMPILER=clang++ \
+    -DGEMLETS_SANITIZE=address,undefined -DGEMLETS_FUZZ=ON
+end
+
+begin "fuzz run"
+# libFuzzer adds every new input to its corpus folder and drops crash files in the current
+# folder: both go to a scratch copy, never into the repository.
+scratch=$(mktemp -d)
+cp -r fuzz/corpus "$scratch/corpus"
+fuzz_log=build-fuzz/fuzz_field_file.log
+if ! (cd "$scratch" && "$repo/build-fuzz/fuzz/fuzz_field_file" -runs=$fuzz_runs \
+    -max_total_time=$fuzz_seconds -timeout=10 -print_final_stats=1 \
+    -artifact_prefix="$scratch/" corpus) >"$fuzz_log" 2>&1; then
+    tail -n 60 "$fuzz_log"
+    mkdir -p build-fuzz/crashes
+    cp "$scratch"/crash-* "$scratch"/timeout-* "$scratch"/leak-* "$scratch"/oom-* \
+        build-fuzz/crashes/ 2>/dev/null || true
+    echo "fuzz field file: FAILED; full log in $fuzz_log, failing inputs in build-fuzz/crashes/" >&2
+    exit 1
+fi
+done_line=$(grep -E '^Done [0-9]+ runs in [0-9]+ second' "$fuzz_log" | tail -n 1 || true)
+if [[ ! "$done_line" =~ ^Done\ ([0-9]+)\ runs\ in\ ([0-9]+)\ second ]]; then
+    tail -n 20 "$fuzz_log"
+    echo "fuzz field file: no 'Done N runs' line in $fuzz_log" >&2
+    exit 1
+fi
+fuzz_result="fuzz field file: ${BASH_REMATCH[1]} executions in ${BASH_REMATCH[2]} s, no crash"
+echo "$fuzz_result"
+end
+
+begin "tsan build"
+build_tree build-tsan all -DGEMLETS_SANITIZE=thread
+end
+
+begin "tsan tests"
+# The label comes with gtest_discover_tests at build time, so count only after the build.
+labelled=$(ctest --test-dir build-tsan -N -L concurrency | sed -n 's/^Total Tests: //p')
+if [[ "${labelled:-0}" -eq 0 ]]; then
+    echo "tsan: no test carries the label 'concurrency' yet; nothing ran under ThreadSanitizer"
+    summaries+=("$(printf '%-6s %s' tsan 'no test labelled concurrency')")
+else
+    run_ctest tsan build-tsan -L concurrency
+fi
+end
+
+begin "asan build"
+build_tree build-asan all -DGEMLETS_SANITIZE=address,undefined
+end
+
+begin "asan tests"
+run_ctest asan build-asan
+end
+
+echo
+echo "=== stage times"
+printf '%s\n' "${timings[@]}"
+printf 'total        %4d s\n' "$SECONDS"
+echo "=== results"
+printf '%s\n' "${summaries[@]}"
+echo "$fuzz_result"
