@@ -1,0 +1,62 @@
+// The gemlets executable: start-up, the main loop and shutdown. Every SDL call stays on
+// this thread; the drop task touches only the game.
+#include "frontend/drop_task.h"
+#include "frontend/game_start.h"
+#include "frontend/main_loop.h"
+#include "frontend/random_colours.h"
+#include "frontend/rendering.h"
+#include "frontend/sdl_resources.h"
+#include "frontend/sdl_session.h"
+#include "frontend/stop_signals.h"
+#include "model/game.h"
+
+#include <SDL.h>
+#include <cstddef>
+#include <exception>
+#include <iostream>
+
+namespace gemlets {
+
+namespace {
+
+int play() {
+    // Declared in this order so that they end in reverse: the drop task is joined before
+    // the surfaces and the font go, and those before SDL itself.
+    Game game;
+    SdlSession session;
+    Screen screen;
+    screen.font = openFont(fontFile, fontPointSize);
+    const JoystickPtr joystick = openJoystick();
+    RandomGenerator random(startSeed(SDL_GetTicks()));
+    startGame(game);
+    screen.surface = openWindow();
+    SDL_FillRect(screen.surface, &screen.backgroundRect,
+                 SDL_MapRGB(screen.surface->format, 255, 255, 255));
+    clearField(game);
+    DropTask dropTask(game);
+    dropTask.start();
+    loadField(game);
+    for (std::size_t colour = 0; colour < cellImageFiles.size(); ++colour)
+        screen.cellImages[colour] = loadImage(cellImageFiles[colour]);
+    screen.gameover = loadImage(gameoverImageFile);
+
+    MainLoop loop{game, dropTask, screen, random};
+    mainLoop(loop);
+    dropTask.stop();
+    return 0;
+}
+
+} // namespace
+
+} // namespace gemlets
+
+int main() {
+    // Before SDL_Init, which keeps a handler it finds in place instead of its own.
+    gemlets::installStopSignalHandlers();
+    try {
+        return gemlets::play();
+    } catch (const std::exception& error) {
+        std::cerr << "gemlets: " << error.what() << '\n';
+        return 1;
+    }
+}

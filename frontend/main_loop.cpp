@@ -1,0 +1,52 @@
+#include "frontend/main_loop.h"
+
+#include "frontend/commands.h"
+#include "frontend/turn_step.h"
+
+namespace gemlets {
+
+namespace {
+
+// The key table holds plain numbers so that it needs no SDL; they must be SDL's.
+static_assert(commandFor(keyTable, SDLK_LEFT) == Command::moveLeft);
+static_assert(commandFor(keyTable, SDLK_RIGHT) == Command::moveRight);
+static_assert(commandFor(keyTable, SDLK_UP) == Command::rotate);
+static_assert(commandFor(keyTable, SDLK_DOWN) == Command::dropOne);
+static_assert(commandFor(keyTable, SDLK_SPACE) == Command::hardDrop);
+static_assert(commandFor(keyTable, SDLK_p) == Command::togglePause);
+static_assert(commandFor(keyTable, SDLK_ESCAPE) == Command::quit);
+
+} // namespace
+
+void handleEvent(MainLoop& loop, const SDL_Event& event) {
+    switch (event.type) {
+    case SDL_JOYBUTTONDOWN:
+        pressButton(loop.game, loop.dropTask, event.jbutton.button);
+        break;
+    case SDL_KEYDOWN:
+        pressKey(loop.game, loop.dropTask, event.key.keysym.sym);
+        break;
+    default:
+        break;
+    }
+}
+
+bool runIteration(MainLoop& loop) {
+    if (!loop.game.run)
+        return false;
+    SDL_Event event{};
+    if (loop.stopRequested())
+        applyCommand(loop.game, loop.dropTask, Command::quit);
+    else if (SDL_PollEvent(&event) == 1)
+        handleEvent(loop, event);
+    frameStep(loop.screen, loop.game);
+    turnStep(loop.game, loop.random);
+    return true;
+}
+
+void mainLoop(MainLoop& loop) {
+    while (runIteration(loop)) {
+    }
+}
+
+} // namespace gemlets

@@ -1,0 +1,35 @@
+// The main loop: one input event, one frame and the turn step per iteration, never sleeping.
+#pragma once
+
+#include "frontend/drop_task.h"
+#include "frontend/random_colours.h"
+#include "frontend/rendering.h"
+#include "frontend/stop_signals.h"
+#include "model/game.h"
+
+#include <SDL.h>
+#include <functional>
+
+namespace gemlets {
+
+struct MainLoop {
+    Game& game;
+    DropTask& dropTask;
+    Screen& screen;
+    RandomGenerator& random;
+    // A SIGINT or SIGTERM: acted on like the quit input.
+    std::function<bool()> stopRequested = stopSignalReceived;
+};
+
+// Joystick buttons (with their line on game.out) and keys act by their tables; every other
+// event, closing the window included, does nothing.
+void handleEvent(MainLoop& loop, const SDL_Event& event);
+
+// One iteration: false, doing nothing, once the run has ended; otherwise at most one event,
+// the frame step and the turn step.
+bool runIteration(MainLoop& loop);
+
+// Iterations until the run ends.
+void mainLoop(MainLoop& loop);
+
+} // namespace gemlets
