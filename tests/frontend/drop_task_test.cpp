@@ -1,0 +1,147 @@
+// The drop task on its own thread: landing, quit and pause wake-ups, and fairness at level
+// 10. Figures are recorded as test properties (--gtest_output=json shows them).
+#include "frontend/commands.h"
+#include "frontend/drop_task.h"
+#include "frontend/game_start.h"
+#include "tests/frontend/field_fixture.h"
+
+#include <ctime>
+#include <gtest/gtest.h>
+#include <sstream>
+
+namespace gemlets {
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+// Generous: two cores, shared with other builds and tests.
+constexpr auto patience = 10s;
+
+template <class Condition> bool waitUntil(Condition condition) {
+    for (const auto deadline = Clock::now() + patience; !condition();) {
+        if (Clock::now() > deadline)
+            return false;
+        std::this_thread::sleep_for(1ms);
+    }
+    return true;
+}
+
+double milliseconds(Clock::duration d) {
+    return std::chrono::duration<double, std::milli>(d).count();
+}
+
+class DropTaskTest : public ::testing::Test {
+protected:
+    DropTaskTest() { startGame(game); }
+
+    std::string picture() {
+        std::scoped_lock lock(game.lock);
+        gemletsToField(game);
+        return fieldToText(game.field);
+    }
+
+    // An interval function that counts the waits and notes when the latest began.
+    IntervalFunction probe(std::chrono::milliseconds interval) {
+        return [this, interval](int) {
+            intervalBegan = Clock::now().time_since_epoch().count();
+            ++intervals;
+            return interval;
+        };
+    }
+
+    std::ostringstream out;
+    Game game{out};
+    std::atomic<int> intervals = 0;
+    std::atomic<Clock::rep> intervalBegan = 0;
+};
+
+TEST_F(DropTaskTest, OnlyTheStepThatFindsEverythingLandedAnnouncesNewGemlets) {
+    // Nine steps bring the pair from rows 1 and 2 to the floor; the tenth lands it.
+    for (int step = 1; step <= 9; ++step) {
+        dropStep(game);
+        ASSERT_EQ(game.state, State::unpause) << "after step " << step << "\n" << picture();
+    }
+    dropStep(game);
+    EXPECT_EQ(game.state, State::newGemlets) << picture();
+}
+
+TEST_F(DropTaskTest, QuitEndsTheTaskMidIntervalWithoutAnotherStep) {
+    DropTask task(game, probe(1h));
+    task.start();
+    ASSERT_TRUE(waitUntil([&] { return intervals == 1; }));
+    const std::string before = picture();
+    const auto quitAt = Clock::now();
+    applyCommand(game, task, Command::quit);
+    task.stop();
+    const auto took = Clock::now() - quitAt;
+    RecordProperty("quit_to_join_ms", std::to_string(milliseconds(took)));
+    EXPECT_LT(took, 1s) << "the task slept through quit";
+    EXPECT_EQ(picture(), before) << "a drop step ran after quit";
+}
+
+TEST_F(DropTaskTest, PausedTheTaskSleepsAndUnpauseStartsTheIntervalAtOnce) {
+    game.state = State::pause;
+    DropTask task(game, probe(1h));
+    task.start();
+    // CPU of the whole process while this thread sleeps too: the paused task's share.
+    std::timespec before{}, after{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &before);
+    const auto wallBefore = Clock::now();
+    std::this_thread::sleep_for(500ms);
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &after);
+    const double wall = milliseconds(Clock::now() - wallBefore);
+    const double cpu =
+        (after.tv_sec - before.tv_sec) * 1e3 + (after.tv_nsec - before.tv_nsec) / 1e6;
+    RecordProperty("paused_cpu_percent", std::to_string(100 * cpu / wall));
+    EXPECT_LT(cpu / wall, 0.01) << cpu << " ms of CPU in " << wall << " ms paused";
+    EXPECT_EQ(intervals, 0) << "an interval began while paused";
+
+    const auto unpausedAt = Clock::now().time_since_epoch().count();
+    applyCommand(game, task, Command::togglePause);
+    ASSERT_TRUE(waitUntil([&] { return intervals == 1; }));
+    const auto delay = Clock::duration(intervalBegan - unpausedAt);
+    RecordProperty("unpause_to_interval_ms", std::to_string(milliseconds(delay)));
+    EXPECT_LT(delay, 500ms);
+}
+
+TEST_F(DropTaskTest, AtLevelTenTheMainLoopStillGetsTheLock) {
+    // A full field: every step sorts and rebuilds the field for each of 72 gemlets.
+    fixture::layOut(game, "000000\n111111\n222222\n333333\n000000\n111111\n"
+                          "222222\n333333\n000000\n111111\n222222\n333333\n");
+    game.level = 10;
+    DropTask task(game);
+    task.start();
+    // Frames as the main loop draws them: the lock for a while, then a while without it
+    // (the flip). Putting back `gameover` each time lets the task's steps be seen.
+    const auto busyFor = [](Clock::duration d) {
+        for (const auto end = Clock::now() + d; Clock::now() < end;) {
+        }
+    };
+    constexpr int frames = 1000;
+    int frame = 0;
+    int landingsSeen = 0;
+    Clock::duration longestWait{};
+    const auto start = Clock::now();
+    for (; frame < frames && Clock::now() - start < patience; ++frame) {
+        const auto asked = Clock::now();
+        {
+            std::scoped_lock lock(game.lock);
+            longestWait = std::max(longestWait, Clock::now() - asked);
+            landingsSeen += game.state == State::newGemlets ? 1 : 0;
+            game.state = State::gameover;
+            busyFor(100us);
+        }
+        busyFor(300us);
+    }
+    const auto took = Clock::now() - start;
+    task.stop();
+    RecordProperty("level10_1000_frames_ms", std::to_string(milliseconds(took)));
+    RecordProperty("level10_longest_wait_ms", std::to_string(milliseconds(longestWait)));
+    EXPECT_EQ(frame, frames) << "only " << frame << " frames got the lock in " << milliseconds(took)
+                             << " ms";
+    EXPECT_GT(landingsSeen, 0) << "the task made no step";
+}
+
+} // namespace
+} // namespace gemlets
