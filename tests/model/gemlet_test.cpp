@@ -6,19 +6,6 @@
 namespace gemlets {
 namespace {
 
-TEST(GemletRecord, FieldsNotGivenToTheConstructorAreEmpty) {
-    const GemletPtr g = makeGemlet({.col = 2});
-    EXPECT_EQ(gemletCol(*g), 2);
-    EXPECT_FALSE(gemletX(*g) || gemletY(*g) || gemletState(*g));
-}
-
-TEST(GemletRecord, RecordsAreSharedNotCopied) {
-    const GemletPtr g = makeGemlet({.x = 1, .y = 2, .col = 3, .state = GemletState::dropping});
-    const Gemlets list{g};
-    setGemletY(*g, 7);
-    EXPECT_EQ(gemletY(*list.front()), 7);
-}
-
 TEST(GemletRecord, SetGemletTellsAnAbsentArgumentFromAGivenEmptyOne) {
     const GemletPtr g = makeGemlet({.x = 1, .y = 2, .col = 3, .state = GemletState::dropping});
     Gemlet& same = setGemlet(*g, {});
