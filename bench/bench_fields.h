@@ -1,0 +1,57 @@
+// The fields the benchmarks play on, in the field text form, and laying a game out from one.
+#pragma once
+
+#include "model/field_file.h"
+#include "model/game.h"
+#include "model/gravity.h"
+
+#include <string_view>
+
+namespace gemlets::bench {
+
+// Every cell taken, no four of a colour touching.
+inline constexpr std::string_view fullField = "011223\n"
+                                              "300112\n"
+                                              "233001\n"
+                                              "122330\n"
+                                              "011223\n"
+                                              "300112\n"
+                                              "233001\n"
+                                              "122330\n"
+                                              "011223\n"
+                                              "300112\n"
+                                              "233001\n"
+                                              "122330\n";
+
+inline constexpr std::string_view emptyFieldText = "******\n******\n******\n******\n"
+                                                   "******\n******\n******\n******\n"
+                                                   "******\n******\n******\n******\n";
+
+// The costliest turn step we found: every cell but the two spawn cells taken, and the only
+// group of four the pair that has just landed at (2, 1) and (3, 1). Found by a hill climb
+// over such fields, scored by the length of the group-search trace; its clearing sets off a
+// chain of clearings, each followed by a fall searched after every row.
+inline constexpr std::string_view worstChainField = "10**20\n"
+                                                    "132003\n"
+                                                    "012103\n"
+                                                    "301201\n"
+                                                    "203302\n"
+                                                    "202322\n"
+                                                    "211201\n"
+                                                    "030321\n"
+                                                    "112001\n"
+                                                    "122333\n"
+                                                    "201012\n"
+                                                    "011302\n";
+
+// The game as the drop task leaves it when everything has landed on this field.
+inline void layOutLanded(Game& game, std::string_view text) {
+    textToField(text, game.field, "bench field");
+    game.gemlets.clear();
+    fieldToGemlets(game);
+    gemletsToField(game);
+    for (const GemletPtr& g : game.gemlets)
+        setGemletState(*g, GemletState::landed);
+}
+
+} // namespace gemlets::bench

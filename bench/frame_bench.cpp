@@ -1,0 +1,142 @@
+// The frame step on SDL's dummy video driver, with the game's own images and font, beside
+// the memory floor of one frame: writing and copying every byte of a 384 x 384, 16-bit
+// window once. For comparison, the same frame with the cell images prepared less well, and
+// SDL's fill of the window alone, which every frame starts with.
+#include "bench/bench_fields.h"
+#include "frontend/game_start.h"
+#include "frontend/rendering.h"
+#include "frontend/sdl_resources.h"
+#include "frontend/sdl_session.h"
+#include "model/gravity.h"
+
+#include <SDL_image.h>
+#include <benchmark/benchmark.h>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <sstream>
+#include <vector>
+
+namespace gemlets::bench {
+namespace {
+
+const std::filesystem::path runDir = GEMLETS_RUN_DIR;
+
+using CellImages = std::array<SurfacePtr, maxCols>;
+
+SurfacePtr loadOrThrow(const std::filesystem::path& path) {
+    SurfacePtr image(IMG_Load(path.c_str()));
+    if (!image)
+        throw StartupError(sdlFailure(path.string() + ": IMG_Load"));
+    return image;
+}
+
+// A window and everything the game draws with, made once and kept for every frame benchmark,
+// as the game keeps them for its whole run.
+struct FrameStage {
+    FrameStage() {
+        screen.surface = openWindow();
+        screen.font = openFont(runDir / fontFile, fontPointSize);
+        for (std::size_t colour = 0; colour < cellImageFiles.size(); ++colour) {
+            const std::filesystem::path path = runDir / cellImageFiles[colour];
+            screen.cellImages[colour] = loadImage(path);
+            asLoaded[colour] = loadOrThrow(path);
+            windowFormat[colour].reset(SDL_DisplayFormat(asLoaded[colour].get()));
+            if (!windowFormat[colour])
+                throw StartupError(sdlFailure(path.string() + ": SDL_DisplayFormat"));
+        }
+        screen.gameover = loadImage(runDir / gameoverImageFile);
+        startGame(game);
+    }
+
+    // Declared first so that it ends last, after the surfaces and the font.
+    SdlSession session;
+    Screen screen;
+    // The JPEGs as SDL_image gives them (24 bits a pixel), and in the window's format without
+    // prepareForBlits.
+    CellImages asLoaded;
+    CellImages windowFormat;
+    std::ostringstream out;
+    Game game{out};
+};
+
+// Made at the first frame benchmark; a failure skips the frame benchmarks with its message.
+FrameStage* frameStage(benchmark::State& state) {
+    static std::unique_ptr<FrameStage> stage;
+    static std::string failure;
+    if (!stage && failure.empty()) {
+        try {
+            stage = std::make_unique<FrameStage>();
+        } catch (const std::exception& error) {
+            failure = error.what();
+        }
+    }
+    if (!stage)
+        state.SkipWithError(failure.c_str());
+    return stage.get();
+}
+
+// Frames of the field, drawn with the game's images or, for comparison, with other ones.
+void measureFrames(benchmark::State& state, std::string_view fieldText,
+                   CellImages FrameStage::*otherImages = nullptr) {
+    FrameStage* stage = frameStage(state);
+    if (stage == nullptr)
+        return;
+    Game& game = stage->game;
+    layOutLanded(game, fieldText);
+    game.state = State::unpause;
+    if (otherImages != nullptr)
+        std::swap(stage->screen.cellImages, stage->*otherImages);
+    for (auto _ : state)
+        frameStep(stage->screen, game);
+    if (otherImages != nullptr)
+        std::swap(stage->screen.cellImages, stage->*otherImages);
+}
+
+void frameStepFullField(benchmark::State& state) {
+    measureFrames(state, fullField);
+}
+BENCHMARK(frameStepFullField)->Unit(benchmark::kMicrosecond);
+
+void frameStepEmptyField(benchmark::State& state) {
+    measureFrames(state, emptyFieldText);
+}
+BENCHMARK(frameStepEmptyField)->Unit(benchmark::kMicrosecond);
+
+void frameStepFullFieldImagesInWindowFormatOnly(benchmark::State& state) {
+    measureFrames(state, fullField, &FrameStage::windowFormat);
+}
+BENCHMARK(frameStepFullFieldImagesInWindowFormatOnly)->Unit(benchmark::kMicrosecond);
+
+void frameStepFullFieldImagesAsLoaded(benchmark::State& state) {
+    measureFrames(state, fullField, &FrameStage::asLoaded);
+}
+BENCHMARK(frameStepFullFieldImagesAsLoaded)->Unit(benchmark::kMicrosecond);
+
+// The white fill that starts every frame, on its own.
+void sdlFillRectWindow(benchmark::State& state) {
+    FrameStage* stage = frameStage(state);
+    if (stage == nullptr)
+        return;
+    Screen& screen = stage->screen;
+    const Uint32 white = SDL_MapRGB(screen.surface->format, 255, 255, 255);
+    for (auto _ : state)
+        SDL_FillRect(screen.surface, &screen.backgroundRect, white);
+}
+BENCHMARK(sdlFillRectWindow)->Unit(benchmark::kMicrosecond);
+
+// The least any frame can cost: one fill and one copy of the whole window's bytes.
+void memoryFloor(benchmark::State& state) {
+    constexpr std::size_t frameBytes = std::size_t{windowWidth} * windowHeight * 2;
+    std::vector<char> drawn(frameBytes), shown(frameBytes);
+    for (auto _ : state) {
+        std::memset(drawn.data(), 0xff, frameBytes);
+        std::memcpy(shown.data(), drawn.data(), frameBytes);
+        benchmark::DoNotOptimize(shown.data());
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(memoryFloor)->Unit(benchmark::kMicrosecond);
+
+} // namespace
+} // namespace gemlets::bench
