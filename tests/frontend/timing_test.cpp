@@ -1,0 +1,245 @@
+// What players feel, timed on SDL's dummy video driver: how soon Escape ends the game, how soon
+// the first frame shows, and how little a paused drop task costs. The limits are ten times the
+// budgets, so that two busy cores never fail them; the figures themselves are printed. Also
+// that the cell images take SDL's fast blit without changing a pixel, which the frame budget
+// rests on.
+#include "frontend/commands.h"
+#include "frontend/drop_task.h"
+#include "frontend/game_start.h"
+#include "frontend/main_loop.h"
+#include "frontend/sdl_session.h"
+
+#include <SDL.h>
+#include <SDL_image.h>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <pthread.h>
+#include <sstream>
+#include <thread>
+#include <time.h>
+
+namespace gemlets {
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+const std::filesystem::path runDir = GEMLETS_RUN_DIR;
+
+constexpr auto quitBudget = 50ms;
+constexpr auto startUpBudget = 100ms;
+constexpr double pausedCoreShareBudget = 0.01;
+constexpr int patienceFactor = 10;
+
+double milliseconds(Clock::duration d) {
+    return std::chrono::duration<double, std::milli>(d).count();
+}
+
+// Printed and recorded (--gtest_output=json keeps it), so that every run shows the figure.
+void report(const char* what, double value, const char* unit, double budget) {
+    std::printf("[ figure   ] %s: %.3f %s (budget %g %s)\n", what, value, unit, budget, unit);
+    std::fflush(stdout);
+    ::testing::Test::RecordProperty(what, std::to_string(value));
+}
+
+void useDummyDriver() {
+    setenv("SDL_VIDEODRIVER", "dummy", 1); // only the tests pick the driver
+}
+
+SdlSession dummySession() {
+    useDummyDriver();
+    return SdlSession();
+}
+
+// The game's start-up up to the main loop, as the executable runs it, with the files read from
+// the run folder. The drop task's intervals are the game's; each one's start is noted.
+struct StartedGame {
+    StartedGame() {
+        screen.font = openFont(runDir / fontFile, fontPointSize);
+        startGame(game);
+        screen.surface = openWindow();
+        SDL_FillRect(screen.surface, &screen.backgroundRect,
+                     SDL_MapRGB(screen.surface->format, 255, 255, 255));
+        clearField(game);
+        dropTask.start();
+        loadField(game, runDir / fieldFileName);
+        for (std::size_t colour = 0; colour < cellImageFiles.size(); ++colour)
+            screen.cellImages[colour] = loadImage(runDir / cellImageFiles[colour]);
+        screen.gameover = loadImage(runDir / gameoverImageFile);
+    }
+
+    std::ostringstream out;
+    Game game{out};
+    SdlSession session;
+    Screen screen;
+    JoystickPtr joystick = openJoystick();
+    RandomGenerator random{startSeed(SDL_GetTicks())};
+    std::atomic<Clock::rep> intervalBegan = 0;
+    DropTask dropTask{game, [this](int level) {
+                          intervalBegan = Clock::now().time_since_epoch().count();
+                          return dropInterval(level);
+                      }};
+    MainLoop loop{game, dropTask, screen, random, [] {
+                      return false;
+                  }};
+};
+
+TEST(UserFeltTiming, StartUpShowsTheFirstFrameWithinItsBudget) {
+    useDummyDriver();
+    const auto start = Clock::now();
+    StartedGame started;
+    ASSERT_TRUE(runIteration(started.loop));
+    const auto took = Clock::now() - start;
+    report("start_up_to_first_frame_ms", milliseconds(took), "ms", milliseconds(startUpBudget));
+    EXPECT_LT(took, startUpBudget * patienceFactor);
+}
+
+TEST(UserFeltTiming, EscapeInTheMiddleOfTheDropTasksSleepEndsTheGameWithinItsBudget) {
+    useDummyDriver();
+    StartedGame started;
+    std::atomic<Clock::rep> pushedAt = 0;
+    std::thread player([&] {
+        while (started.intervalBegan == 0)
+            std::this_thread::sleep_for(1ms);
+        // Half of the one-second interval of level 0.
+        const Clock::time_point began{Clock::duration{started.intervalBegan.load()}};
+        std::this_thread::sleep_until(began + 500ms);
+        SDL_Event escape{};
+        escape.type = SDL_KEYDOWN;
+        escape.key.keysym.sym = SDLK_ESCAPE;
+        pushedAt = Clock::now().time_since_epoch().count();
+        if (SDL_PushEvent(&escape) != 0) {
+            ADD_FAILURE() << "SDL_PushEvent: " << SDL_GetError();
+            quit(started.game); // so that the loop still ends
+        }
+    });
+    mainLoop(started.loop);
+    const auto loopReturned = Clock::now();
+    started.dropTask.stop();
+    const auto taskEnded = Clock::now();
+    player.join();
+
+    const Clock::time_point pushed{Clock::duration{pushedAt.load()}};
+    report("escape_to_loop_return_ms", milliseconds(loopReturned - pushed), "ms",
+           milliseconds(quitBudget));
+    report("escape_to_drop_task_joined_ms", milliseconds(taskEnded - pushed), "ms",
+           milliseconds(quitBudget));
+    EXPECT_LT(loopReturned - pushed, quitBudget * patienceFactor);
+    EXPECT_LT(taskEnded - pushed, quitBudget * patienceFactor) << "the drop task slept on";
+}
+
+TEST(UserFeltTiming, APausedDropTaskLeavesTheProcessorAlone) {
+    std::ostringstream out;
+    Game game{out};
+    startGame(game);
+    std::atomic<pthread_t> taskThread{};
+    std::atomic<int> intervals = 0;
+    // The interval function runs on the task's own thread: the way to its processor clock.
+    DropTask task(game, [&](int) {
+        taskThread = pthread_self();
+        ++intervals;
+        return 10ms;
+    });
+    task.start();
+    while (intervals == 0)
+        std::this_thread::sleep_for(1ms);
+    applyCommand(game, task, Command::togglePause);
+    std::this_thread::sleep_for(100ms); // past the interval under way and its drop
+    const int intervalsBefore = intervals;
+
+    clockid_t clock{};
+    ASSERT_EQ(pthread_getcpuclockid(taskThread, &clock), 0);
+    const auto processorTime = [clock] {
+        timespec now{};
+        clock_gettime(clock, &now);
+        return std::chrono::seconds(now.tv_sec) + std::chrono::nanoseconds(now.tv_nsec);
+    };
+    const auto usedBefore = processorTime();
+    const auto wallBefore = Clock::now();
+    std::this_thread::sleep_for(2s);
+    const double share = std::chrono::duration<double>(processorTime() - usedBefore).count() /
+                         std::chrono::duration<double>(Clock::now() - wallBefore).count();
+    task.stop();
+
+    report("paused_drop_task_core_percent", 100 * share, "%", 100 * pausedCoreShareBudget);
+    EXPECT_LT(share, pausedCoreShareBudget * patienceFactor);
+    EXPECT_EQ(intervals, intervalsBefore) << "the paused task went on dropping";
+}
+
+// Every 16-bit value but `missing` (0x10000 for none), the value after it twice instead.
+SurfacePtr everyValueImage(const SDL_PixelFormat* window, Uint32 missing) {
+    SurfacePtr image(
+        SDL_CreateRGBSurface(0, 256, 256, 16, window->Rmask, window->Gmask, window->Bmask, 0));
+    for (Uint32 value = 0; value < 0x10000; ++value) {
+        auto* row = static_cast<Uint8*>(image->pixels) + (value / 256) * image->pitch;
+        reinterpret_cast<Uint16*>(row)[value % 256] =
+            static_cast<Uint16>(value == missing ? value + 1 : value);
+    }
+    return image;
+}
+
+// The first pixel where the window's top-left corner differs from `expected`, or "".
+std::string firstDifference(SDL_Surface* window, SDL_Surface* expected) {
+    for (int y = 0; y < expected->h; ++y) {
+        for (int x = 0; x < expected->w; ++x) {
+            const auto at = [x, y](SDL_Surface* s) {
+                return reinterpret_cast<const Uint16*>(static_cast<const Uint8*>(s->pixels) +
+                                                       y * s->pitch)[x];
+            };
+            if (at(window) == at(expected))
+                continue;
+            std::ostringstream where;
+            where << "(" << x << ", " << y << "): drawn " << at(window) << ", loaded "
+                  << at(expected);
+            return where.str();
+        }
+    }
+    return "";
+}
+
+class FrameBudget : public ::testing::Test {
+protected:
+    // Blits `prepared` at the corner of a black window; the pixels must be `plain`'s.
+    void expectDrawnAsLoaded(SDL_Surface* prepared, SDL_Surface* plain, const std::string& name) {
+        SDL_FillRect(window, nullptr, 0);
+        SDL_Rect corner{0, 0, 0, 0};
+        ASSERT_EQ(SDL_BlitSurface(prepared, nullptr, window, &corner), 0) << SDL_GetError();
+        EXPECT_EQ(firstDifference(window, plain), "") << name;
+    }
+
+    SdlSession session = dummySession();
+    SDL_Surface* window = openWindow();
+};
+
+TEST_F(FrameBudget, TheGamesCellImagesTakeTheRunLengthBlitAndDrawEveryPixelAsLoaded) {
+    for (const char* file : cellImageFiles) {
+        const SurfacePtr loaded(IMG_Load((runDir / file).c_str()));
+        ASSERT_TRUE(loaded) << file << ": " << SDL_GetError();
+        const SurfacePtr plain(SDL_DisplayFormat(loaded.get()));
+        const SurfacePtr prepared = loadImage(runDir / file);
+        expectDrawnAsLoaded(prepared.get(), plain.get(), file);
+        EXPECT_TRUE(prepared->flags & SDL_RLEACCEL) << file << " is blitted by plain copy";
+    }
+}
+
+TEST_F(FrameBudget, TheColourKeyIsAValueNoPixelHoldsOrThereIsNone) {
+    // Value 1000 is free: it must become the key, and nothing may turn transparent.
+    const SurfacePtr oneFree = everyValueImage(window->format, 1000);
+    const SurfacePtr oneFreePlain = everyValueImage(window->format, 1000);
+    prepareForBlits(oneFree.get());
+    expectDrawnAsLoaded(oneFree.get(), oneFreePlain.get(), "every value but 1000");
+    EXPECT_TRUE(oneFree->flags & SDL_RLEACCEL);
+
+    const SurfacePtr noneFree = everyValueImage(window->format, 0x10000);
+    const SurfacePtr noneFreePlain = everyValueImage(window->format, 0x10000);
+    prepareForBlits(noneFree.get());
+    EXPECT_FALSE(noneFree->flags & SDL_SRCCOLORKEY) << "every value is a pixel; no key is safe";
+    expectDrawnAsLoaded(noneFree.get(), noneFreePlain.get(), "every value");
+}
+
+} // namespace
+} // namespace gemlets
