@@ -28,9 +28,10 @@ inline constexpr std::string_view emptyFieldText = "******\n******\n******\n****
                                                    "******\n******\n******\n******\n";
 
 // The costliest turn step we found: every cell but the two spawn cells taken, and the only
-// group of four the pair that has just landed at (2, 1) and (3, 1). Found by a hill climb
-// over such fields, scored by the length of the group-search trace; its clearing sets off a
-// chain of clearings, each followed by a fall searched after every row.
+// group of four or more (five zeros) runs through (3, 1), where the last pair has just landed
+// beside (2, 1), as in a game. Found by a hill climb over such fields, scored by the length of
+// the group-search trace; its clearing sets off a chain that clears 64 of the 70 cells, each
+// clearing followed by a fall that is searched after every row.
 inline constexpr std::string_view worstChainField = "10**20\n"
                                                     "132003\n"
                                                     "012103\n"
