@@ -39,10 +39,11 @@ std::string position(std::string_view text, std::size_t at) {
     return "line " + std::to_string(line) + ", column " + std::to_string(at - lineStart + 1);
 }
 
-FieldFileError badCell(std::string_view text, std::size_t at, std::string_view name) {
+FieldFileError badCharacter(std::string_view text, std::size_t at, std::string_view name,
+                            std::string_view expected) {
     std::string message = std::string(name) + ": " + position(text, at) + ": found " +
-                          describe(text[at]) +
-                          " where a cell was expected ('*' or '0' to '3', six to a line)";
+                          describe(text[at]) + " where " + std::string(expected) +
+                          " was expected ('*' or '0' to '3', six to a line)";
     // Rows are read by count, so a CR LF file shows up as a stray line end or CR in a cell.
     if (text.substr(0, at + 1).find('\r') != std::string_view::npos)
         message += "; the file has CR LF line ends, save it with LF line ends";
@@ -61,11 +62,16 @@ void textToField(std::string_view text, Field& f, std::string_view name) {
                                  std::to_string(fieldH) + " lines of six cells '*' or '0' to '3')");
         const std::optional<int> value = cellValue(text[at]);
         if (!value)
-            throw badCell(text, at, name);
+            throw badCharacter(text, at, name, "a cell");
         cells[i] = *value;
         ++at;
-        if ((i + 1) % fieldW == 0)
-            ++at; // the separator, whatever it is; a missing last one is fine
+        if ((i + 1) % fieldW != 0)
+            continue;
+        // Anything but a line end here means a line of the wrong length, which would shift
+        // every row below it. A missing last one is fine.
+        if (at < text.size() && text[at] != '\n')
+            throw badCharacter(text, at, name, "a line end");
+        ++at;
     }
     f = std::move(cells);
 }

@@ -1,5 +1,5 @@
 // The field text file: twelve rows of six cells ('*' empty, '0' to '3' a colour), each row
-// followed by one separator character, normally a line feed. The same text form writes the
+// followed by a line feed. The same text form writes the
 // fields of the tests.
 #pragma once
 
@@ -20,10 +20,11 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// Fills every cell of f from the text, reading it strictly by count: six cells, then one
-// separator that is not looked at. Text after the last cell's separator is ignored. Throws
-// FieldFileError naming `name` if the text ends early or holds anything but '*' and '0' to
-// '3' where a cell belongs; f is then left as it was.
+// Fills every cell of f from the text, reading it by count: six cells, then a line end.
+// Text after the last cell's line end is ignored, and the last line end may be missing.
+// Throws FieldFileError naming `name` if the text ends early, holds anything but '*' and '0'
+// to '3' where a cell belongs, or anything but a line end after six cells; f is then left as
+// it was.
 void textToField(std::string_view text, Field& f, std::string_view name = fieldFileName);
 
 // Reads the field file (by default "test.txt" in the working directory) into f, as above.

@@ -42,18 +42,10 @@ std::string rejection(const std::string& text) {
 
 TEST(BadFieldFile, ALongLineOrAByteOrderMarkIsRefusedAtItsPlace) {
     EXPECT_EQ(rejection("0000000\n" + emptyRows(11)),
-              "test.txt: line 1, column 8: found a line end where a cell was expected ('*' or "
+              "test.txt: line 1, column 7: found '0' where a line end was expected ('*' or "
               "'0' to '3', six to a line)");
     EXPECT_EQ(rejection("\xef\xbb\xbf" + emptyRows(12)).substr(0, 43),
               "test.txt: line 1, column 1: found byte 0xef");
-}
-
-TEST(BadFieldFile, ALineOfThirteenCellsIsReadAsTwoRowsAndTheLastLineIsNeverRead) {
-    // Rows are read by count and separators are not looked at: the 7th character is taken
-    // as a separator, so a 13-character line fills two rows and everything below shifts up.
-    Field f = emptyField();
-    textToField("0*****x*****1\n" + emptyRows(10) + "222222\n", f);
-    EXPECT_EQ(fieldToText(f), "0*****\n*****1\n" + emptyRows(10)) << "the 12th line was read";
 }
 
 TEST(BadFieldFile, AFolderInPlaceOfTheFileIsNamed) {

@@ -53,8 +53,11 @@ TEST(FieldFile, RejectsMalformedTextAndSaysWhere) {
               "test.txt: line 11, column 3: found '4' wh");
     EXPECT_EQ(rejection(emptyRows + "*****\n******\n"),
               "test.txt: line 11, column 6: found a line end where a cell was expected ('*' or "
-              "'0' to '3', six to a line)")
-        << "a short row brings its line end into a cell";
+              "'0' to '3', six to a line)");
+    EXPECT_EQ(rejection("0*****x*****1\n" + emptyRows + "222222\n"),
+              "test.txt: line 1, column 7: found 'x' where a line end was expected ('*' or '0' "
+              "to '3', six to a line)")
+        << "a line of thirteen would be read as two rows, shifting the rest up";
     EXPECT_EQ(rejection(emptyRows + "******\n"),
               "test.txt: the file ends after 66 of 72 cells (it needs 12 lines of six cells '*' "
               "or '0' to '3')");
@@ -66,8 +69,9 @@ TEST(FieldFile, RejectsMalformedTextAndSaysWhere) {
 
 TEST(FieldFile, RejectsCarriageReturnLineEndsWithAHint) {
     EXPECT_EQ(rejection("******\r\n******\r\n"),
-              "test.txt: line 1, column 8: found a line end where a cell was expected ('*' or '0' "
-              "to '3', six to a line); the file has CR LF line ends, save it with LF line ends");
+              "test.txt: line 1, column 7: found a carriage return where a line end was expected "
+              "('*' or '0' to '3', six to a line); the file has CR LF line ends, save it with LF "
+              "line ends");
 }
 
 TEST(FieldFile, ReadsAFileAndNamesOneThatCannotBeOpened) {

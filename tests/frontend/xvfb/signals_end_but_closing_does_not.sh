@@ -18,6 +18,7 @@ for signal in TERM INT; do
     kill -s "$signal" "$gamePid"
     waitForExit 2
     note "SIG$signal to exit: $(($(nowMs) - start)) ms, status $gameStatus"
+    ((gameStatus == 0)) || fail "SIG$signal ended the game with status $gameStatus, not 0 as a quit"
     checkStdoutIsDiagnostics
 done
 
