@@ -2,6 +2,7 @@
 #include "model/movement.h"
 
 #include <gtest/gtest.h>
+#include <sstream>
 #include <string>
 #include <utility>
 
@@ -31,10 +32,10 @@ protected:
 
     // "f (x, y) s (x, y)", so that a failure shows both positions at once.
     std::string pair() const {
-        const auto at = [](const GemletPtr& g) {
-            return "(" + std::to_string(*gemletX(*g)) + ", " + std::to_string(*gemletY(*g)) + ")";
-        };
-        return "f " + at(game.first) + " s " + at(game.second);
+        std::ostringstream text;
+        text << "f (" << *gemletX(*game.first) << ", " << *gemletY(*game.first) << ") s ("
+             << *gemletX(*game.second) << ", " << *gemletY(*game.second) << ")";
+        return text.str();
     }
 
     void left() {
