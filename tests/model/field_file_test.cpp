@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 namespace gemlets {
 namespace {
@@ -75,7 +76,9 @@ TEST(FieldFile, RejectsCarriageReturnLineEndsWithAHint) {
 }
 
 TEST(FieldFile, ReadsAFileAndNamesOneThatCannotBeOpened) {
-    const auto folder = std::filesystem::temp_directory_path() / "gemlets-field-file-test";
+    // Per process, so that two runs of the suite at once do not share the file.
+    const auto folder = std::filesystem::temp_directory_path() /
+                        ("gemlets-field-file-test-" + std::to_string(::getpid()));
     std::filesystem::create_directories(folder);
     const auto path = folder / "test.txt";
     std::ofstream(path) << emptyRows << "3*****\n3*****\n";
