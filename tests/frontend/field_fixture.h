@@ -1,10 +1,16 @@
-// Test helper: a game laid out from the field text form.
+// Test helpers: a game laid out from the field text form, its field read back in that form, and
+// files written for the loaders.
 #pragma once
 
 #include "model/field_file.h"
 #include "model/game.h"
 #include "model/gravity.h"
 
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <mutex>
+#include <string>
 #include <string_view>
 
 namespace gemlets::fixture {
@@ -15,6 +21,30 @@ inline void layOut(Game& game, std::string_view text) {
     game.gemlets.clear();
     fieldToGemlets(game);
     gemletsToField(game);
+}
+
+// The field as the next frame would draw it, in the text form.
+inline std::string fieldPicture(Game& game) {
+    std::scoped_lock lock(game.lock); // the field update and its reading, beside a drop task
+    gemletsToField(game);
+    return fieldToText(game.field);
+}
+
+// A file of the given bytes in the test's temporary folder.
+inline std::filesystem::path tempFile(const std::string& name, const std::string& bytes) {
+    const auto path = std::filesystem::path(::testing::TempDir()) / name;
+    std::ofstream(path, std::ios::binary) << bytes;
+    return path;
+}
+
+// The message of what `action` throws, or "no error".
+template <class Action> std::string errorOf(Action action) {
+    try {
+        action();
+    } catch (const std::exception& error) {
+        return error.what();
+    }
+    return "no error";
 }
 
 } // namespace gemlets::fixture

@@ -7,22 +7,17 @@
 #include "tests/frontend/field_fixture.h"
 
 #include <csignal>
-#include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
 #include <sstream>
 
 namespace gemlets {
 namespace {
 
+using fixture::fieldPicture;
+
 class PlayTest : public ::testing::Test {
 protected:
     PlayTest() { startGame(game); }
-
-    std::string picture() {
-        gemletsToField(game);
-        return fieldToText(game.field);
-    }
 
     std::ostringstream out;
     Game game{out};
@@ -33,8 +28,8 @@ TEST_F(PlayTest, AButtonWritesItsLineThenActsAndAnUnboundOneOnlyItsLine) {
     pressButton(game, dropTask, 13);
     pressButton(game, dropTask, 0);
     EXPECT_EQ(out.str(), "\nbutton  13 pressed\n\nbutton  0 pressed\n");
-    EXPECT_EQ(picture(), "******\n**13**\n******\n******\n******\n******\n"
-                         "******\n******\n******\n******\n******\n******\n")
+    EXPECT_EQ(fieldPicture(game), "******\n**13**\n******\n******\n******\n******\n"
+                                  "******\n******\n******\n******\n******\n******\n")
         << "button 13 should have turned the pair a quarter, button 0 nothing";
 }
 
@@ -57,25 +52,20 @@ TEST_F(PlayTest, ATakenSpawnCellEndsTheGameWithoutASearch) {
     RandomGenerator random(1);
     turnStep(game, random);
     EXPECT_EQ(game.state, State::gameover);
-    EXPECT_EQ(game.gemlets.size(), 1u) << picture();
+    EXPECT_EQ(game.gemlets.size(), 1u) << fieldPicture(game);
     EXPECT_EQ(out.str(), "") << "no group search after game over";
 }
 
 TEST_F(PlayTest, AFieldFileCellUnderTheFirstPairIsRejectedAndTheGameIsUntouched) {
-    const auto path = std::filesystem::path(::testing::TempDir()) / "gemlets_test.txt";
-    std::ofstream(path) << "******\n******\n***0**\n******\n******\n******\n"
-                           "******\n******\n******\n******\n******\n******\n";
-    const std::string before = picture();
-    try {
-        loadField(game, path);
-        FAIL() << "a gemlet under the first pair was accepted:\n" << picture();
-    } catch (const FieldFileError& error) {
-        const std::string message = error.what();
-        EXPECT_NE(message.find(path.string() + ": line 3, column 4: cell (3, 2)"),
-                  std::string::npos)
-            << message;
-    }
-    EXPECT_EQ(picture(), before);
+    const auto path =
+        fixture::tempFile("gemlets_test.txt", "******\n******\n***0**\n******\n******\n******\n"
+                                              "******\n******\n******\n******\n******\n******\n");
+    const std::string before = fieldPicture(game);
+    const std::string error = fixture::errorOf([&] { loadField(game, path); });
+    EXPECT_NE(error.find(path.string() + ": line 3, column 4: cell (3, 2)"), std::string::npos)
+        << error << "\n"
+        << fieldPicture(game);
+    EXPECT_EQ(fieldPicture(game), before);
     EXPECT_EQ(game.gemlets.size(), 2u);
 }
 
