@@ -2,49 +2,37 @@
 // a folder in their place; unreadable images and fonts; no joystick; a stop signal reaching the
 // main loop; and a flood of events, on SDL's dummy video driver.
 #include "frontend/commands.h"
-#include "frontend/game_start.h"
-#include "frontend/main_loop.h"
-#include "frontend/sdl_resources.h"
-#include "frontend/sdl_session.h"
 #include "frontend/stop_signals.h"
-#include "model/field_file.h"
-#include "model/gravity.h"
+#include "tests/frontend/field_fixture.h"
+#include "tests/frontend/sdl_fixture.h"
 
 #include <SDL.h>
 #include <csignal>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sstream>
+#include <vector>
 
 namespace gemlets {
 namespace {
 
-const std::filesystem::path runDir = GEMLETS_RUN_DIR;
-
-std::string emptyRows(int count) {
-    std::string rows;
-    for (int row = 0; row < count; ++row)
-        rows += "******\n";
-    return rows;
-}
+using fixture::fieldPicture;
+using fixture::tempFile;
 
 std::string rejection(const std::string& text) {
     Field f = emptyField();
-    try {
-        textToField(text, f);
-    } catch (const FieldFileError& error) {
-        return error.what();
-    }
-    return "accepted:\n" + fieldToText(f);
+    const std::string error = fixture::errorOf([&] { textToField(text, f); });
+    return error != "no error" ? error : "accepted:\n" + fieldToText(f);
 }
 
 TEST(BadFieldFile, ALongLineOrAByteOrderMarkIsRefusedAtItsPlace) {
-    EXPECT_EQ(rejection("0000000\n" + emptyRows(11)),
+    const std::string emptyRows = fieldToText(emptyField()); // twelve lines of "******"
+    // A first line of seven cells, then eleven empty ones: twelve lines, but one too long.
+    EXPECT_EQ(rejection("0000000\n" + emptyRows.substr(7)),
               "test.txt: line 1, column 7: found '0' where a line end was expected ('*' or "
               "'0' to '3', six to a line)");
-    EXPECT_EQ(rejection("\xef\xbb\xbf" + emptyRows(12)).substr(0, 43),
+    EXPECT_EQ(rejection("\xef\xbb\xbf" + emptyRows).substr(0, 43),
               "test.txt: line 1, column 1: found byte 0xef");
 }
 
@@ -52,76 +40,32 @@ TEST(BadFieldFile, AFolderInPlaceOfTheFileIsNamed) {
     const auto folder = std::filesystem::path(::testing::TempDir()) / "gemlets_bad_input";
     std::filesystem::create_directories(folder / fieldFileName);
     Field f = emptyField();
-    try {
-        fileToField(f, folder / fieldFileName);
-        ADD_FAILURE() << "a folder was read as a field:\n" << fieldToText(f);
-    } catch (const FieldFileError& error) {
-        EXPECT_EQ(std::string(error.what()),
-                  (folder / fieldFileName).string() + ": cannot read: Is a directory");
-    }
+    EXPECT_EQ(fixture::errorOf([&] { fileToField(f, folder / fieldFileName); }),
+              (folder / fieldFileName).string() + ": cannot read: Is a directory")
+        << fieldToText(f);
     std::filesystem::remove_all(folder);
 }
 
-class BadInputSdlTest : public ::testing::Test {
-protected:
-    BadInputSdlTest() {
-        startGame(game);
-        screen.surface = openWindow();
-    }
-
-    static SdlSession dummySession() {
-        setenv("SDL_VIDEODRIVER", "dummy", 1); // only the test picks the driver
-        return SdlSession();
-    }
-
-    // A file of the given bytes in the test's temporary folder.
-    static std::filesystem::path fileOf(const std::string& name, const std::string& bytes) {
-        const auto path = std::filesystem::path(::testing::TempDir()) / name;
-        std::ofstream(path, std::ios::binary) << bytes;
-        return path;
-    }
-
-    template <class Load> static std::string failure(Load load) {
-        try {
-            load();
-        } catch (const StartupError& error) {
-            return error.what();
-        }
-        return "no failure";
-    }
-
-    static std::string picture(Game& g) {
-        gemletsToField(g);
-        return fieldToText(g.field);
-    }
-
-    SdlSession session = dummySession();
-    std::ostringstream out;
-    Game game{out};
-    DropTask dropTask{game}; // never started
-    Screen screen;
-    RandomGenerator random{1};
-    MainLoop loop{game, dropTask, screen, random, [] {
-                      return false;
-                  }};
-};
+using BadInputSdlTest = fixture::DummyWindowTest;
 
 TEST_F(BadInputSdlTest, AnUnreadableImageOrFontIsNamedWithSdlsReason) {
-    const auto junk = fileOf("gemlets_junk", std::string("\x01\x02 not an image or a font", 25));
-    EXPECT_EQ(failure([&] { loadImage(junk); }).rfind(junk.string() + ": IMG_Load: ", 0), 0u);
-    EXPECT_EQ(failure([&] { openFont(junk, 32); }).rfind(junk.string() + ": TTF_OpenFont: ", 0),
-              0u);
+    const auto junk = tempFile("gemlets_junk", std::string("\x01\x02 not an image or a font", 25));
+    // Each message starts with the file and the call; SDL's reason follows.
+    const std::string image = junk.string() + ": IMG_Load: ";
+    EXPECT_EQ(fixture::errorOf([&] { loadImage(junk); }).substr(0, image.size()), image);
+    const std::string font = junk.string() + ": TTF_OpenFont: ";
+    EXPECT_EQ(fixture::errorOf([&] { openFont(junk, 32); }).substr(0, font.size()), font);
     const std::filesystem::path missing = junk.string() + "_missing";
-    EXPECT_EQ(failure([&] { openFont(missing, 32); }).rfind(missing.string() + ": TTF_OpenFont", 0),
-              0u);
+    const std::string noFont = missing.string() + ": TTF_OpenFont";
+    EXPECT_EQ(fixture::errorOf([&] { openFont(missing, 32); }).substr(0, noFont.size()), noFont);
 }
 
 TEST_F(BadInputSdlTest, ATruncatedImageStillLoads) {
-    std::ifstream in(runDir / "gemlet_red.jpg", std::ios::binary);
+    std::ifstream in(fixture::runDir / "gemlet_red.jpg", std::ios::binary);
     const std::string whole((std::istreambuf_iterator<char>(in)), {});
-    ASSERT_GT(whole.size(), 200u) << "no image in " << runDir;
-    const auto half = fileOf("gemlets_half.jpg", whole.substr(0, whole.size() / 2));
-    const SurfacePtr image = loadImage(half);
+    ASSERT_GT(whole.size(), 200u) << "no image in " << fixture::runDir;
+    const SurfacePtr image =
+        loadImage(tempFile("gemlets_half.jpg", whole.substr(0, whole.size() / 2)));
     EXPECT_TRUE(image->w == gemletW && image->h == gemletH);
 }
 
@@ -176,7 +120,7 @@ TEST_F(BadInputSdlTest, AFloodOfEventsIsTakenOneAnIterationWithNoneLost) {
             pressKey(twin, twinTask, pushed[i].key.keysym.sym);
         if (pushed[i].type == SDL_JOYBUTTONDOWN)
             pressButton(twin, twinTask, pushed[i].jbutton.button);
-        ASSERT_EQ(picture(game), picture(twin)) << "after event " << i;
+        ASSERT_EQ(fieldPicture(game), fieldPicture(twin)) << "after event " << i;
         ASSERT_EQ(game.state, twin.state) << "after event " << i;
     }
     EXPECT_EQ(pendingEvents(), 0);

@@ -1,26 +1,17 @@
 // The SDL front end on SDL's dummy video driver: events pushed with SDL_PushEvent, drop
 // steps called directly, and every frame read back from the 16-bit video surface.
 #include "frontend/drop_task.h"
-#include "frontend/game_start.h"
-#include "frontend/main_loop.h"
-#include "frontend/sdl_session.h"
-#include "tests/frontend/field_fixture.h"
+#include "tests/frontend/sdl_fixture.h"
 
 #include <SDL.h>
-#include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
-#include <sstream>
+#include <vector>
 
 namespace gemlets {
 namespace {
 
-const std::filesystem::path runDir = GEMLETS_RUN_DIR;
-
-SdlSession dummySession() {
-    setenv("SDL_VIDEODRIVER", "dummy", 1); // only the test picks the driver
-    return SdlSession();
-}
+using fixture::pixelAt;
 
 struct Colour {
     Uint8 r, g, b;
@@ -29,10 +20,6 @@ struct Colour {
 constexpr Colour colours[] = {{0, 0, 255}, {255, 0, 0}, {0, 255, 0}, {255, 255, 0}, {255, 0, 255}};
 constexpr Colour white{255, 255, 255};
 constexpr int gameoverHeight = 100; // covers rows 0 to 2
-
-Uint16 pixelAt(SDL_Surface* s, int x, int y) {
-    return static_cast<const Uint16*>(s->pixels)[y * s->pitch / 2 + x];
-}
 
 Uint16 mapped(SDL_Surface* s, Colour c) {
     return SDL_MapRGB(s->format, c.r, c.g, c.b);
@@ -55,10 +42,10 @@ std::string picture(SDL_Surface* s) {
     return text;
 }
 
-// The box around every pixel from row fromY down that is not white; w 0 when none is.
-SDL_Rect inkBox(SDL_Surface* s, int fromY = 0) {
+// The box around every pixel that is not white; w 0 when none is.
+SDL_Rect inkBox(SDL_Surface* s) {
     int left = s->w, top = s->h, right = -1, bottom = -1;
-    for (int y = fromY; y < s->h; ++y) {
+    for (int y = 0; y < s->h; ++y) {
         for (int x = 0; x < s->w; ++x) {
             if (pixelAt(s, x, y) == mapped(s, white))
                 continue;
@@ -71,14 +58,22 @@ SDL_Rect inkBox(SDL_Surface* s, int fromY = 0) {
     return SDL_Rect{Sint16(left), Sint16(top), Uint16(right - left + 1), Uint16(bottom - top + 1)};
 }
 
+// The pixels right of the field, where the score or "Paused" goes.
+std::vector<Uint16> textArea(SDL_Surface* s) {
+    std::vector<Uint16> pixels;
+    for (int y = 0; y < s->h; ++y) {
+        for (int x = fieldW * gemletW; x < s->w; ++x)
+            pixels.push_back(pixelAt(s, x, y));
+    }
+    return pixels;
+}
+
 constexpr const char* startPicture = "******\n***3**\n***1**\n******\n******\n******\n"
                                      "******\n******\n******\n******\n******\n******\n";
 
-class SdlTest : public ::testing::Test {
+class SdlTest : public fixture::DummyWindowTest {
 protected:
     SdlTest() {
-        startGame(game);
-        screen.surface = openWindow();
         for (int colour = 0; colour < maxCols; ++colour)
             screen.cellImages[colour] = solidImage(gemletW, gemletH, colours[colour]);
         screen.gameover = solidImage(fieldW * gemletW, gameoverHeight, colours[4]);
@@ -93,40 +88,22 @@ protected:
 
     // The text tests need the real font that the build puts beside the game.
     void openTheFont() {
-        ASSERT_TRUE(std::filesystem::exists(runDir / fontFile)) << "no font in " << runDir;
-        screen.font = openFont(runDir / fontFile, fontPointSize);
+        ASSERT_TRUE(std::filesystem::exists(fixture::runDir / fontFile)) << fixture::runDir;
+        screen.font = openFont(fixture::runDir / fontFile, fontPointSize);
     }
 
-    // The ink of a text starts at (202, 192) or a little after it (side bearing, ascent)
-    // and is nearly as wide as the text advances.
-    void expectText(const std::string& text, int fromY = 0) {
-        int width = 0, height = 0;
-        TTF_SizeText(screen.font.get(), text.c_str(), &width, &height);
-        const SDL_Rect ink = inkBox(screen.surface, fromY);
-        EXPECT_GE(ink.x, textX);
-        EXPECT_GE(ink.y, screen.surface->h / 2);
-        EXPECT_TRUE(ink.w <= width && ink.w >= width * 3 / 4)
-            << "ink " << ink.w << " px wide where \"" << text << "\" is " << width;
+    // Right of the field the frame must show `text` alone, as drawSdlString draws it at
+    // (202, 192), whose ink starts there or a little after it (side bearing, ascent).
+    void expectText(const std::string& text) {
+        const std::vector<Uint16> shown = textArea(screen.surface);
+        SDL_FillRect(screen.surface, nullptr, mapped(screen.surface, white));
+        drawSdlString(screen, text, textX, screen.surface->h / 2);
+        EXPECT_TRUE(shown == textArea(screen.surface))
+            << "the frame does not show \"" << text << '"';
+        const SDL_Rect ink = inkBox(screen.surface);
+        EXPECT_TRUE(ink.w > 0 && ink.x >= textX && ink.y >= screen.surface->h / 2)
+            << "\"" << text << "\" is not drawn at (202, 192)";
     }
-
-    void push(Uint8 type, int code = 0) {
-        SDL_Event event{};
-        event.type = type;
-        event.key.keysym.sym = SDLKey(code);
-        if (type == SDL_JOYBUTTONDOWN)
-            event.jbutton.button = Uint8(code);
-        ASSERT_EQ(SDL_PushEvent(&event), 0) << SDL_GetError();
-    }
-
-    SdlSession session = dummySession();
-    std::ostringstream out;
-    Game game{out};
-    DropTask dropTask{game}; // never started: drop steps are called directly
-    Screen screen;
-    RandomGenerator random{5489};
-    MainLoop loop{game, dropTask, screen, random, [] {
-                      return false;
-                  }};
 };
 
 TEST_F(SdlTest, AFrameIsWhiteWithACellImageWhereAGemletIs) {
@@ -151,7 +128,7 @@ TEST_F(SdlTest, GameOverShowsItsImageInsteadOfTheFieldAndStillTheScore) {
     frameStep(screen, game);
     EXPECT_EQ(picture(screen.surface), "XXXXXX\nXXXXXX\nXXXXXX\n******\n******\n******\n"
                                        "******\n******\n******\n******\n******\n******\n");
-    expectText("40", gameoverHeight);
+    expectText("40");
 }
 
 TEST_F(SdlTest, PausedReplacesTheScore) {
@@ -188,14 +165,6 @@ TEST_F(SdlTest, EachIterationTakesOneEventAndClosingTheWindowIsIgnored) {
                                        "******\n******\n******\n******\n******\n******\n");
 }
 
-TEST_F(SdlTest, AJoystickButtonWritesItsLineAndActs) {
-    push(SDL_JOYBUTTONDOWN, 13);
-    runIteration(loop);
-    EXPECT_EQ(out.str(), "\nbutton  13 pressed\n");
-    EXPECT_EQ(picture(screen.surface), "******\n**13**\n******\n******\n******\n******\n"
-                                       "******\n******\n******\n******\n******\n******\n");
-}
-
 TEST_F(SdlTest, ALandingBringsTheNextPairToTheSpawnCellsAFrameLater) {
     while (game.state != State::newGemlets)
         dropStep(game);
@@ -208,15 +177,6 @@ TEST_F(SdlTest, ALandingBringsTheNextPairToTheSpawnCellsAFrameLater) {
     runIteration(loop); // seed 5489: mt19937's first draws, fixed by the standard, give 0, 2
     EXPECT_EQ(picture(screen.surface), "**02**\n******\n******\n******\n******\n******\n"
                                        "******\n******\n******\n******\n***3**\n***1**\n");
-}
-
-TEST_F(SdlTest, TheBuiltImagesLoadAsCellsInTheWindowsFormat) {
-    for (const char* file : cellImageFiles) {
-        const SurfacePtr image = loadImage(runDir / file);
-        EXPECT_TRUE(image->w == gemletW && image->h == gemletH) << file;
-        EXPECT_EQ(image->format->Rmask, screen.surface->format->Rmask) << file;
-    }
-    EXPECT_NO_THROW(loadImage(runDir / gameoverImageFile));
 }
 
 } // namespace
