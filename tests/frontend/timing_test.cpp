@@ -7,15 +7,13 @@
 #include "frontend/drop_task.h"
 #include "frontend/game_start.h"
 #include "frontend/main_loop.h"
-#include "frontend/sdl_session.h"
+#include "tests/frontend/sdl_fixture.h"
 
 #include <SDL.h>
 #include <SDL_image.h>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
-#include <filesystem>
 #include <gtest/gtest.h>
 #include <memory>
 #include <pthread.h>
@@ -29,7 +27,7 @@ namespace {
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
-const std::filesystem::path runDir = GEMLETS_RUN_DIR;
+using fixture::runDir;
 
 constexpr auto quitBudget = 50ms;
 constexpr auto startUpBudget = 100ms;
@@ -45,15 +43,6 @@ void report(const char* what, double value, const char* unit, double budget) {
     std::printf("[ figure   ] %s: %.3f %s (budget %g %s)\n", what, value, unit, budget, unit);
     std::fflush(stdout);
     ::testing::Test::RecordProperty(what, std::to_string(value));
-}
-
-void useDummyDriver() {
-    setenv("SDL_VIDEODRIVER", "dummy", 1); // only the tests pick the driver
-}
-
-SdlSession dummySession() {
-    useDummyDriver();
-    return SdlSession();
 }
 
 // The game's start-up up to the main loop, as the executable runs it, with the files read from
@@ -75,7 +64,7 @@ struct StartedGame {
 
     std::ostringstream out;
     Game game{out};
-    SdlSession session;
+    SdlSession session = fixture::dummySession();
     Screen screen;
     JoystickPtr joystick = openJoystick();
     RandomGenerator random{startSeed(SDL_GetTicks())};
@@ -90,7 +79,6 @@ struct StartedGame {
 };
 
 TEST(UserFeltTiming, StartUpShowsTheFirstFrameWithinItsBudget) {
-    useDummyDriver();
     const auto start = Clock::now();
     StartedGame started;
     ASSERT_TRUE(runIteration(started.loop));
@@ -100,7 +88,6 @@ TEST(UserFeltTiming, StartUpShowsTheFirstFrameWithinItsBudget) {
 }
 
 TEST(UserFeltTiming, EscapeInTheMiddleOfTheDropTasksSleepEndsTheGameWithinItsBudget) {
-    useDummyDriver();
     auto started = std::make_unique<StartedGame>();
     std::atomic<Clock::rep> pushedAt = 0;
     std::thread player([&game = *started, &pushedAt] {
@@ -182,8 +169,7 @@ SurfacePtr everyValueImage(const SDL_PixelFormat* window, Uint32 missing) {
     SurfacePtr image(
         SDL_CreateRGBSurface(0, 256, 256, 16, window->Rmask, window->Gmask, window->Bmask, 0));
     for (Uint32 value = 0; value < 0x10000; ++value) {
-        auto* row = static_cast<Uint8*>(image->pixels) + (value / 256) * image->pitch;
-        reinterpret_cast<Uint16*>(row)[value % 256] =
+        static_cast<Uint16*>(image->pixels)[value / 256 * image->pitch / 2 + value % 256] =
             static_cast<Uint16>(value == missing ? value + 1 : value);
     }
     return image;
@@ -193,16 +179,11 @@ SurfacePtr everyValueImage(const SDL_PixelFormat* window, Uint32 missing) {
 std::string firstDifference(SDL_Surface* window, SDL_Surface* expected) {
     for (int y = 0; y < expected->h; ++y) {
         for (int x = 0; x < expected->w; ++x) {
-            const auto at = [x, y](SDL_Surface* s) {
-                return reinterpret_cast<const Uint16*>(static_cast<const Uint8*>(s->pixels) +
-                                                       y * s->pitch)[x];
-            };
-            if (at(window) == at(expected))
-                continue;
-            std::ostringstream where;
-            where << "(" << x << ", " << y << "): drawn " << at(window) << ", loaded "
-                  << at(expected);
-            return where.str();
+            const Uint16 drawn = fixture::pixelAt(window, x, y);
+            const Uint16 loaded = fixture::pixelAt(expected, x, y);
+            if (drawn != loaded)
+                return "(" + std::to_string(x) + ", " + std::to_string(y) + "): drawn " +
+                       std::to_string(drawn) + ", loaded " + std::to_string(loaded);
         }
     }
     return "";
@@ -218,10 +199,12 @@ protected:
         EXPECT_EQ(firstDifference(window, plain), "") << name;
     }
 
-    SdlSession session = dummySession();
+    SdlSession session = fixture::dummySession();
     SDL_Surface* window = openWindow();
 };
 
+// The run-length blit also shows that the image was converted to the window's format: the
+// JPEGs load with 3-byte pixels, which get no colour key.
 TEST_F(FrameBudget, TheGamesCellImagesTakeTheRunLengthBlitAndDrawEveryPixelAsLoaded) {
     for (const char* file : cellImageFiles) {
         const SurfacePtr loaded(IMG_Load((runDir / file).c_str()));
@@ -234,18 +217,15 @@ TEST_F(FrameBudget, TheGamesCellImagesTakeTheRunLengthBlitAndDrawEveryPixelAsLoa
 }
 
 TEST_F(FrameBudget, TheColourKeyIsAValueNoPixelHoldsOrThereIsNone) {
-    // Value 1000 is free: it must become the key, and nothing may turn transparent.
-    const SurfacePtr oneFree = everyValueImage(window->format, 1000);
-    const SurfacePtr oneFreePlain = everyValueImage(window->format, 1000);
-    prepareForBlits(oneFree.get());
-    expectDrawnAsLoaded(oneFree.get(), oneFreePlain.get(), "every value but 1000");
-    EXPECT_TRUE(oneFree->flags & SDL_RLEACCEL);
-
-    const SurfacePtr noneFree = everyValueImage(window->format, 0x10000);
-    const SurfacePtr noneFreePlain = everyValueImage(window->format, 0x10000);
-    prepareForBlits(noneFree.get());
-    EXPECT_FALSE(noneFree->flags & SDL_SRCCOLORKEY) << "every value is a pixel; no key is safe";
-    expectDrawnAsLoaded(noneFree.get(), noneFreePlain.get(), "every value");
+    // With 1000 free it must become the key; with every value a pixel no key is safe. Either
+    // way nothing may turn transparent.
+    for (const Uint32 missing : {1000u, 0x10000u}) {
+        const SurfacePtr prepared = everyValueImage(window->format, missing);
+        const SurfacePtr plain = everyValueImage(window->format, missing);
+        prepareForBlits(prepared.get());
+        expectDrawnAsLoaded(prepared.get(), plain.get(), "all but " + std::to_string(missing));
+        EXPECT_EQ((prepared->flags & SDL_SRCCOLORKEY) != 0, missing == 1000u) << missing;
+    }
 }
 
 } // namespace
