@@ -8,6 +8,7 @@
 #include "frontend/turn_step.h"
 #include "model/field_file.h"
 #include "model/gravity.h"
+#include "tests/frontend/field_fixture.h"
 
 #include <algorithm>
 #include <array>
@@ -16,27 +17,19 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
 #include <iostream>
 #include <random>
 #include <sstream>
 #include <string>
-#include <string_view>
 #include <thread>
 #include <unistd.h>
 
 namespace gemlets {
 namespace {
 
+using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
-
-// A stream without a buffer is bad from the start, so the trace is never even formatted.
-class DiscardingStream : public std::ostream {
-public:
-    DiscardingStream() : std::ostream(nullptr) {}
-};
 
 long setting(const char* name, long fallback) {
     const char* text = std::getenv(name);
@@ -49,65 +42,50 @@ const char* commandName(Command command) {
     return names[static_cast<int>(command)];
 }
 
-template <std::size_t N> int codeOf(const std::array<Binding, N>& table, Command command) {
+int codeOf(const std::array<Binding, 7>& table, Command command) {
     return std::find_if(table.begin(), table.end(),
                         [&](const Binding& b) { return b.command == command; })
         ->code;
 }
 
-// The game and operation in progress, for the messages of the watchdog and of a crash, which
-// leave the test's own thread no chance to report.
+// The game and operation in progress, for the watchdog's message.
 std::atomic<std::uint32_t> seedInProgress = 0;
 std::atomic<const char*> operationInProgress = "start";
 std::atomic<long> operationsDone = 0;
 
-// Ends the process with a message when no operation finishes in time: a deadlock.
-class Watchdog {
-public:
-    explicit Watchdog(std::chrono::seconds limit) : limit_(limit), thread_([this] { watch(); }) {}
-    ~Watchdog() {
-        done_ = true;
-        thread_.join();
-    }
-
-private:
-    void watch() {
+// Ends the process with a message when no operation finishes for a minute: a deadlock.
+std::jthread startWatchdog() {
+    return std::jthread([](std::stop_token stop) {
+        constexpr auto limit = 60s;
         long lastDone = -1;
         auto lastChange = Clock::now();
-        for (; !done_; std::this_thread::sleep_for(std::chrono::milliseconds(100))) {
+        for (; !stop.stop_requested(); std::this_thread::sleep_for(100ms)) {
             if (operationsDone != lastDone) {
                 lastDone = operationsDone;
                 lastChange = Clock::now();
-            } else if (Clock::now() - lastChange > limit_) {
+            } else if (Clock::now() - lastChange > limit) {
                 std::fprintf(stderr,
                              "soak: DEADLOCK? nothing finished for %lld s in game seed %u, "
                              "during: %s\n",
-                             static_cast<long long>(limit_.count()), seedInProgress.load(),
+                             static_cast<long long>(limit.count()), seedInProgress.load(),
                              operationInProgress.load());
                 std::_Exit(EXIT_FAILURE);
             }
         }
-    }
-
-    std::chrono::seconds limit_;
-    std::atomic<bool> done_ = false;
-    std::thread thread_;
-};
+    });
+}
 
 constexpr int crashSignals[] = {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT};
 struct sigaction previousActions[std::size(crashSignals)];
+// Names the game in progress; written before its drop task starts, since a crash leaves the
+// test's own thread no chance to report.
+char crashNote[64];
+std::size_t crashNoteLength = 0;
 
-// Names the seed, then hands the signal back to the handler before ours (the default, or a
+// Writes the note, then hands the signal back to the handler before ours (the default, or a
 // sanitizer's), which the repeated fault or abort() then meets.
 void noteCrash(int signal) {
-    char digits[16];
-    char* first = std::end(digits);
-    *--first = '\n';
-    for (std::uint32_t seed = seedInProgress; seed != 0 || *first == '\n'; seed /= 10)
-        *--first = static_cast<char>('0' + seed % 10);
-    constexpr std::string_view text = "\nsoak: crashed in game seed ";
-    [[maybe_unused]] auto written = write(STDERR_FILENO, text.data(), text.size());
-    written = write(STDERR_FILENO, first, static_cast<std::size_t>(std::end(digits) - first));
+    [[maybe_unused]] const auto written = write(STDERR_FILENO, crashNote, crashNoteLength);
     for (std::size_t i = 0; i < std::size(crashSignals); ++i) {
         if (crashSignals[i] == signal)
             sigaction(signal, &previousActions[i], nullptr);
@@ -133,16 +111,11 @@ struct Figures {
     int deepestChain = 0;
 };
 
-// What the replayed trace of one turn step tells: the sweeps, the cells they cleared (the
+// Reads the trace of one turn step into the figures: its sweeps, the cells they cleared (the
 // visited marks of the grid dumped just before each "sweeping") and how deep they nested.
-struct TraceFigures {
-    int sweeps = 0;
-    int cleared = 0;
-    int deepest = 0;
-};
-
-TraceFigures readTrace(const std::string& trace) {
-    TraceFigures figures;
+// Returns the cells cleared.
+long readTrace(const std::string& trace, Figures& figures) {
+    long cleared = 0;
     int depth = 0;
     const std::string sweep = "\nsweeping";
     for (auto at = trace.find(sweep); at != std::string::npos; at = trace.find(sweep, at + 1)) {
@@ -150,37 +123,27 @@ TraceFigures readTrace(const std::string& trace) {
             --depth;
             continue;
         }
-        ++figures.sweeps;
-        figures.deepest = std::max(figures.deepest, ++depth);
+        ++figures.clearings;
+        figures.deepestChain = std::max(figures.deepestChain, ++depth);
         auto rowStart = at;
         for (int row = 0; row <= fieldH; ++row)
             rowStart = trace.rfind('\n', rowStart - 1);
         for (auto mark = trace.find("ff ", rowStart); mark < at; mark = trace.find("ff ", mark + 1))
-            ++figures.cleared;
+            ++cleared;
     }
-    return figures;
+    figures.cellsCleared += cleared;
+    return cleared;
 }
 
-// The cells of every gemlet in play but the two given, by colour.
-Field imageWithout(const Game& game, const GemletPtr& skip1, const GemletPtr& skip2) {
+// The cells of every gemlet in play but the falling pair, by colour.
+Field imageWithoutThePair(const Game& game) {
     Field image = emptyField();
     for (const GemletPtr& g : game.gemlets) {
-        if (g != skip1 && g != skip2)
+        if (g != game.first && g != game.second)
             image[getOffset(*g->x, *g->y)] = *g->col;
     }
     return image;
 }
-
-// The game as the turn step will find it: everything has landed, so a drop step in between
-// changes nothing.
-struct Snapshot {
-    Field field;
-    Gemlets gemlets;
-    int points;
-    int level;
-    GemletPtr first;
-    bool spawnTaken;
-};
 
 class SoakGame {
 public:
@@ -188,6 +151,8 @@ public:
         : seed_(seed), player_(seed), colours_(seed), figures_(figures),
           dropTask_(game_, interval(seed)) {
         seedInProgress = seed;
+        crashNoteLength = static_cast<std::size_t>(
+            std::snprintf(crashNote, sizeof crashNote, "\nsoak: crashed in game seed %u\n", seed));
     }
 
     // To game over; false after the first broken invariant.
@@ -249,9 +214,7 @@ private:
                 text += y >= topRow && player_() % 2 == 0 ? char('0' + player_() % maxCols) : '*';
             text += '\n';
         }
-        const auto path = std::filesystem::path(::testing::TempDir()) / "gemlets_soak_test.txt";
-        std::ofstream(path) << text;
-        loadField(game_, path);
+        loadField(game_, fixture::tempFile("gemlets_soak_test.txt", text));
     }
 
     void note(const char* what, int code = -1) {
@@ -265,9 +228,7 @@ private:
         constexpr Command commands[] = {Command::moveLeft, Command::moveRight,
                                         Command::rotate,   Command::dropOne,
                                         Command::hardDrop, Command::togglePause};
-        constexpr int weights[] = {20, 20, 20, 8, 8, 2, 22};
-        std::discrete_distribution<int> pick(std::begin(weights), std::end(weights));
-        const int choice = pick(player_);
+        const int choice = pick_(player_);
         if (choice == static_cast<int>(std::size(commands))) {
             note("wait");
             std::this_thread::yield();
@@ -286,59 +247,50 @@ private:
         return commandName(command);
     }
 
-    // The turn step on the real game, then the same turn step replayed alone on a copy, with
-    // its trace, whenever it scored.
+    // The turn step on the real game, then, whenever it scored, the same turn step replayed
+    // alone on a copy with its trace, which counts the cells cleared apart from the points.
     bool turn() {
-        Snapshot before;
+        std::ostringstream trace;
+        Game replay(trace);
+        GemletPtr first;
         {
             std::scoped_lock lock(game_.lock); // a consistent copy for the replay
             // Only the drop task ran since the landing was seen, and it only announces one.
             if (game_.state != State::newGemlets)
                 return fail("the landing", "the state left newGemlets behind the player's back");
-            before = {game_.field,
-                      {},
-                      game_.points,
-                      game_.level,
-                      game_.first,
-                      game_.field[getOffset(spawnX1, spawnY)] != emptyCell ||
-                          game_.field[getOffset(spawnX2, spawnY)] != emptyCell};
+            replay.field = game_.field;
             for (const GemletPtr& g : game_.gemlets)
-                before.gemlets.push_back(makeGemlet(*g));
+                replay.gemlets.push_back(makeGemlet(*g));
+            replay.points = game_.points;
+            replay.level = game_.level.load();
+            first = game_.first;
         }
+        replay.state = State::newGemlets;
+        const bool spawnTaken = replay.field[getOffset(spawnX1, spawnY)] != emptyCell ||
+                                replay.field[getOffset(spawnX2, spawnY)] != emptyCell;
         RandomGenerator replayColours = colours_;
         note("turn step");
         turnStep(game_, colours_);
         ++figures_.turns;
 
         std::scoped_lock lock(game_.lock); // what the turn step left
-        if (before.spawnTaken) {
+        if (spawnTaken) {
             over_ = true;
-            if (game_.first != before.first || game_.gemlets.size() != before.gemlets.size())
+            if (game_.first != first || game_.gemlets.size() != replay.gemlets.size())
                 return fail("turn step", "a pair came although a spawn cell was taken");
             return true;
         }
-        if (game_.first == before.first)
+        if (game_.first == first)
             return fail("turn step", "no new pair although both spawn cells were free");
         ++pairs_;
         ++figures_.pairs;
-        if (game_.points == before.points)
+        if (game_.points == replay.points)
             return true;
 
-        std::ostringstream trace;
-        Game replay(trace);
-        replay.field = before.field;
-        replay.gemlets = before.gemlets;
-        replay.points = before.points;
-        replay.level = before.level;
-        replay.state = State::newGemlets;
         turnStep(replay, replayColours);
-        const TraceFigures traced = readTrace(trace.str());
-        cleared_ += traced.cleared;
-        figures_.clearings += traced.sweeps;
-        figures_.cellsCleared += traced.cleared;
-        figures_.deepestChain = std::max(figures_.deepestChain, traced.deepest);
-        const Field real = imageWithout(game_, game_.first, game_.second);
-        const Field alone = imageWithout(replay, replay.first, replay.second);
+        cleared_ += readTrace(trace.str(), figures_);
+        const Field real = imageWithoutThePair(game_);
+        const Field alone = imageWithoutThePair(replay);
         if (real != alone || replay.points != game_.points)
             return fail("turn step", "the turn step alone gave " + std::to_string(replay.points) +
                                          " points and this field:\n" + fieldToText(alone) +
@@ -427,9 +379,12 @@ private:
 
     std::uint32_t seed_;
     std::mt19937 player_;
+    // Moves and rotations most, drops less, pause toggles rarely; the last weight is a wait.
+    std::discrete_distribution<int> pick_{20, 20, 20, 8, 8, 2, 22};
     RandomGenerator colours_;
     Figures& figures_;
-    DiscardingStream discarded_;
+    // A stream without a buffer is bad from the start, so the trace is never even formatted.
+    std::ostream discarded_{nullptr};
     Game game_{discarded_};
     DropTask dropTask_; // after the game: joined before the game goes
     long fileGemlets_ = 0;
@@ -444,7 +399,7 @@ TEST(Soak, RandomGamesBesideTheDropTaskKeepEveryGemletAndTheScore) {
     const long games = setting("GEMLETS_SOAK_GAMES", 10'000);
     const auto firstSeed = static_cast<std::uint32_t>(setting("GEMLETS_SOAK_SEED", 1));
     Figures figures;
-    const Watchdog watchdog(std::chrono::seconds(60));
+    const std::jthread watchdog = startWatchdog();
     installCrashNote();
     const auto start = Clock::now();
     for (long game = 0; game < games; ++game) {
@@ -459,12 +414,6 @@ TEST(Soak, RandomGamesBesideTheDropTaskKeepEveryGemletAndTheScore) {
               << " gemlets from field files, " << figures.clearings << " clearings of "
               << figures.cellsCleared << " cells, deepest chain " << figures.deepestChain << ", "
               << figures.checks << " invariant checks, " << seconds << " s\n";
-    RecordProperty("games", std::to_string(figures.games));
-    RecordProperty("turn_steps", std::to_string(figures.turns));
-    RecordProperty("clearings", std::to_string(figures.clearings));
-    RecordProperty("checks", std::to_string(figures.checks));
-    RecordProperty("deepest_chain", std::to_string(figures.deepestChain));
-    RecordProperty("seconds", std::to_string(seconds));
     EXPECT_EQ(figures.games, games);
     EXPECT_GT(figures.clearings, 0);
 }
