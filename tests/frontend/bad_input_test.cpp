@@ -12,6 +12,7 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sstream>
+#include <unistd.h>
 #include <vector>
 
 namespace gemlets {
@@ -37,7 +38,8 @@ TEST(BadFieldFile, ALongLineOrAByteOrderMarkIsRefusedAtItsPlace) {
 }
 
 TEST(BadFieldFile, AFolderInPlaceOfTheFileIsNamed) {
-    const auto folder = std::filesystem::path(::testing::TempDir()) / "gemlets_bad_input";
+    const auto folder = std::filesystem::path(::testing::TempDir()) /
+                        ("gemlets_bad_input_" + std::to_string(::getpid()));
     std::filesystem::create_directories(folder / fieldFileName);
     Field f = emptyField();
     EXPECT_EQ(fixture::errorOf([&] { fileToField(f, folder / fieldFileName); }),

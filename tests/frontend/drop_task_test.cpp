@@ -81,6 +81,11 @@ TEST_F(DropTaskTest, PausedNoIntervalBeginsAndUnpauseStartsOneAtOnce) {
 }
 
 TEST_F(DropTaskTest, AtLevelTenTheMainLoopStillGetsTheLock) {
+#ifdef __SANITIZE_THREAD__
+    // ThreadSanitizer runs its own lock and scheduling, so what this measures is the tool's
+    // fairness, not the game's; the data races are what that build is for.
+    GTEST_SKIP() << "a fairness measurement, meaningless under ThreadSanitizer";
+#endif
     // A full field: every step sorts and rebuilds the field for each of 72 gemlets.
     fixture::layOut(game, "000000\n111111\n222222\n333333\n000000\n111111\n"
                           "222222\n333333\n000000\n111111\n222222\n333333\n");

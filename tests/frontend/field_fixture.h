@@ -12,6 +12,7 @@
 #include <mutex>
 #include <string>
 #include <string_view>
+#include <unistd.h>
 
 namespace gemlets::fixture {
 
@@ -30,9 +31,11 @@ inline std::string fieldPicture(Game& game) {
     return fieldToText(game.field);
 }
 
-// A file of the given bytes in the test's temporary folder.
+// A file of the given bytes in the temporary folder, named per process so that two runs of
+// the suites at once never read each other's files.
 inline std::filesystem::path tempFile(const std::string& name, const std::string& bytes) {
-    const auto path = std::filesystem::path(::testing::TempDir()) / name;
+    const auto path =
+        std::filesystem::path(::testing::TempDir()) / (std::to_string(::getpid()) + "_" + name);
     std::ofstream(path, std::ios::binary) << bytes;
     return path;
 }
