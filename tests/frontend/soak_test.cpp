@@ -177,6 +177,10 @@ public:
             }
             if (!check(playOne()))
                 return false;
+            // std::mutex is not fair, and under ThreadSanitizer a player taking the lock back
+            // to back can keep the drop task from ever stepping; a long wait backs off.
+            if (idle > backOffAfter)
+                std::this_thread::sleep_for(std::chrono::microseconds(50));
             if (game_.state == State::newGemlets) {
                 idle = 0;
                 ++turns;
@@ -194,6 +198,7 @@ private:
     // A landing takes a few thousand operations at most (the 1 ms games); a game a few dozen
     // turns.
     static constexpr long idleCap = 5'000'000;
+    static constexpr long backOffAfter = 1'000;
     static constexpr long turnCap = 1'000;
 
     // Back-to-back drop steps, as at level 10; every 25th game waits 1 ms, so that the task
