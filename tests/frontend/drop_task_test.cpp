@@ -15,6 +15,7 @@ namespace {
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 using fixture::fieldPicture;
+using fixture::milliseconds;
 
 // Generous: two cores, shared with other builds and tests.
 constexpr auto patience = 10s;
@@ -26,10 +27,6 @@ template <class Condition> bool waitUntil(Condition condition) {
         std::this_thread::sleep_for(1ms);
     }
     return true;
-}
-
-double milliseconds(Clock::duration d) {
-    return std::chrono::duration<double, std::milli>(d).count();
 }
 
 class DropTaskTest : public ::testing::Test {

@@ -7,6 +7,7 @@
 #include "frontend/drop_task.h"
 #include "frontend/game_start.h"
 #include "frontend/main_loop.h"
+#include "tests/frontend/field_fixture.h"
 #include "tests/frontend/sdl_fixture.h"
 
 #include <SDL.h>
@@ -27,16 +28,13 @@ namespace {
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
+using fixture::milliseconds;
 using fixture::runDir;
 
 constexpr auto quitBudget = 50ms;
 constexpr auto startUpBudget = 100ms;
 constexpr double pausedCoreShareBudget = 0.01;
 constexpr int patienceFactor = 10;
-
-double milliseconds(Clock::duration d) {
-    return std::chrono::duration<double, std::milli>(d).count();
-}
 
 // Printed and recorded (--gtest_output=json keeps it), so that every run shows the figure.
 void report(const char* what, double value, const char* unit, double budget) {
