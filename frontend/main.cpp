@@ -1,17 +1,16 @@
 // The gemlets executable: start-up, the main loop and shutdown. Every SDL call stays on
 // this thread; the drop task touches only the game.
 #include "frontend/drop_task.h"
-#include "frontend/game_start.h"
 #include "frontend/main_loop.h"
 #include "frontend/random_colours.h"
 #include "frontend/rendering.h"
 #include "frontend/sdl_resources.h"
 #include "frontend/sdl_session.h"
+#include "frontend/start_up.h"
 #include "frontend/stop_signals.h"
 #include "model/game.h"
 
 #include <SDL.h>
-#include <cstddef>
 #include <exception>
 #include <iostream>
 
@@ -28,17 +27,8 @@ int play() {
     screen.font = openFont(fontFile, fontPointSize);
     const JoystickPtr joystick = openJoystick();
     RandomGenerator random(startSeed(SDL_GetTicks()));
-    startGame(game);
-    screen.surface = openWindow();
-    SDL_FillRect(screen.surface, &screen.backgroundRect,
-                 SDL_MapRGB(screen.surface->format, 255, 255, 255));
-    clearField(game);
     DropTask dropTask(game);
-    dropTask.start();
-    loadField(game);
-    for (std::size_t colour = 0; colour < cellImageFiles.size(); ++colour)
-        screen.cellImages[colour] = loadImage(cellImageFiles[colour]);
-    screen.gameover = loadImage(gameoverImageFile);
+    startUp(game, screen, dropTask);
 
     MainLoop loop{game, dropTask, screen, random};
     mainLoop(loop);

@@ -7,6 +7,7 @@
 #include "frontend/drop_task.h"
 #include "frontend/game_start.h"
 #include "frontend/main_loop.h"
+#include "frontend/start_up.h"
 #include "tests/frontend/field_fixture.h"
 #include "tests/frontend/sdl_fixture.h"
 
@@ -48,16 +49,7 @@ void report(const char* what, double value, const char* unit, double budget) {
 struct StartedGame {
     StartedGame() {
         screen.font = openFont(runDir / fontFile, fontPointSize);
-        startGame(game);
-        screen.surface = openWindow();
-        SDL_FillRect(screen.surface, &screen.backgroundRect,
-                     SDL_MapRGB(screen.surface->format, 255, 255, 255));
-        clearField(game);
-        dropTask.start();
-        loadField(game, runDir / fieldFileName);
-        for (std::size_t colour = 0; colour < cellImageFiles.size(); ++colour)
-            screen.cellImages[colour] = loadImage(runDir / cellImageFiles[colour]);
-        screen.gameover = loadImage(runDir / gameoverImageFile);
+        startUp(game, screen, dropTask, runDir);
     }
 
     std::ostringstream out;
