@@ -14,8 +14,11 @@ void dropStep(Game& game) {
     // Covers the gravity step and the state it reports, so that the turn step never sees a
     // half-moved pair or a landing announced for a list that has changed since.
     std::scoped_lock lock(game.lock);
+    // Only from `unpause`: a player's pause or a game over is never overwritten; a paused
+    // landing is announced by the first step after the player resumes.
+    State expected = State::unpause;
     if (dropGemlets(game) == 0)
-        game.state = State::newGemlets;
+        game.state.compare_exchange_strong(expected, State::newGemlets);
 }
 
 DropTask::DropTask(Game& game, IntervalFunction interval)
@@ -48,11 +51,11 @@ bool DropTask::waitFor(std::chrono::milliseconds duration, Predicate done) {
     return wakeUp_.wait_for(lock, duration, done);
 }
 
-bool DropTask::pausedByPlayer() {
+State DropTask::settledState() {
     // Read under the lock: the short pause that a move or a clearing holds while it works
     // is then never seen, only the player's, whose end wakes the task.
     std::scoped_lock lock(game_.lock);
-    return game_.state == State::pause;
+    return game_.state;
 }
 
 void DropTask::dropGemletThread() {
@@ -63,7 +66,14 @@ void DropTask::dropGemletThread() {
         return !game_.run || game_.state != State::pause;
     };
     while (game_.run) {
-        if (pausedByPlayer()) {
+        const State state = settledState();
+        if (state == State::gameover) {
+            // Nothing falls any more and nothing leaves game over: wait for quit alone.
+            std::unique_lock lock(wakeMutex_);
+            wakeUp_.wait(lock, quit);
+            return;
+        }
+        if (state == State::pause) {
             waitFor(pausedLookInterval, pauseOver);
             continue;
         }

@@ -24,7 +24,7 @@ std::chrono::milliseconds dropInterval(int level);
 inline constexpr std::chrono::milliseconds pausedLookInterval{50};
 
 // One gravity step under the game-state lock: dropGemlets, and `newGemlets` when it reports
-// that every gemlet has landed.
+// that every gemlet has landed and the state is `unpause`.
 void dropStep(Game& game);
 
 // Owns the thread that runs dropGemletThread. The game must outlive it.
@@ -48,11 +48,11 @@ public:
     void stop();
 
 private:
-    // Repeats: end once run is false; wait while paused; wait one interval, ending at once
-    // if quit wakes it; one drop step.
+    // Repeats: end once run is false; wait while paused; after game over only wait for quit;
+    // wait one interval, ending at once if quit wakes it; one drop step.
     void dropGemletThread();
 
-    bool pausedByPlayer();
+    State settledState();
 
     // Waits up to `duration` on the wake-up condition; true when `done` holds.
     template <class Predicate> bool waitFor(std::chrono::milliseconds duration, Predicate done);

@@ -1,15 +1,19 @@
 #include "frontend/stop_signals.h"
 
+#include <atomic>
 #include <csignal>
 
 namespace gemlets {
 
 namespace {
 
-volatile std::sig_atomic_t stopSignal = 0;
+// Any thread may take the signal (the drop task's does not block it), and the main loop
+// reads the flag on its own: a lock-free atomic serves both a handler and another thread.
+std::atomic<bool> stopSignal = false;
+static_assert(std::atomic<bool>::is_always_lock_free);
 
 void noteStopSignal(int) {
-    stopSignal = 1;
+    stopSignal.store(true);
 }
 
 } // namespace
@@ -24,7 +28,7 @@ void installStopSignalHandlers() {
 }
 
 bool stopSignalReceived() {
-    return stopSignal != 0;
+    return stopSignal.load();
 }
 
 } // namespace gemlets

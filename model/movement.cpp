@@ -1,5 +1,7 @@
 #include "model/movement.h"
 
+#include "model/gravity.h"
+
 namespace gemlets {
 
 namespace {
@@ -29,6 +31,8 @@ Cell cellOf(const Gemlet& g) {
 // Shifts the pair by dx (-1 or +1). The leading gemlet is the one on the side of the move;
 // an upright pair needs both side cells free, a flat one only the cell beside its leader.
 void moveSideways(Game& game, Gemlet& f, Gemlet& s, int dx) {
+    // Game over is final: a move there changes nothing, so it must not make the field show.
+    const bool over = game.state == State::gameover;
     game.state = State::pause;
     const Cell a = cellOf(f);
     const Cell b = cellOf(s);
@@ -47,7 +51,7 @@ void moveSideways(Game& game, Gemlet& f, Gemlet& s, int dx) {
             setGemletX(trailer, gemletX(trailer).value() + dx);
         }
     }
-    game.state = State::unpause;
+    game.state = over ? State::gameover : State::unpause;
 }
 
 } // namespace
@@ -61,6 +65,9 @@ void moveToRight(Game& game, Gemlet& f, Gemlet& s) {
 }
 
 void rotateStones(Game& game, Gemlet& f, Gemlet& s) {
+    // A drop step leaves the field showing its last gemlet a row higher than it now is; the
+    // turn must see where every gemlet stands, or it may swing into a cell just taken.
+    gemletsToField(game);
     const Cell a = cellOf(f);
     const Cell b = cellOf(s);
     Cell nf = a;

@@ -6,7 +6,6 @@
 #include "model/game.h"
 #include "model/gravity.h"
 
-#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -23,11 +22,6 @@ inline void layOut(Game& game, std::string_view text) {
     game.gemlets.clear();
     fieldToGemlets(game);
     gemletsToField(game);
-}
-
-// A duration in milliseconds with its fraction, for printed and recorded figures.
-inline double milliseconds(std::chrono::steady_clock::duration d) {
-    return std::chrono::duration<double, std::milli>(d).count();
 }
 
 // The field as the next frame would draw it, in the text form.

@@ -1,12 +1,10 @@
-// The SDL-free play library: buttons, the pause toggle, game over in the turn step, the field
-// file under the first pair, and the stop signals.
+// The SDL-free play library: buttons, the pause toggle, the turn step, the field file under
+// the first pair, and the drop step's announcement of a landing.
 #include "frontend/commands.h"
 #include "frontend/game_start.h"
-#include "frontend/stop_signals.h"
 #include "frontend/turn_step.h"
 #include "tests/frontend/field_fixture.h"
 
-#include <csignal>
 #include <gtest/gtest.h>
 #include <sstream>
 
@@ -69,11 +67,32 @@ TEST_F(PlayTest, AFieldFileCellUnderTheFirstPairIsRejectedAndTheGameIsUntouched)
     EXPECT_EQ(game.gemlets.size(), 2u);
 }
 
-TEST(StopSignals, SigtermIsNotedInsteadOfEndingTheProcess) {
-    installStopSignalHandlers();
-    EXPECT_FALSE(stopSignalReceived());
-    std::raise(SIGTERM);
-    EXPECT_TRUE(stopSignalReceived());
+// A drop step leaves the field showing its last gemlet a row higher; a turn right after it
+// must still see the cell that gemlet has just entered as taken.
+TEST_F(PlayTest, ATurnRightAfterADropStepNeverSwingsIntoACellJustTaken) {
+    loadField(game, fixture::tempFile("gemlets_rotation.txt",
+                                      "***2**\n******\n******\n******\n******\n******\n"
+                                      "******\n******\n******\n******\n******\n******\n"));
+    applyCommand(game, dropTask, Command::rotate); // the pair lies flat in row 1
+    fieldPicture(game);                            // the frame step's field update
+    dropStep(game);                                // the pair to row 2, the green to (3, 1)
+    applyCommand(game, dropTask, Command::rotate); // would swing the red up into (3, 1)
+    EXPECT_EQ(fieldPicture(game), "******\n***2**\n**13**\n******\n******\n******\n"
+                                  "******\n******\n******\n******\n******\n******\n");
+}
+
+TEST_F(PlayTest, APauseTakenBeforeALandingOutlastsItAndTheLandingComesOnResume) {
+    fixture::layOut(game, "******\n******\n******\n******\n******\n******\n"
+                          "******\n******\n******\n******\n******\n***3**\n");
+    game.state = State::pause;
+    dropStep(game); // lands it: everything has landed
+    EXPECT_EQ(game.state, State::pause);
+    applyCommand(game, dropTask, Command::togglePause);
+    dropStep(game);
+    EXPECT_EQ(game.state, State::newGemlets);
+    game.state = State::gameover;
+    dropStep(game);
+    EXPECT_EQ(game.state, State::gameover) << "a drop step undid the game over";
 }
 
 } // namespace

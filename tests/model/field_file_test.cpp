@@ -10,89 +10,90 @@ namespace {
 
 using testing::bottomRows;
 
-const std::string emptyRows = [] {
-    std::string rows;
-    for (int row = 0; row < 10; ++row)
-        rows += "******\n";
-    return rows;
-}();
+const std::string tenEmptyRows = fieldToText(emptyField()).substr(0, 70);
+const std::string hint = " ('*' or '0' to '3', six to a line)";
 
-std::string rejection(const std::string& text) {
-    Field f = bottomRows({"0123**"});
-    try {
-        textToField(text, f);
-    } catch (const FieldFileError& error) {
-        EXPECT_EQ(fieldToText(f), fieldToText(bottomRows({"0123**"}))) << "changed on rejection";
-        return error.what();
+// Accepted text, and what the field then shows (the rows not given are empty).
+struct Accepted {
+    std::string text;
+    std::vector<std::string_view> rows;
+};
+
+TEST(FieldFile, ReadsRowsByCountAndIgnoresWhatFollowsTheLast) {
+    const Accepted cases[] = {
+        {tenEmptyRows + "**1***\n*0223*\n", {"**1***", "*0223*"}},
+        {tenEmptyRows + "**1***\n*0223*", {"**1***", "*0223*"}}, // no last line end
+        {tenEmptyRows + "******\n3*****\nanything\nat all", {"3*****"}},
+    };
+    for (const Accepted& c : cases) {
+        Field f = emptyField();
+        textToField(c.text, f);
+        EXPECT_EQ(fieldToText(f), fieldToText(bottomRows(c.rows))) << c.text;
     }
-    return "accepted";
 }
 
-TEST(FieldFile, ReadsTheWorkedExample) {
-    Game game;
-    textToField(emptyRows + "**1***\n*0223*\n", game.field);
-    EXPECT_EQ(fieldToText(game.field), fieldToText(bottomRows({"**1***", "*0223*"})));
-    fieldToGemlets(game);
-    EXPECT_EQ(game.gemlets.size(), 5u);
-    EXPECT_EQ(gemletToAlist(*game.gemlets[0]),
-              (Alist{{"x", 4}, {"y", 11}, {"col", 3}, {"state", GemletState::dropping}}));
-}
-
-TEST(FieldFile, AMissingLastLineEndAndTrailingLinesAreFine) {
-    Field f = emptyField();
-    textToField(emptyRows + "**1***\n*0223*", f);
-    EXPECT_EQ(fieldToText(f), fieldToText(bottomRows({"**1***", "*0223*"})));
-    textToField(emptyRows + "******\n******\nanything at all\n", f);
-    EXPECT_EQ(countElements(f, emptyCell), 72);
-}
-
+// Rejected text, with the message naming where; the field stays as it was.
 TEST(FieldFile, RejectsMalformedTextAndSaysWhere) {
-    EXPECT_EQ(rejection(emptyRows + "**x***\n******\n"),
-              "test.txt: line 11, column 3: found 'x' where a cell was expected ('*' or '0' to "
-              "'3', six to a line)");
-    EXPECT_EQ(rejection(emptyRows + "**4***\n******\n").substr(0, 41),
-              "test.txt: line 11, column 3: found '4' wh");
-    EXPECT_EQ(rejection(emptyRows + "*****\n******\n"),
-              "test.txt: line 11, column 6: found a line end where a cell was expected ('*' or "
-              "'0' to '3', six to a line)");
-    EXPECT_EQ(rejection("0*****x*****1\n" + emptyRows + "222222\n"),
-              "test.txt: line 1, column 7: found 'x' where a line end was expected ('*' or '0' "
-              "to '3', six to a line)")
-        << "a line of thirteen would be read as two rows, shifting the rest up";
-    EXPECT_EQ(rejection(emptyRows + "******\n"),
-              "test.txt: the file ends after 66 of 72 cells (it needs 12 lines of six cells '*' "
-              "or '0' to '3')");
-    EXPECT_EQ(rejection(""), "test.txt: the file ends after 0 of 72 cells (it needs 12 lines of "
-                             "six cells '*' or '0' to '3')");
-    EXPECT_EQ(rejection(std::string("\x01\xff", 2)).substr(0, 43),
-              "test.txt: line 1, column 1: found byte 0x01");
+    const std::pair<std::string, std::string> cases[] = {
+        {tenEmptyRows + "**x***\n******\n",
+         "test.txt: line 11, column 3: found 'x' where a cell was expected" + hint},
+        {tenEmptyRows + "**4***\n******\n",
+         "test.txt: line 11, column 3: found '4' where a cell was expected" + hint},
+        {tenEmptyRows + "*****\n******\n",
+         "test.txt: line 11, column 6: found a line end where a cell was expected" + hint},
+        // Thirteen cells would otherwise read as two rows and shift the rest up.
+        {"0*****x*****1\n" + tenEmptyRows + "222222\n",
+         "test.txt: line 1, column 7: found 'x' where a line end was expected" + hint},
+        {"0000000\n" + tenEmptyRows + "******\n",
+         "test.txt: line 1, column 7: found '0' where a line end was expected" + hint},
+        {"******\r\n******\r\n", "test.txt: line 1, column 7: found a carriage return where a "
+                                 "line end was expected" +
+                                     hint +
+                                     "; the file has CR LF line ends, save it with LF "
+                                     "line ends"},
+        {"\xef\xbb\xbf" + tenEmptyRows,
+         "test.txt: line 1, column 1: found byte 0xef where a cell was expected" + hint},
+        {std::string("\x01\xff", 2),
+         "test.txt: line 1, column 1: found byte 0x01 where a cell was expected" + hint},
+        {tenEmptyRows + "******\n", "test.txt: the file ends after 66 of 72 cells (it needs 12 "
+                                    "lines of six cells '*' or '0' to '3')"},
+        {"", "test.txt: the file ends after 0 of 72 cells (it needs 12 lines of six cells '*' "
+             "or '0' to '3')"},
+    };
+    for (const auto& [text, message] : cases) {
+        Field f = bottomRows({"0123**"});
+        try {
+            textToField(text, f);
+            ADD_FAILURE() << "accepted:\n" << text;
+        } catch (const FieldFileError& error) {
+            EXPECT_EQ(error.what(), message);
+        }
+        EXPECT_EQ(fieldToText(f), fieldToText(bottomRows({"0123**"}))) << "changed by " << text;
+    }
 }
 
-TEST(FieldFile, RejectsCarriageReturnLineEndsWithAHint) {
-    EXPECT_EQ(rejection("******\r\n******\r\n"),
-              "test.txt: line 1, column 7: found a carriage return where a line end was expected "
-              "('*' or '0' to '3', six to a line); the file has CR LF line ends, save it with LF "
-              "line ends");
-}
-
-TEST(FieldFile, ReadsAFileAndNamesOneThatCannotBeOpened) {
-    // Per process, so that two runs of the suite at once do not share the file.
+TEST(FieldFile, ReadsAFileAndNamesOneThatCannotBeRead) {
     const auto folder = std::filesystem::temp_directory_path() /
                         ("gemlets-field-file-test-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(folder);
+    std::filesystem::create_directories(folder / "folder.txt");
     const auto path = folder / "test.txt";
-    std::ofstream(path) << emptyRows << "3*****\n3*****\n";
+    std::ofstream(path) << tenEmptyRows << "3*****\n3*****\n";
     Field f = emptyField();
     fileToField(f, path);
     EXPECT_EQ(fieldToText(f), fieldToText(bottomRows({"3*****", "3*****"})));
 
     std::filesystem::remove(path);
-    try {
-        fileToField(f, path);
-        ADD_FAILURE() << "a missing file was accepted";
-    } catch (const FieldFileError& error) {
-        EXPECT_EQ(std::string(error.what()),
-                  path.string() + ": cannot open: No such file or directory");
+    const std::pair<std::filesystem::path, std::string> unreadable[] = {
+        {path, ": cannot open: No such file or directory"},
+        {folder / "folder.txt", ": cannot read: Is a directory"},
+    };
+    for (const auto& [file, reason] : unreadable) {
+        try {
+            fileToField(f, file);
+            ADD_FAILURE() << file << " was read";
+        } catch (const FieldFileError& error) {
+            EXPECT_EQ(error.what(), file.string() + reason);
+        }
     }
     std::filesystem::remove_all(folder);
 }

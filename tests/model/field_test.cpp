@@ -1,6 +1,6 @@
-#include <gtest/gtest.h>
-
 #include "fixtures.h"
+
+#include <gtest/gtest.h>
 
 namespace gemlets {
 namespace {

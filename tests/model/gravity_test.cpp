@@ -6,68 +6,54 @@ namespace gemlets {
 namespace {
 
 using testing::bottomRows;
+using Rows = std::vector<std::string_view>;
 
 GemletPtr dropping(int x, int y, int col) {
     return makeGemlet({.x = x, .y = y, .col = col, .state = GemletState::dropping});
 }
 
-TEST(Gravity, AGemletFallsOneRowPerStepAndLandsInTheStepAfter) {
-    Game game;
-    game.gemlets = {dropping(0, 10, 2)};
-    EXPECT_EQ(dropGemlets(game), 1);
-    EXPECT_EQ(gemletY(*game.gemlets[0]), 11);
-    EXPECT_EQ(dropGemlets(game), 0);
-    EXPECT_EQ(gemletY(*game.gemlets[0]), 11);
-    EXPECT_EQ(gemletState(*game.gemlets[0]), GemletState::landed);
+// Gemlets that have landed where `ground` shows them, and falling ones where `falling` does.
+struct GravityCase {
+    const char* what;
+    Rows ground;
+    Rows falling;
+    int steps;
+    Rows after;
+    int lastResult;
+};
+
+TEST(Gravity, EachStepMovesEveryFallingGemletOneRowOrLandsIt) {
+    const GravityCase cases[] = {
+        {"a gemlet falls a row", {}, {"**2***", "******"}, 1, {"**2***"}, 1},
+        {"and lands in the step after", {}, {"**2***", "******"}, 2, {"**2***"}, 0},
+        {"a stack falls as one", {}, {"**0***", "**1***", "******"}, 1, {"**0***", "**1***"}, 1},
+        {"a flat pair splits over uneven ground",
+         {"**1***"},
+         {"**30**", "******", "******"},
+         2,
+         {"**3***", "**10**"},
+         1},
+        {"a landed gemlet stays in the air", {"*0****", "******"}, {}, 1, {"*0****", "******"}, 0},
+        {"nothing in play", {}, {}, 1, {}, 0},
+    };
+    for (const GravityCase& c : cases) {
+        Game game;
+        game.field = bottomRows(c.ground);
+        fieldToGemlets(game);
+        for (const GemletPtr& g : game.gemlets)
+            setGemletState(*g, GemletState::landed);
+        game.field = bottomRows(c.falling);
+        fieldToGemlets(game);
+        int result = -1;
+        for (int step = 0; step < c.steps; ++step)
+            result = dropGemlets(game);
+        gemletsToField(game);
+        EXPECT_EQ(fieldToText(game.field), fieldToText(bottomRows(c.after))) << c.what;
+        EXPECT_EQ(result, c.lastResult) << c.what;
+    }
 }
 
-TEST(Gravity, AStackFallsAsOne) {
-    Game game;
-    const GemletPtr upper = dropping(2, 4, 0);
-    const GemletPtr lower = dropping(2, 5, 1);
-    game.gemlets = {upper, lower};
-    EXPECT_EQ(dropGemlets(game), 1);
-    EXPECT_EQ(gemletY(*upper), 5);
-    EXPECT_EQ(gemletY(*lower), 6);
-    EXPECT_EQ(gemletState(*upper), GemletState::dropping);
-    // The field is rebuilt before each gemlet: it still shows the last one one row higher.
-    EXPECT_EQ(fieldToText(game.field),
-              fieldToText(bottomRows({"**0***", "******", "**1***", "******", "******", "******",
-                                      "******", "******"})));
-}
-
-TEST(Gravity, AFlatPairSplitsOverUnevenGround) {
-    Game game;
-    game.field = bottomRows({"**1***"});
-    fieldToGemlets(game);
-    const GemletPtr f = dropping(2, 9, 3);
-    const GemletPtr s = dropping(3, 9, 0);
-    game.gemlets.insert(game.gemlets.begin(), {s, f});
-    dropGemlets(game);
-    dropGemlets(game);
-    EXPECT_EQ(gemletState(*f), GemletState::landed);
-    EXPECT_EQ(gemletY(*s), 11);
-    EXPECT_EQ(gemletState(*s), GemletState::dropping);
-}
-
-TEST(Gravity, ALandedGemletStaysInTheAir) {
-    Game game;
-    const GemletPtr g = makeGemlet({.x = 1, .y = 3, .col = 0, .state = GemletState::landed});
-    game.gemlets = {g};
-    EXPECT_EQ(dropGemlets(game), 0);
-    EXPECT_EQ(gemletY(*g), 3);
-}
-
-TEST(Gravity, NothingInPlayLeavesTheFieldAlone) {
-    Game game;
-    game.field = bottomRows({"0*****"});
-    EXPECT_EQ(dropGemlets(game), 0);
-    EXPECT_EQ(game.field[66], 0);
-    gemletsToField(game);
-    EXPECT_EQ(countElements(game.field, emptyCell), 72);
-}
-
-TEST(FieldConversion, FieldToGemletsPrependsInReverseColumnScanOrder) {
+TEST(FieldConversion, FieldToGemletsPrependsColumnByColumnAndALaterGemletWinsACell) {
     Game game;
     game.field[getOffset(0, 11)] = 2;
     game.field[getOffset(5, 0)] = 1;
@@ -75,12 +61,7 @@ TEST(FieldConversion, FieldToGemletsPrependsInReverseColumnScanOrder) {
     ASSERT_EQ(game.gemlets.size(), 2u);
     EXPECT_EQ(gemletToAlist(*game.gemlets[0]), gemletToAlist(*dropping(5, 0, 1)));
     EXPECT_EQ(gemletToAlist(*game.gemlets[1]), gemletToAlist(*dropping(0, 11, 2)));
-    fieldToGemlets(game);
-    EXPECT_EQ(game.gemlets.size(), 4u);
-}
 
-TEST(FieldConversion, TheLaterGemletWinsASharedCell) {
-    Game game;
     game.gemlets = {dropping(1, 1, 0), dropping(1, 1, 3)};
     gemletsToField(game);
     EXPECT_EQ(game.field[getOffset(1, 1)], 3);
@@ -93,11 +74,9 @@ TEST(HardDrop, DropsUntilThePairHasLandedThenOnceMore) {
     const GemletPtr floating = dropping(0, 0, 2);
     game.gemlets = {game.first, game.second, floating};
     dropThemDown(game);
-    EXPECT_EQ(gemletY(*game.first), 10);
-    EXPECT_EQ(gemletY(*game.second), 11);
-    EXPECT_EQ(gemletState(*game.first), GemletState::landed);
     // Nine steps move the pair, the tenth lands it, the eleventh moves only the floating
     // gemlet, and the field still shows that gemlet where the step found it.
+    EXPECT_EQ(gemletState(*game.first), GemletState::landed);
     EXPECT_EQ(gemletY(*floating), 11);
     EXPECT_EQ(fieldToText(game.field), fieldToText(bottomRows({"2**3**", "***1**"})));
 

@@ -10,12 +10,13 @@ namespace gemlets {
 namespace {
 
 using testing::bottomRows;
+using Cell = std::pair<int, int>;
+using Rows = std::vector<std::string_view>;
 
-// A falling pair on top of the given rows, written into the field as the main loop does.
+// A falling pair, f blue and s red, on top of landed gemlets where the rows show them.
 class PairTest : public ::testing::Test {
 protected:
-    void start(std::pair<int, int> f, std::pair<int, int> s,
-               const std::vector<std::string_view>& rows = {}) {
+    void start(Cell f, Cell s, const Rows& rows = {}) {
         game.field = bottomRows(rows);
         game.gemlets.clear();
         fieldToGemlets(game);
@@ -30,6 +31,19 @@ protected:
         game.state = State::unpause;
     }
 
+    // Each move as the main loop makes it: L left, R right, U rotate, each with the field update.
+    void play(std::string_view moves) {
+        for (char move : moves) {
+            if (move == 'L')
+                moveToLeft(game, *game.first, *game.second);
+            if (move == 'R')
+                moveToRight(game, *game.first, *game.second);
+            if (move == 'U')
+                rotateStones(game, *game.first, *game.second);
+            gemletsToField(game);
+        }
+    }
+
     // "f (x, y) s (x, y)", so that a failure shows both positions at once.
     std::string pair() const {
         std::ostringstream text;
@@ -38,122 +52,76 @@ protected:
         return text.str();
     }
 
-    void left() {
-        moveToLeft(game, *game.first, *game.second);
-        gemletsToField(game);
-    }
-    void right() {
-        moveToRight(game, *game.first, *game.second);
-        gemletsToField(game);
-    }
-    void rotate() {
-        rotateStones(game, *game.first, *game.second);
-        gemletsToField(game);
-    }
-
     Game game;
 };
 
-TEST_F(PairTest, SidewaysMovesStopAtTheWalls) {
-    start({2, 0}, {3, 0});
-    left();
-    left();
-    EXPECT_EQ(pair(), "f (0, 0) s (1, 0)");
-    left();
-    EXPECT_EQ(pair(), "f (0, 0) s (1, 0)");
+struct MoveCase {
+    Cell f, s;
+    Rows rows;
+    std::string_view moves;
+    std::string_view expected;
+};
 
-    start({2, 0}, {3, 0});
-    right();
-    right();
-    right();
-    EXPECT_EQ(pair(), "f (4, 0) s (5, 0)");
-
-    start({5, 3}, {5, 4});
-    right();
-    EXPECT_EQ(pair(), "f (5, 3) s (5, 4)");
+const Rows takenAtRow5(std::string_view row) {
+    return {row, "******", "******", "******", "******", "******", "******"};
 }
 
-TEST_F(PairTest, AnUprightPairNeedsBothSideCellsFree) {
-    start({3, 5}, {3, 6}, {"**1***", "******", "******", "******", "******", "******"});
-    left();
-    EXPECT_EQ(pair(), "f (3, 5) s (3, 6)");
-    right();
-    EXPECT_EQ(pair(), "f (4, 5) s (4, 6)");
-}
-
-TEST_F(PairTest, AFlatPairTestsOnlyTheCellBesideItsLeader) {
-    start({3, 5}, {2, 5}, {"*1**1*", "******", "******", "******", "******", "******", "******"});
-    left();
-    EXPECT_EQ(pair(), "f (3, 5) s (2, 5)");
-    right();
-    EXPECT_EQ(pair(), "f (3, 5) s (2, 5)");
-    start({2, 5}, {3, 5}, {"1***1*", "******", "******", "******", "******", "******", "******"});
-    left();
-    right();
-    EXPECT_EQ(pair(), "f (2, 5) s (3, 5)");
-}
-
-TEST_F(PairTest, ASidewaysMoveAlwaysEndsUnpausedButOnlyMovesADroppingPair) {
-    start({2, 0}, {3, 0});
-    game.state = State::pause;
-    left();
-    EXPECT_EQ(pair(), "f (1, 0) s (2, 0)");
-    EXPECT_EQ(game.state, State::unpause);
-
-    setGemletState(*game.second, GemletState::landed);
-    game.state = State::gameover;
-    right();
-    EXPECT_EQ(pair(), "f (1, 0) s (2, 0)");
-    EXPECT_EQ(game.state, State::unpause);
-}
-
-TEST_F(PairTest, RotationTurnsClockwiseAndShiftsAtTheTopRow) {
-    start({2, 0}, {3, 0});
-    game.state = State::pause;
-    rotate();
-    EXPECT_EQ(pair(), "f (3, 1) s (3, 0)");
-    rotate();
-    EXPECT_EQ(pair(), "f (2, 1) s (3, 1)");
-    EXPECT_EQ(game.state, State::pause);
-
-    start({2, 5}, {3, 5});
-    std::string seen;
-    for (int turn = 0; turn < 4; ++turn) {
-        rotate();
-        seen += pair() + "; ";
+TEST_F(PairTest, MovesAndTurnsStayInTheFieldAndOutOfTakenCells) {
+    const MoveCase cases[] = {
+        // Walls.
+        {{2, 0}, {3, 0}, {}, "LLL", "f (0, 0) s (1, 0)"},
+        {{2, 0}, {3, 0}, {}, "RRR", "f (4, 0) s (5, 0)"},
+        {{5, 3}, {5, 4}, {}, "R", "f (5, 3) s (5, 4)"},
+        // An upright pair needs both side cells free; a flat one only the cell beside its
+        // leader.
+        {{3, 5},
+         {3, 6},
+         {"**1***", "******", "******", "******", "******", "******"},
+         "L",
+         "f (3, 5) s (3, 6)"},
+        {{3, 5},
+         {3, 6},
+         {"**1***", "******", "******", "******", "******", "******"},
+         "R",
+         "f (4, 5) s (4, 6)"},
+        {{3, 5}, {2, 5}, takenAtRow5("*1**1*"), "L", "f (3, 5) s (2, 5)"},
+        {{3, 5}, {2, 5}, takenAtRow5("*1**1*"), "R", "f (3, 5) s (2, 5)"},
+        {{2, 5}, {3, 5}, takenAtRow5("1***1*"), "L", "f (1, 5) s (2, 5)"},
+        // Quarter turns clockwise, shifted at the top row and away from the left wall.
+        {{2, 0}, {3, 0}, {}, "U", "f (3, 1) s (3, 0)"},
+        {{2, 0}, {3, 0}, {}, "UU", "f (2, 1) s (3, 1)"},
+        {{2, 5}, {3, 5}, {}, "U", "f (3, 4) s (3, 5)"},
+        {{2, 5}, {3, 5}, {}, "UU", "f (3, 4) s (2, 4)"},
+        {{2, 5}, {3, 5}, {}, "UUU", "f (3, 4) s (3, 3)"},
+        {{2, 5}, {3, 5}, {}, "UUUU", "f (2, 4) s (3, 4)"},
+        {{4, 0}, {3, 0}, {}, "U", "f (4, 1) s (4, 0)"},
+        {{0, 5}, {0, 6}, {}, "U", "f (1, 6) s (0, 6)"},
+        {{0, 6}, {0, 5}, {}, "U", "f (0, 6) s (1, 6)"},
+        // Never into a taken cell, and never off the field for a pair split by landing.
+        {{3, 5}, {3, 6}, takenAtRow5("**1***"), "U", "f (3, 5) s (3, 6)"},
+        {{1, 0}, {4, 3}, {}, "U", "f (1, 0) s (4, 3)"},
+    };
+    for (const MoveCase& c : cases) {
+        start(c.f, c.s, c.rows);
+        play(c.moves);
+        EXPECT_EQ(pair(), c.expected)
+            << c.moves << " from " << c.f.first << "," << c.f.second << " on\n"
+            << fieldToText(bottomRows(c.rows));
     }
-    EXPECT_EQ(seen, "f (3, 4) s (3, 5); f (3, 4) s (2, 4); f (3, 4) s (3, 3); f (2, 4) s (3, 4); ");
-
-    start({4, 0}, {3, 0});
-    rotate();
-    EXPECT_EQ(pair(), "f (4, 1) s (4, 0)");
 }
 
-TEST_F(PairTest, RotationShiftsAwayFromTheLeftWall) {
-    start({0, 5}, {0, 6});
-    rotate();
-    EXPECT_EQ(pair(), "f (1, 6) s (0, 6)");
-    start({0, 6}, {0, 5});
-    rotate();
-    EXPECT_EQ(pair(), "f (0, 6) s (1, 6)");
-}
-
-// Turning into a taken cell would put two gemlets in one cell, and turning a landed pair
-// would leave a gemlet in the air; neither happens.
-TEST_F(PairTest, RotationNeverOverlapsOrLiftsOrLeavesTheField) {
-    start({3, 5}, {3, 6}, {"**1***", "******", "******", "******", "******", "******", "******"});
-    rotate();
-    EXPECT_EQ(pair(), "f (3, 5) s (3, 6)");
-
+TEST_F(PairTest, OnlyADroppingPairMovesAndASidewaysMoveEndsAPauseButNotAGameOver) {
     start({3, 10}, {4, 10}, {"***1**"});
     setGemletState(*game.first, GemletState::landed);
-    rotate();
-    EXPECT_EQ(pair(), "f (3, 10) s (4, 10)");
-
-    // A pair split by landing, no longer adjacent: case 1b would write row -1.
-    start({1, 0}, {4, 3});
-    rotate();
-    EXPECT_EQ(pair(), "f (1, 0) s (4, 3)");
+    game.state = State::pause;
+    play("U");
+    EXPECT_EQ(game.state, State::pause) << "a turn leaves the state alone";
+    play("L");
+    EXPECT_EQ(pair(), "f (3, 10) s (4, 10)") << "a landed gemlet was moved";
+    EXPECT_EQ(game.state, State::unpause);
+    game.state = State::gameover;
+    play("R");
+    EXPECT_EQ(game.state, State::gameover);
 }
 
 } // namespace

@@ -1,0 +1,188 @@
+#!/usr/bin/env bash
+# The real game under a private Xvfb: one game per scenario, keys through XTEST (xdotool),
+# screenshots read back as a field grid in the field-file form ('*' white, '0' to '3' a gemlet
+# colour, '?' anything else). Every wait polls against a deadline.
+# Usage: xvfb_test.sh SCENARIO RUN_DIR [SEND_DELETE_WINDOW]; GEMLETS_EMULATOR, when set, is the
+# command that runs the game (qemu for a cross build).
+set -euo pipefail
+scenario=$1 runDir=$2 sendDeleteWindow=${3:-}
+tmp=$(mktemp -d /tmp/gemlets-xvfb.XXXXXX)
+gamePid="" xvfbPid="" grid="" status=""
+
+fail() {
+    echo "FAIL: $*" >&2
+    [[ -z $grid ]] || printf 'last screen grid:\n%s\n' "${grid//\//$'\n'}" >&2
+    tail -c 2000 "$tmp/stderr" >&2 2>/dev/null || true
+    exit 1
+}
+tearDown() {
+    [[ -z $gamePid ]] || kill -KILL "$gamePid" 2>/dev/null || true
+    [[ -z $xvfbPid ]] || kill "$xvfbPid" 2>/dev/null || true
+    wait 2>/dev/null || true
+    rm -rf "$tmp"
+}
+trap tearDown EXIT
+
+now() { echo $((${EPOCHREALTIME/./} / 1000)); }
+# until SECONDS WHAT COMMAND...: polls the command until it holds.
+until_() {
+    local deadline=$(($(now) + $1 * 1000)) what=$2
+    shift 2
+    until "$@"; do
+        (($(now) < deadline)) || fail "not seen within the deadline: $what"
+        sleep 0.02
+    done
+}
+
+# -noreset: a server that resets when its last client leaves refuses the next one a moment.
+Xvfb -displayfd 3 -screen 0 640x480x24 -nolisten tcp -noreset 3>"$tmp/display" 2>/dev/null &
+xvfbPid=$!
+until_ 10 "Xvfb's display number" test -s "$tmp/display"
+export DISPLAY=:$(head -n 1 "$tmp/display")
+cp -r "$runDir" "$tmp/run"
+
+# field ROW...: test.txt from the bottom rows given, empty above them.
+field() {
+    local rows=()
+    while ((${#rows[@]} + $# < 12)); do rows+=('******'); done
+    printf '%s\n' "${rows[@]}" "$@" >"$tmp/run/test.txt"
+}
+# A background job ignores SIGINT; env gives the game a terminal's signal dispositions.
+start() {
+    (cd "$tmp/run" && exec env --default-signal ${GEMLETS_EMULATOR:-} ./gemlets "$@") \
+        >"$tmp/stdout" 2>"$tmp/stderr" &
+    gamePid=$!
+    until_ 30 "the game window" findWindow
+}
+findWindow() {
+    kill -0 "$gamePid" 2>/dev/null || fail "the game ended before its window appeared"
+    win=$(xdotool search --onlyvisible --pid "$gamePid" 2>/dev/null | head -n 1) || true
+    [[ -n $win ]] && xdotool windowfocus "$win" 2>/dev/null
+}
+ended() { ! kill -0 "$gamePid" 2>/dev/null || [[ $(ps -o stat= -p "$gamePid") == Z* ]]; }
+# finish HOW: Escape or a signal must end the game with status 0.
+finish() {
+    if [[ $1 == Escape ]]; then xdotool key Escape; else kill -s "$1" "$gamePid"; fi
+    until_ 5 "the game ending after $1" ended
+    status=0
+    wait "$gamePid" || status=$?
+    gamePid=""
+    ((status == 0)) || fail "$1 ended the game with status $status"
+    # Standard output carries only the diagnostics: button lines and the search trace.
+    local dump='((-1|[0-9a-f]+) ){6}'
+    ! grep -Evq "^(|backtrackGemlets|gemlets count = [0-9]+($dump)?|$dump|sweeping|sweeping returning 0($dump)?|button  [0-9]+ pressed)\$" \
+        "$tmp/stdout" || fail "standard output holds more than the diagnostics"
+}
+
+# The mean colour of each cell, nearest of white and the four gemlet images within 60.
+palette=("*" "255 255 255")
+for code in 0 1 2 3; do
+    name=(blue red green yellow)
+    palette+=("$code" "$(convert "$tmp/run/gemlet_${name[code]}.jpg" -scale '1x1!' -depth 8 \
+        rgb:- | od -An -tu1 | xargs)")
+done
+shoot() {
+    import -window "$win" "$tmp/shot.png" 2>/dev/null || return 1
+    local values cell p line=""
+    read -ra values -d '' < <(convert "$tmp/shot.png" -crop 192x384+0+0 +repage -scale '6x12!' \
+        -depth 8 rgb:- | od -An -tu1 -v) || true
+    grid=""
+    for ((cell = 0; cell < 72; ++cell)); do
+        local best='?' bestDistance=3600 r g b
+        for ((p = 0; p < ${#palette[@]}; p += 2)); do
+            read -r r g b <<<"${palette[p + 1]}"
+            r=$((values[cell * 3] - r)) g=$((values[cell * 3 + 1] - g)) b=$((values[cell * 3 + 2] - b))
+            ((r * r + g * g + b * b >= bestDistance)) || { best=${palette[p]}; bestDistance=$((r * r + g * g + b * b)); }
+        done
+        grid+=$best
+        ((cell % 6 != 5)) || grid+=/
+    done
+}
+# shows REGEX: the next screenshot's grid (each row followed by '/') matches.
+shows() { shoot && [[ $grid =~ ^$1$ ]]; }
+# The score or "Paused": dark pixels right of the field at (202, 192).
+textArea() { convert "$tmp/shot.png" -crop 182x48+202+192 +repage -depth 8 gray:- | md5sum; }
+inked() { (($(convert "$tmp/shot.png" -crop 182x48+202+192 -format '%[fx:int(255*minima)]' info:) < 96)); }
+
+pairAt3='(\*{6}/)*\*\*\*3\*\*/\*\*\*1\*\*/(\*{6}/)*'
+landed='([*0-3]{6}/){10}\*\*\*3\*\*/\*\*\*1\*\*/'
+case $scenario in
+window_keys_and_sigterm)
+    field
+    start
+    [[ $(xdotool getwindowgeometry "$win") == *"Geometry: 384x384"* ]] || fail "not 384x384"
+    until_ 10 "the first pair falling in column 3" shows "$pairAt3"
+    inked || fail "no score at (202, 192)"
+    xdotool key space
+    until_ 5 "the pair landed at the bottom of column 3 after Space" shows "$landed"
+    finish TERM ;;
+chain_clearing)
+    field '****3*' '**3*3*' '**0*2*'
+    start
+    until_ 10 "the first pair above three yellows" shows "$pairAt3"'\*{4}3\*/\*\*3\*3\*/\*\*0\*2\*/'
+    before=$(textArea)
+    xdotool key space
+    until_ 5 "the four yellows cleared" shows '([*0-3]{6}/){9}\*{6}/\*{6}/\*\*012\*/'
+    [[ $(textArea) != "$before" ]] || fail "the score did not change"
+    finish Escape
+    grep -qx 'sweeping' "$tmp/stdout" || fail "no sweeping in the trace" ;;
+pause)
+    field
+    start
+    until_ 10 "the first pair" shows "$pairAt3"
+    before=$(textArea)
+    xdotool key p
+    until_ 5 "Paused in place of the score" eval 'shoot && [[ $(textArea) != "$before" ]]'
+    sleep 1.1 # the drop at the end of the interval under way still comes
+    shoot && paused=$grid
+    sleep 2.2
+    shoot && [[ $grid == "$paused" ]] || fail "the pair moved while paused"
+    xdotool key p
+    until_ 5 "the pair falling again" eval 'shoot && [[ $grid != "$paused" ]]'
+    finish INT ;;
+game_over)
+    for row in {0..11}; do rows+=("**$((row % 2))***"); done
+    printf '%s\n' "${rows[@]}" >"$tmp/run/test.txt"
+    start
+    xdotool key space
+    convert "$tmp/run/gameover.jpg" -crop 192x384+0+0 +repage "$tmp/expected.png"
+    overImage() { # RMSE below 0.08: the 16-bit window and JPEG decoding add a little
+        shoot && convert "$tmp/shot.png" -crop 192x384+0+0 +repage "$tmp/field.png" &&
+            { compare -metric RMSE "$tmp/field.png" "$tmp/expected.png" null: 2>&1 || true; } |
+            awk -F'[()]' '{ exit !($2 < 0.08) }'
+    }
+    until_ 10 "gameover.jpg over the field" overImage
+    inked || fail "no score beside the game-over image"
+    sleep 1.2 && overImage || fail "the game-over picture did not stay"
+    finish Escape ;;
+closing_ignored)
+    field
+    start
+    until_ 10 "the first pair" shows "$pairAt3"
+    ${GEMLETS_EMULATOR:-} "$sendDeleteWindow" "$win" || fail "could not ask the window to close"
+    xdotool key space # acted on only after the close request, which must be ignored
+    until_ 5 "the pair landed after the close request" shows "$landed"
+    finish Escape ;;
+bad_start_up_files)
+    cp -r "$tmp/run" "$tmp/good"
+    # case WORD SETUP: the game started after SETUP in a fresh run folder stops at once with a
+    # message naming WORD, a non-zero status and nothing on standard output.
+    case_() {
+        rm -rf "$tmp/run" && cp -r "$tmp/good" "$tmp/run" && eval "$2"
+        (cd "$tmp/run" && exec timeout -k 2 20 env ${3:-} ${GEMLETS_EMULATOR:-} ./gemlets) \
+            >"$tmp/stdout" 2>"$tmp/stderr" && fail "$1: status 0"
+        grep -qF -- "$1" "$tmp/stderr" || fail "$1: the message does not name it"
+        [[ ! -s $tmp/stdout ]] || fail "$1: standard output is not empty"
+    }
+    case_ test.txt "rm $tmp/run/test.txt"
+    case_ test.txt "field '**x***'"
+    case_ test.txt "printf '******\n%.0s' 1 2 3 4 5 >$tmp/run/test.txt"
+    case_ test.txt "field; sed -i 's/\$/\r/' $tmp/run/test.txt"
+    case_ test.txt "field '***0**' '******' '******' '******' '******' '******' '******' '******' '******' '******' '******'"
+    case_ font.ttf "rm $tmp/run/font.ttf"
+    case_ gemlet_red.jpg "rm $tmp/run/gemlet_red.jpg"
+    case_ gameover.jpg "head -c 2000 /dev/urandom >$tmp/run/gameover.jpg"
+    case_ display "true" "-u DISPLAY" ;;
+*) fail "unknown scenario $scenario" ;;
+esac
+echo "PASS: $scenario"
