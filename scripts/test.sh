@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, then builds and tests in stages, stopping at the first failure:
 #   plain     every test, in build/ (GEMLETS_BUILD_DIR overrides the folder)
+#   compat    the SDL and Xvfb tests again, the same build loading sdl12-compat
 #   fuzz      the field-file loader under libFuzzer (clang++, build-fuzz/), for a bounded time
 #   tsan      the tests labelled "concurrency", ThreadSanitizer (build-tsan/)
 #   asan      every test, AddressSanitizer + UndefinedBehaviorSanitizer (build-asan/)
@@ -80,6 +81,17 @@ end
 
 begin "plain tests"
 run_ctest plain "$plain_dir"
+end
+
+begin "compat tests"
+# sdl12-compat (SDL 1.2 on SDL2, what most distributions ship) installs beside the classic
+# library; the same executables load it from its own folder.
+compat_dir=/usr/lib/$(gcc -print-multiarch)/sdl12-compat
+LD_LIBRARY_PATH=$compat_dir ldd "$plain_dir/run/gemlets" | grep -q "$compat_dir/libSDL-1.2" || {
+    echo "sdl12-compat is not what $plain_dir/run/gemlets loads from $compat_dir" >&2
+    exit 1
+}
+LD_LIBRARY_PATH=$compat_dir run_ctest compat "$plain_dir" -L 'sdl|xvfb' --no-tests=error
 end
 
 begin "fuzz build"
