@@ -1,7 +1,8 @@
 // The SDL-free play library: buttons, the pause toggle, game over in the turn step, the field
-// file under the first pair, and the stop signals.
+// file under the first pair, the stop signals and the command line.
 #include "frontend/commands.h"
 #include "frontend/game_start.h"
+#include "frontend/options.h"
 #include "frontend/stop_signals.h"
 #include "frontend/turn_step.h"
 #include "tests/frontend/field_fixture.h"
@@ -74,6 +75,33 @@ TEST(StopSignals, SigtermIsNotedInsteadOfEndingTheProcess) {
     EXPECT_FALSE(stopSignalReceived());
     std::raise(SIGTERM);
     EXPECT_TRUE(stopSignalReceived());
+}
+
+TEST(Options, EachCommandLinePlaysShowsTextOrIsRefusedNamingTheFault) {
+    struct Row {
+        std::vector<std::string_view> args;
+        Launch launch;
+        int frameRate;
+        std::string_view named; // in the reason for a refusal
+    };
+    const Row rows[] = {{{}, Launch::play, 0, ""},
+                        {{"--frame-rate", "1"}, Launch::play, 1, ""},
+                        {{"--frame-rate", "1000"}, Launch::play, 1000, ""},
+                        {{"--help", "--bogus"}, Launch::help, 0, ""},
+                        {{"--version"}, Launch::version, 0, ""},
+                        {{"--frame-rate", "0"}, Launch::refuse, 0, "'0'"},
+                        {{"--frame-rate", "1001"}, Launch::refuse, 0, "'1001'"},
+                        {{"--frame-rate", "abc"}, Launch::refuse, 0, "'abc'"},
+                        {{"--frame-rate", "60x"}, Launch::refuse, 0, "'60x'"},
+                        {{"--frame-rate"}, Launch::refuse, 0, "needs a number"},
+                        {{"--bogus", "--help"}, Launch::refuse, 0, "'--bogus'"}};
+    for (const Row& row : rows) {
+        const Options options = parseOptions(row.args);
+        const std::string shown = ::testing::PrintToString(row.args) + " " + options.error;
+        EXPECT_EQ(options.launch, row.launch) << shown;
+        EXPECT_EQ(options.frameRate, row.frameRate) << shown;
+        EXPECT_NE(options.error.find(row.named), std::string::npos) << shown;
+    }
 }
 
 } // namespace
