@@ -10,6 +10,7 @@ packages=(
     fonts-dejavu-core
     xvfb xauth xdotool x11-apps imagemagick
     clang libclang-rt-14-dev
+    build-essential dpkg-dev debhelper lintian desktop-file-utils appstream man-db
 )
 
 missing=()
