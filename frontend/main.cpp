@@ -2,6 +2,7 @@
 // this thread; the drop task touches only the game.
 #include "frontend/drop_task.h"
 #include "frontend/main_loop.h"
+#include "frontend/options.h"
 #include "frontend/random_colours.h"
 #include "frontend/rendering.h"
 #include "frontend/sdl_resources.h"
@@ -11,14 +12,17 @@
 #include "model/game.h"
 
 #include <SDL.h>
+#include <algorithm>
 #include <exception>
 #include <iostream>
+#include <string_view>
+#include <vector>
 
 namespace gemlets {
 
 namespace {
 
-int play() {
+int play(const Options& options) {
     // Declared in this order so that they end in reverse: the drop task is joined before
     // the surfaces and the font go, and those before SDL itself.
     Game game;
@@ -31,6 +35,7 @@ int play() {
     startUp(game, screen, dropTask);
 
     MainLoop loop{game, dropTask, screen, random};
+    loop.frameRate = options.frameRate;
     mainLoop(loop);
     dropTask.stop();
     return 0;
@@ -40,11 +45,28 @@ int play() {
 
 } // namespace gemlets
 
-int main() {
+int main(int argc, char** argv) {
+    using gemlets::Launch;
+    // Before anything starts, so that a refused command line leaves nothing to undo.
+    const std::vector<std::string_view> args(argv + std::min(argc, 1), argv + argc);
+    const gemlets::Options options = gemlets::parseOptions(args);
+    switch (options.launch) {
+    case Launch::help:
+        std::cout << gemlets::usage();
+        return 0;
+    case Launch::version:
+        std::cout << gemlets::versionLine() << '\n';
+        return 0;
+    case Launch::refuse:
+        std::cerr << "gemlets: " << options.error << '\n' << gemlets::usage();
+        return 2;
+    case Launch::play:
+        break;
+    }
     // Before SDL_Init, which keeps a handler it finds in place instead of its own.
     gemlets::installStopSignalHandlers();
     try {
-        return gemlets::play();
+        return gemlets::play(options);
     } catch (const std::exception& error) {
         std::cerr << "gemlets: " << error.what() << '\n';
         return 1;

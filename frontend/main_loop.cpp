@@ -1,7 +1,10 @@
 #include "frontend/main_loop.h"
 
 #include "frontend/commands.h"
+#include "frontend/frame_pacer.h"
 #include "frontend/turn_step.h"
+
+#include <thread>
 
 namespace gemlets {
 
@@ -45,7 +48,17 @@ bool runIteration(MainLoop& loop) {
 }
 
 void mainLoop(MainLoop& loop) {
+    if (loop.frameRate == 0) {
+        while (runIteration(loop)) {
+        }
+        return;
+    }
+    FramePacer pacer(loop.frameRate, FramePacer::Clock::now());
     while (runIteration(loop)) {
+        const FramePacer::Clock::time_point next = pacer.nextStart(FramePacer::Clock::now());
+        // After a quit the loop ends at once instead of waiting out the frame.
+        if (loop.game.run)
+            std::this_thread::sleep_until(next);
     }
 }
 

@@ -1,4 +1,5 @@
-// The main loop: one input event, one frame and the turn step per iteration, never sleeping.
+// The main loop: one input event, one frame and the turn step per iteration; without a frame
+// rate it never sleeps.
 #pragma once
 
 #include "frontend/drop_task.h"
@@ -19,6 +20,8 @@ struct MainLoop {
     RandomGenerator& random;
     // A SIGINT or SIGTERM: acted on like the quit input.
     std::function<bool()> stopRequested = stopSignalReceived;
+    // Iterations a second; 0 runs them back to back.
+    int frameRate = 0;
 };
 
 // Joystick buttons (with their line on game.out) and keys act by their tables; every other
@@ -29,7 +32,8 @@ void handleEvent(MainLoop& loop, const SDL_Event& event);
 // the frame step and the turn step.
 bool runIteration(MainLoop& loop);
 
-// Iterations until the run ends.
+// Iterations until the run ends; with a frame rate each one waits out the rest of its share
+// of a second after its turn step.
 void mainLoop(MainLoop& loop);
 
 } // namespace gemlets

@@ -8,24 +8,29 @@ namespace gemlets {
 void turnStep(Game& game, RandomGenerator& random) {
     if (game.state != State::newGemlets)
         return;
-    // From the game-over test to the spawn, so that no drop step lands between them.
-    std::scoped_lock lock(game.lock);
-    if (game.field[getOffset(spawnX1, spawnY)] != emptyCell ||
-        game.field[getOffset(spawnX2, spawnY)] != emptyCell) {
-        game.state = State::gameover;
-        return;
+    {
+        // From the game-over test to the spawn, so that no drop step lands between them.
+        std::scoped_lock lock(game.lock);
+        if (game.field[getOffset(spawnX1, spawnY)] != emptyCell ||
+            game.field[getOffset(spawnX2, spawnY)] != emptyCell) {
+            game.state = State::gameover;
+            return;
+        }
+        backtrackGemlets(game);
+        backtrackGemlets(game);
+        const int col1 = random.random(maxCols);
+        game.first =
+            makeGemlet({.x = spawnX1, .y = spawnY, .col = col1, .state = GemletState::dropping});
+        const int col2 = random.random(maxCols);
+        game.second =
+            makeGemlet({.x = spawnX2, .y = spawnY, .col = col2, .state = GemletState::dropping});
+        game.gemlets.insert(game.gemlets.begin(), game.first);
+        game.gemlets.insert(game.gemlets.begin(), game.second);
+        game.state = State::unpause;
     }
-    backtrackGemlets(game);
-    backtrackGemlets(game);
-    const int col1 = random.random(maxCols);
-    game.first =
-        makeGemlet({.x = spawnX1, .y = spawnY, .col = col1, .state = GemletState::dropping});
-    const int col2 = random.random(maxCols);
-    game.second =
-        makeGemlet({.x = spawnX2, .y = spawnY, .col = col2, .state = GemletState::dropping});
-    game.gemlets.insert(game.gemlets.begin(), game.first);
-    game.gemlets.insert(game.gemlets.begin(), game.second);
-    game.state = State::unpause;
+    // The searches' trace reaches a pipe as each step ends, not in blocks. Outside the lock,
+    // so that a slow reader holds up only this thread, never the drop task.
+    game.out.flush();
 }
 
 } // namespace gemlets

@@ -13,7 +13,8 @@ inline constexpr int spawnX2 = 3;
 inline constexpr int spawnY = 0;
 
 // Acts only in `newGemlets`: a taken spawn cell gives `gameover`; otherwise two group
-// searches, a new pair of random colours at the spawn cells, and `unpause`.
+// searches, a new pair of random colours at the spawn cells, and `unpause`; then their trace
+// is flushed.
 void turnStep(Game& game, RandomGenerator& random);
 
 } // namespace gemlets

@@ -6,9 +6,11 @@ set -euo pipefail
 packages=(
     cmake make g++ pkg-config
     libgtest-dev libgmock-dev libbenchmark-dev
-    libsdl1.2-dev libsdl1.2-compat libsdl-image1.2-dev libsdl-ttf2.0-dev libjpeg-dev libx11-dev fonts-dejavu-core
+    libsdl1.2-dev libsdl1.2-compat libsdl-image1.2-dev libsdl-ttf2.0-dev libjpeg-dev libpng-dev
+    libx11-dev fonts-dejavu-core
     xvfb xauth xdotool x11-apps imagemagick
     clang libclang-rt-14-dev
+    build-essential dpkg-dev debhelper lintian desktop-file-utils appstream man-db
 )
 
 missing=()

@@ -5,6 +5,7 @@
 #   fuzz      the field-file loader under libFuzzer (clang++, build-fuzz/), for a bounded time
 #   tsan      the tests labelled "concurrency", ThreadSanitizer (build-tsan/)
 #   asan      every test, AddressSanitizer + UndefinedBehaviorSanitizer (build-asan/)
+#   package   the Debian package built, lintian, installed, played from /, purged
 # Each stage prints its name and duration; any sanitizer report fails the stage.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -123,6 +124,7 @@ if [[ ! "$done_line" =~ ^Done\ ([0-9]+)\ runs\ in\ ([0-9]+)\ second ]]; then
 fi
 fuzz_result="fuzz field file: ${BASH_REMATCH[1]} executions in ${BASH_REMATCH[2]} s, no crash"
 echo "$fuzz_result"
+echo "$package_result"
 end
 
 begin "tsan build"
@@ -143,6 +145,10 @@ begin "asan tests"
 GEMLETS_SOAK_GAMES=2000 run_ctest asan build-asan
 end
 
+begin package
+package_result=$(bash tests/package/package_test.sh | tee /dev/stderr | tail -n 1)
+end
+
 echo
 echo "=== stage times"
 printf '%s\n' "${timings[@]}"
@@ -150,3 +156,4 @@ printf 'total        %4d s\n' "$SECONDS"
 echo "=== results"
 printf '%s\n' "${summaries[@]}"
 echo "$fuzz_result"
+echo "$package_result"

@@ -105,17 +105,19 @@ std::optional<Colour> sample(int col, float x, float y) {
 
 } // namespace
 
-void paintGemlet(Canvas& canvas, int left, int top, int col) {
+void paintGemlet(Canvas& canvas, int left, int top, int col, int size) {
     constexpr int samplesPerSide = 4;
-    constexpr float centre = gemletSize / 2.0f;
-    for (int py = 0; py < gemletSize; ++py) {
-        for (int px = 0; px < gemletSize; ++px) {
+    const float centre = size / 2.0f;
+    // The gem is drawn in the coordinates of a game cell whatever its size.
+    const float toCell = static_cast<float>(gemletSize) / static_cast<float>(size);
+    for (int py = 0; py < size; ++py) {
+        for (int px = 0; px < size; ++px) {
             Colour sum{};
             int covered = 0;
             for (int sy = 0; sy < samplesPerSide; ++sy) {
                 for (int sx = 0; sx < samplesPerSide; ++sx) {
-                    const float x = px + (sx + 0.5f) / samplesPerSide - centre;
-                    const float y = py + (sy + 0.5f) / samplesPerSide - centre;
+                    const float x = (px + (sx + 0.5f) / samplesPerSide - centre) * toCell;
+                    const float y = (py + (sy + 0.5f) / samplesPerSide - centre) * toCell;
                     if (const auto c = sample(col, x, y)) {
                         sum = {sum.r + c->r, sum.g + c->g, sum.b + c->b};
                         ++covered;

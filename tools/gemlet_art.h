@@ -10,6 +10,7 @@ inline constexpr int gemletSize = 32;
 
 // col is a colour code: 0 blue (ring), 1 red (cross), 2 green (triangle), 3 yellow (diamond).
 // The gem is anti-aliased over what the canvas already holds; (left, top) is the cell corner.
-void paintGemlet(Canvas& canvas, int left, int top, int col);
+// size is the cell's side in pixels: the game's cells, or larger for the menu icon.
+void paintGemlet(Canvas& canvas, int left, int top, int col, int size = gemletSize);
 
 } // namespace gemlets::assets

@@ -1,10 +1,12 @@
 // Build-time tool: paints the four gemlet images and the game-over image and writes them as
-// JPEG files into the game's run folder.
-//   gemlets_make_assets <output folder> <font for the game-over words>
+// JPEG files into the game's run folder, and the menu icon as PNG files into another.
+//   gemlets_make_assets <output folder> <font for the game-over words> <icon folder>
 #include "tools/canvas.h"
 #include "tools/game_over_art.h"
 #include "tools/gemlet_art.h"
+#include "tools/icon_art.h"
 #include "tools/jpeg_encoder.h"
+#include "tools/png_encoder.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -21,7 +23,7 @@ constexpr int jpegQuality = 95;
 
 struct Picture {
     std::string name;
-    std::vector<unsigned char> jpeg;
+    std::vector<unsigned char> bytes;
 };
 
 // In colour-code order: 0 blue, 1 red, 2 green, 3 yellow.
@@ -38,6 +40,17 @@ std::vector<Picture> paintAll(const std::filesystem::path& fontPath) {
     }
     pictures.push_back({"gameover.jpg", encodeJpeg(paintGameOver(fontPath), jpegQuality)});
     return pictures;
+}
+
+// The sizes the desktop's icon theme asks for most; gemlets_<size>.png each.
+constexpr int iconSizes[] = {48, 128};
+
+std::vector<Picture> paintIcons() {
+    std::vector<Picture> icons;
+    for (int size : iconSizes)
+        icons.push_back({"gemlets_" + std::to_string(size) + ".png",
+                         gemlets::assets::encodePng(gemlets::assets::paintIcon(size))});
+    return icons;
 }
 
 // Written beside the target and renamed over it, so a failed run never leaves a truncated
@@ -66,8 +79,9 @@ void writeFile(const std::filesystem::path& path, const std::vector<unsigned cha
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: %s <output folder> <font for the game-over words>\n",
+    if (argc != 4) {
+        std::fprintf(stderr,
+                     "usage: %s <output folder> <font for the game-over words> <icon folder>\n",
                      argc > 0 ? argv[0] : "gemlets_make_assets");
         return EXIT_FAILURE;
     }
@@ -75,7 +89,10 @@ int main(int argc, char** argv) {
         const std::filesystem::path folder = argv[1];
         const std::vector<Picture> pictures = paintAll(argv[2]);
         for (const Picture& picture : pictures)
-            writeFile(folder / picture.name, picture.jpeg);
+            writeFile(folder / picture.name, picture.bytes);
+        const std::filesystem::path iconFolder = argv[3];
+        for (const Picture& icon : paintIcons())
+            writeFile(iconFolder / icon.name, icon.bytes);
     } catch (const std::exception& error) {
         std::fprintf(stderr, "gemlets_make_assets: %s\n", error.what());
         return EXIT_FAILURE;

@@ -1,7 +1,8 @@
 // The SDL-free play library: buttons, the pause toggle, the turn step, the field file under
-// the first pair, and the drop step's announcement of a landing.
+// the first pair, the drop step's announcement of a landing, and the command line.
 #include "frontend/commands.h"
 #include "frontend/game_start.h"
+#include "frontend/options.h"
 #include "frontend/turn_step.h"
 #include "tests/frontend/field_fixture.h"
 
@@ -93,6 +94,33 @@ TEST_F(PlayTest, APauseTakenBeforeALandingOutlastsItAndTheLandingComesOnResume) 
     game.state = State::gameover;
     dropStep(game);
     EXPECT_EQ(game.state, State::gameover) << "a drop step undid the game over";
+}
+
+TEST(Options, EachCommandLinePlaysShowsTextOrIsRefusedNamingTheFault) {
+    struct Row {
+        std::vector<std::string_view> args;
+        Launch launch;
+        int frameRate;
+        std::string_view named; // in the reason for a refusal
+    };
+    const Row rows[] = {{{}, Launch::play, 0, ""},
+                        {{"--frame-rate", "1"}, Launch::play, 1, ""},
+                        {{"--frame-rate", "1000"}, Launch::play, 1000, ""},
+                        {{"--help", "--bogus"}, Launch::help, 0, ""},
+                        {{"--version"}, Launch::version, 0, ""},
+                        {{"--frame-rate", "0"}, Launch::refuse, 0, "'0'"},
+                        {{"--frame-rate", "1001"}, Launch::refuse, 0, "'1001'"},
+                        {{"--frame-rate", "abc"}, Launch::refuse, 0, "'abc'"},
+                        {{"--frame-rate", "60x"}, Launch::refuse, 0, "'60x'"},
+                        {{"--frame-rate"}, Launch::refuse, 0, "needs a number"},
+                        {{"--bogus", "--help"}, Launch::refuse, 0, "'--bogus'"}};
+    for (const Row& row : rows) {
+        const Options options = parseOptions(row.args);
+        const std::string shown = ::testing::PrintToString(row.args) + " " + options.error;
+        EXPECT_EQ(options.launch, row.launch) << shown;
+        EXPECT_EQ(options.frameRate, row.frameRate) << shown;
+        EXPECT_NE(options.error.find(row.named), std::string::npos) << shown;
+    }
 }
 
 } // namespace

@@ -1,0 +1,38 @@
+// The command line: --help, --version and --frame-rate N. It is read before anything else
+// starts, so a refused command line leaves nothing half-done.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace gemlets {
+
+inline constexpr int maxFrameRate = 1000;
+
+enum class Launch {
+    play,
+    help,    // the usage on standard output, status 0
+    version, // the version line on standard output, status 0
+    refuse,  // the reason and the usage on standard error, status 2
+};
+
+struct Options {
+    Launch launch = Launch::play;
+    // Main-loop iterations a second; 0 runs them as fast as the machine allows.
+    int frameRate = 0;
+    // Why the command line was refused.
+    std::string error;
+};
+
+// args are the arguments after the program's name. --help and --version act at once, so
+// whatever follows them is not looked at.
+Options parseOptions(const std::vector<std::string_view>& args);
+
+// What --help prints, and what follows the reason on a refusal.
+std::string usage();
+
+// "gemlets" and the project's version.
+std::string versionLine();
+
+} // namespace gemlets
