@@ -1,5 +1,5 @@
-// Test helpers: a game laid out from the field text form, its field read back in that form, and
-// files written for the loaders.
+// Test helpers: fields written as their top rows in the field text form, a game laid out from
+// them, its field read back in that form, and files written for the loaders.
 #pragma once
 
 #include "model/field_file.h"
@@ -11,14 +11,22 @@
 #include <gtest/gtest.h>
 #include <mutex>
 #include <string>
-#include <string_view>
 #include <unistd.h>
+#include <vector>
 
 namespace gemlets::fixture {
 
-// Every occupied cell of the text becomes a dropping gemlet; the field shows them.
-inline void layOut(Game& game, std::string_view text) {
-    textToField(text, game.field, "fixture");
+// The text form of a field whose top rows are these; the rest is empty.
+inline std::string topRows(const std::vector<std::string> rows) {
+    std::string text;
+    for (int y = 0; y < fieldH; ++y)
+        text += (y < static_cast<int>(rows.size()) ? rows[y] : "******") + "\n";
+    return text;
+}
+
+// Every occupied cell becomes a dropping gemlet; the field shows them.
+inline void layOut(Game& game, const std::vector<std::string> rows) {
+    textToField(topRows(rows), game.field, "fixture");
     game.gemlets.clear();
     fieldToGemlets(game);
     gemletsToField(game);

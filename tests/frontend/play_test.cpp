@@ -27,8 +27,7 @@ TEST_F(PlayTest, AButtonWritesItsLineThenActsAndAnUnboundOneOnlyItsLine) {
     pressButton(game, dropTask, 13);
     pressButton(game, dropTask, 0);
     EXPECT_EQ(out.str(), "\nbutton  13 pressed\n\nbutton  0 pressed\n");
-    EXPECT_EQ(fieldPicture(game), "******\n**13**\n******\n******\n******\n******\n"
-                                  "******\n******\n******\n******\n******\n******\n")
+    EXPECT_EQ(fieldPicture(game), fixture::topRows({"******", "**13**"}))
         << "button 13 should have turned the pair a quarter, button 0 nothing";
 }
 
@@ -45,8 +44,7 @@ TEST_F(PlayTest, PauseTogglesOnlyBetweenPauseAndUnpause) {
 }
 
 TEST_F(PlayTest, ATakenSpawnCellEndsTheGameWithoutASearch) {
-    fixture::layOut(game, "***2**\n******\n******\n******\n******\n******\n"
-                          "******\n******\n******\n******\n******\n******\n");
+    fixture::layOut(game, {"***2**"});
     game.state = State::newGemlets;
     RandomGenerator random(1);
     turnStep(game, random);
@@ -57,8 +55,7 @@ TEST_F(PlayTest, ATakenSpawnCellEndsTheGameWithoutASearch) {
 
 TEST_F(PlayTest, AFieldFileCellUnderTheFirstPairIsRejectedAndTheGameIsUntouched) {
     const auto path =
-        fixture::tempFile("gemlets_test.txt", "******\n******\n***0**\n******\n******\n******\n"
-                                              "******\n******\n******\n******\n******\n******\n");
+        fixture::tempFile("test.txt", fixture::topRows({"******", "******", "***0**"}));
     const std::string before = fieldPicture(game);
     const std::string error = fixture::errorOf([&] { loadField(game, path); });
     EXPECT_NE(error.find(path.string() + ": line 3, column 4: cell (3, 2)"), std::string::npos)
@@ -71,22 +68,19 @@ TEST_F(PlayTest, AFieldFileCellUnderTheFirstPairIsRejectedAndTheGameIsUntouched)
 // A drop step leaves the field showing its last gemlet a row higher; a turn right after it
 // must still see the cell that gemlet has just entered as taken.
 TEST_F(PlayTest, ATurnRightAfterADropStepNeverSwingsIntoACellJustTaken) {
-    loadField(game, fixture::tempFile("gemlets_rotation.txt",
-                                      "***2**\n******\n******\n******\n******\n******\n"
-                                      "******\n******\n******\n******\n******\n******\n"));
+    loadField(game, fixture::tempFile("test.txt", fixture::topRows({"***2**"})));
     applyCommand(game, dropTask, Command::rotate); // the pair lies flat in row 1
     fieldPicture(game);                            // the frame step's field update
     dropStep(game);                                // the pair to row 2, the green to (3, 1)
     applyCommand(game, dropTask, Command::rotate); // would swing the red up into (3, 1)
-    EXPECT_EQ(fieldPicture(game), "******\n***2**\n**13**\n******\n******\n******\n"
-                                  "******\n******\n******\n******\n******\n******\n");
+    EXPECT_EQ(fieldPicture(game), fixture::topRows({"******", "***2**", "**13**"}));
 }
 
 TEST_F(PlayTest, APauseTakenBeforeALandingOutlastsItAndTheLandingComesOnResume) {
-    fixture::layOut(game, "******\n******\n******\n******\n******\n******\n"
-                          "******\n******\n******\n******\n******\n***3**\n");
+    fixture::layOut(game, {"***3**"});
+    game.gemlets.front()->state = GemletState::landed; // everything has landed
     game.state = State::pause;
-    dropStep(game); // lands it: everything has landed
+    dropStep(game);
     EXPECT_EQ(game.state, State::pause);
     applyCommand(game, dropTask, Command::togglePause);
     dropStep(game);

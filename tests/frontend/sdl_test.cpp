@@ -59,13 +59,8 @@ std::vector<Uint16> pixels(SDL_Surface* s, int left = 0, int h = windowHeight) {
             all.push_back(pixelAt(s, x, y));
     return all;
 }
-bool anyInk(SDL_Surface* s) {
-    const std::vector<Uint16> all = pixels(s);
-    return std::any_of(all.begin(), all.end(), [&](Uint16 p) { return p != mapped(s, white); });
-}
 
-constexpr const char* startPicture = "******\n***3**\n***1**\n******\n******\n******\n"
-                                     "******\n******\n******\n******\n******\n******\n";
+const std::string startPicture = fixture::topRows({"******", "***3**", "***1**"});
 
 class SdlTest : public fixture::DummyWindowTest {
 protected:
@@ -98,16 +93,13 @@ TEST_F(SdlTest, AFrameShowsTheFieldOrTheGameOverImageAndTheScoreOrPaused) {
     const struct {
         State state;
         int points;
-        const char* field;
+        std::string field;
         const char* text;
     } cases[] = {
         {State::unpause, 0, startPicture, "0"},
         {State::newGemlets, 40, startPicture, "40"},
         {State::pause, 40, startPicture, "Paused"},
-        {State::gameover, 40,
-         "XXXXXX\nXXXXXX\nXXXXXX\n******\n******\n******\n"
-         "******\n******\n******\n******\n******\n******\n",
-         "40"},
+        {State::gameover, 40, fixture::topRows({"XXXXXX", "XXXXXX", "XXXXXX"}), "40"},
     };
     for (const auto& c : cases) {
         game.state = c.state;
@@ -121,18 +113,15 @@ TEST_F(SdlTest, AFrameShowsTheFieldOrTheGameOverImageAndTheScoreOrPaused) {
 TEST_F(SdlTest, CellsHoldingNoColourStayBlankAndAShortFieldWrapsAtSix) {
     SDL_FillRect(screen.surface, nullptr, mapped(screen.surface, white));
     drawField(screen, Field{-1, 255, 2, 4, -7, 0, 3, 1});
-    EXPECT_EQ(picture(screen.surface), "**2**0\n31****\n******\n******\n******\n******\n"
-                                       "******\n******\n******\n******\n******\n******\n");
-    SDL_FillRect(screen.surface, nullptr, mapped(screen.surface, white));
-    drawSdlString(screen, "", textX, 192); // SDL_ttf renders no surface for empty text
-    EXPECT_FALSE(anyInk(screen.surface));
+    EXPECT_EQ(picture(screen.surface), fixture::topRows({"**2**0", "31****"}));
 }
 
 TEST_F(SdlTest, QuitLeavesAPlainWhiteLastFrameAndEndsTheLoop) {
     push(SDL_KEYDOWN, SDLK_ESCAPE);
     EXPECT_TRUE(runIteration(loop));
     EXPECT_FALSE(game.run);
-    EXPECT_FALSE(anyInk(screen.surface)) << picture(screen.surface);
+    EXPECT_EQ(pixels(screen.surface),
+              std::vector<Uint16>(windowWidth * windowHeight, mapped(screen.surface, white)));
     EXPECT_FALSE(runIteration(loop));
 }
 
@@ -228,21 +217,16 @@ TEST_F(SdlTest, PreparedImagesDrawEveryPixelAsLoaded) {
     }
 }
 
-TEST_F(SdlTest, AnUnreadableImageOrFontIsNamedAndATruncatedImageStillLoads) {
-    const auto junk = fixture::tempFile("gemlets_junk", "\x01\x02 not an image or a font");
-    for (const auto& [error, expected] :
-         {std::pair{fixture::errorOf([&] { loadImage(junk); }), junk.string() + ": IMG_Load: "},
-          {fixture::errorOf([&] { openFont(junk, 32); }), junk.string() + ": TTF_OpenFont: "},
-          {fixture::errorOf([&] { openFont(junk.string() + "_missing", 32); }),
-           junk.string() + "_missing: TTF_OpenFont: "}})
-        EXPECT_EQ(error.substr(0, expected.size()), expected);
-
+// SDL_image 1.2 loads a truncated JPEG without a word; the missing rows show grey.
+TEST_F(SdlTest, ATruncatedImageStillLoadsAndAJunkOneIsNamed) {
     std::ifstream in(fixture::runDir / "gemlet_red.jpg", std::ios::binary);
     const std::string whole((std::istreambuf_iterator<char>(in)), {});
-    ASSERT_GT(whole.size(), 200u) << "no image in " << fixture::runDir;
-    const SurfacePtr image =
-        loadImage(fixture::tempFile("gemlets_half.jpg", whole.substr(0, whole.size() / 2)));
-    EXPECT_TRUE(image->w == gemletW && image->h == gemletH);
+    const SurfacePtr half =
+        loadImage(fixture::tempFile("half.jpg", whole.substr(0, whole.size() / 2)));
+    EXPECT_TRUE(half->w == gemletW && half->h == gemletH);
+    const auto junk = fixture::tempFile("junk.jpg", "not an image");
+    EXPECT_EQ(fixture::errorOf([&] { loadImage(junk); }).rfind(junk.string() + ": IMG_Load: ", 0),
+              0u);
     if (SDL_NumJoysticks() == 0) {
         EXPECT_EQ(openJoystick(), nullptr) << "no joystick: the keyboard plays";
     }

@@ -11,7 +11,6 @@ namespace {
 using testing::bottomRows;
 
 const std::string tenEmptyRows = fieldToText(emptyField()).substr(0, 70);
-const std::string hint = " ('*' or '0' to '3', six to a line)";
 
 // Accepted text, and what the field then shows (the rows not given are empty).
 struct Accepted {
@@ -32,33 +31,29 @@ TEST(FieldFile, ReadsRowsByCountAndIgnoresWhatFollowsTheLast) {
     }
 }
 
+// Where a malformed file goes wrong, as its message says it.
+std::string at(int line, int column, const std::string& found, const char* expected) {
+    return "test.txt: line " + std::to_string(line) + ", column " + std::to_string(column) +
+           ": found " + found + " where " + expected +
+           " was expected ('*' or '0' to '3', six to "
+           "a line)";
+}
+const std::string shortFile = " of 72 cells (it needs 12 lines of six cells '*' or '0' to '3')";
+
 // Rejected text, with the message naming where; the field stays as it was.
 TEST(FieldFile, RejectsMalformedTextAndSaysWhere) {
     const std::pair<std::string, std::string> cases[] = {
-        {tenEmptyRows + "**x***\n******\n",
-         "test.txt: line 11, column 3: found 'x' where a cell was expected" + hint},
-        {tenEmptyRows + "**4***\n******\n",
-         "test.txt: line 11, column 3: found '4' where a cell was expected" + hint},
-        {tenEmptyRows + "*****\n******\n",
-         "test.txt: line 11, column 6: found a line end where a cell was expected" + hint},
+        {tenEmptyRows + "**x***\n******\n", at(11, 3, "'x'", "a cell")},
+        {tenEmptyRows + "**4***\n******\n", at(11, 3, "'4'", "a cell")},
+        {tenEmptyRows + "*****\n******\n", at(11, 6, "a line end", "a cell")},
         // Thirteen cells would otherwise read as two rows and shift the rest up.
-        {"0*****x*****1\n" + tenEmptyRows + "222222\n",
-         "test.txt: line 1, column 7: found 'x' where a line end was expected" + hint},
-        {"0000000\n" + tenEmptyRows + "******\n",
-         "test.txt: line 1, column 7: found '0' where a line end was expected" + hint},
-        {"******\r\n******\r\n", "test.txt: line 1, column 7: found a carriage return where a "
-                                 "line end was expected" +
-                                     hint +
-                                     "; the file has CR LF line ends, save it with LF "
-                                     "line ends"},
-        {"\xef\xbb\xbf" + tenEmptyRows,
-         "test.txt: line 1, column 1: found byte 0xef where a cell was expected" + hint},
-        {std::string("\x01\xff", 2),
-         "test.txt: line 1, column 1: found byte 0x01 where a cell was expected" + hint},
-        {tenEmptyRows + "******\n", "test.txt: the file ends after 66 of 72 cells (it needs 12 "
-                                    "lines of six cells '*' or '0' to '3')"},
-        {"", "test.txt: the file ends after 0 of 72 cells (it needs 12 lines of six cells '*' "
-             "or '0' to '3')"},
+        {"0*****x*****1\n" + tenEmptyRows + "222222\n", at(1, 7, "'x'", "a line end")},
+        {"******\r\n******\r\n", at(1, 7, "a carriage return", "a line end") +
+                                     "; the file has CR LF line ends, save it with LF line ends"},
+        {"\xef\xbb\xbf" + tenEmptyRows, at(1, 1, "byte 0xef", "a cell")},
+        {std::string("\x01\xff", 2), at(1, 1, "byte 0x01", "a cell")},
+        {tenEmptyRows + "******\n", "test.txt: the file ends after 66" + shortFile},
+        {"", "test.txt: the file ends after 0" + shortFile},
     };
     for (const auto& [text, message] : cases) {
         Field f = bottomRows({"0123**"});

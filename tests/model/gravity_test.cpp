@@ -53,20 +53,6 @@ TEST(Gravity, EachStepMovesEveryFallingGemletOneRowOrLandsIt) {
     }
 }
 
-TEST(FieldConversion, FieldToGemletsPrependsColumnByColumnAndALaterGemletWinsACell) {
-    Game game;
-    game.field[getOffset(0, 11)] = 2;
-    game.field[getOffset(5, 0)] = 1;
-    fieldToGemlets(game);
-    ASSERT_EQ(game.gemlets.size(), 2u);
-    EXPECT_EQ(gemletToAlist(*game.gemlets[0]), gemletToAlist(*dropping(5, 0, 1)));
-    EXPECT_EQ(gemletToAlist(*game.gemlets[1]), gemletToAlist(*dropping(0, 11, 2)));
-
-    game.gemlets = {dropping(1, 1, 0), dropping(1, 1, 3)};
-    gemletsToField(game);
-    EXPECT_EQ(game.field[getOffset(1, 1)], 3);
-}
-
 TEST(HardDrop, DropsUntilThePairHasLandedThenOnceMore) {
     Game game;
     game.first = dropping(3, 1, 3);

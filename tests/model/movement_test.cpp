@@ -9,15 +9,15 @@
 namespace gemlets {
 namespace {
 
-using testing::bottomRows;
 using Cell = std::pair<int, int>;
-using Rows = std::vector<std::string_view>;
 
-// A falling pair, f blue and s red, on top of landed gemlets where the rows show them.
+// A falling pair, f blue and s red, beside a row of landed gemlets.
 class PairTest : public ::testing::Test {
 protected:
-    void start(Cell f, Cell s, const Rows& rows = {}) {
-        game.field = bottomRows(rows);
+    void start(Cell f, Cell s, int row = 0, std::string_view cells = "******") {
+        game.field = emptyField();
+        for (int x = 0; x < fieldW; ++x)
+            game.field[getOffset(x, row)] = cells[x] == '*' ? emptyCell : cells[x] - '0';
         game.gemlets.clear();
         fieldToGemlets(game);
         for (const GemletPtr& g : game.gemlets)
@@ -57,61 +57,48 @@ protected:
 
 struct MoveCase {
     Cell f, s;
-    Rows rows;
+    int row;                // where the landed gemlets stand
+    std::string_view cells; // in that row
     std::string_view moves;
     std::string_view expected;
 };
 
-const Rows takenAtRow5(std::string_view row) {
-    return {row, "******", "******", "******", "******", "******", "******"};
-}
-
 TEST_F(PairTest, MovesAndTurnsStayInTheFieldAndOutOfTakenCells) {
     const MoveCase cases[] = {
         // Walls.
-        {{2, 0}, {3, 0}, {}, "LLL", "f (0, 0) s (1, 0)"},
-        {{2, 0}, {3, 0}, {}, "RRR", "f (4, 0) s (5, 0)"},
-        {{5, 3}, {5, 4}, {}, "R", "f (5, 3) s (5, 4)"},
+        {{2, 0}, {3, 0}, 0, "******", "LLL", "f (0, 0) s (1, 0)"},
+        {{2, 0}, {3, 0}, 0, "******", "RRR", "f (4, 0) s (5, 0)"},
+        {{5, 3}, {5, 4}, 0, "******", "R", "f (5, 3) s (5, 4)"},
         // An upright pair needs both side cells free; a flat one only the cell beside its
         // leader.
-        {{3, 5},
-         {3, 6},
-         {"**1***", "******", "******", "******", "******", "******"},
-         "L",
-         "f (3, 5) s (3, 6)"},
-        {{3, 5},
-         {3, 6},
-         {"**1***", "******", "******", "******", "******", "******"},
-         "R",
-         "f (4, 5) s (4, 6)"},
-        {{3, 5}, {2, 5}, takenAtRow5("*1**1*"), "L", "f (3, 5) s (2, 5)"},
-        {{3, 5}, {2, 5}, takenAtRow5("*1**1*"), "R", "f (3, 5) s (2, 5)"},
-        {{2, 5}, {3, 5}, takenAtRow5("1***1*"), "L", "f (1, 5) s (2, 5)"},
+        {{3, 5}, {3, 6}, 6, "**1***", "L", "f (3, 5) s (3, 6)"},
+        {{3, 5}, {3, 6}, 6, "**1***", "R", "f (4, 5) s (4, 6)"},
+        {{3, 5}, {2, 5}, 5, "*1**1*", "L", "f (3, 5) s (2, 5)"},
+        {{3, 5}, {2, 5}, 5, "*1**1*", "R", "f (3, 5) s (2, 5)"},
+        {{2, 5}, {3, 5}, 5, "1***1*", "L", "f (1, 5) s (2, 5)"},
         // Quarter turns clockwise, shifted at the top row and away from the left wall.
-        {{2, 0}, {3, 0}, {}, "U", "f (3, 1) s (3, 0)"},
-        {{2, 0}, {3, 0}, {}, "UU", "f (2, 1) s (3, 1)"},
-        {{2, 5}, {3, 5}, {}, "U", "f (3, 4) s (3, 5)"},
-        {{2, 5}, {3, 5}, {}, "UU", "f (3, 4) s (2, 4)"},
-        {{2, 5}, {3, 5}, {}, "UUU", "f (3, 4) s (3, 3)"},
-        {{2, 5}, {3, 5}, {}, "UUUU", "f (2, 4) s (3, 4)"},
-        {{4, 0}, {3, 0}, {}, "U", "f (4, 1) s (4, 0)"},
-        {{0, 5}, {0, 6}, {}, "U", "f (1, 6) s (0, 6)"},
-        {{0, 6}, {0, 5}, {}, "U", "f (0, 6) s (1, 6)"},
+        {{2, 0}, {3, 0}, 0, "******", "U", "f (3, 1) s (3, 0)"},
+        {{2, 0}, {3, 0}, 0, "******", "UU", "f (2, 1) s (3, 1)"},
+        {{2, 5}, {3, 5}, 0, "******", "U", "f (3, 4) s (3, 5)"},
+        {{2, 5}, {3, 5}, 0, "******", "UU", "f (3, 4) s (2, 4)"},
+        {{2, 5}, {3, 5}, 0, "******", "UUU", "f (3, 4) s (3, 3)"},
+        {{2, 5}, {3, 5}, 0, "******", "UUUU", "f (2, 4) s (3, 4)"},
+        {{4, 0}, {3, 0}, 0, "******", "U", "f (4, 1) s (4, 0)"},
+        {{0, 5}, {0, 6}, 0, "******", "U", "f (1, 6) s (0, 6)"},
+        {{0, 6}, {0, 5}, 0, "******", "U", "f (0, 6) s (1, 6)"},
         // Never into a taken cell, and never off the field for a pair split by landing.
-        {{3, 5}, {3, 6}, takenAtRow5("**1***"), "U", "f (3, 5) s (3, 6)"},
-        {{1, 0}, {4, 3}, {}, "U", "f (1, 0) s (4, 3)"},
+        {{3, 5}, {3, 6}, 5, "**1***", "U", "f (3, 5) s (3, 6)"},
+        {{1, 0}, {4, 3}, 0, "******", "U", "f (1, 0) s (4, 3)"},
     };
     for (const MoveCase& c : cases) {
-        start(c.f, c.s, c.rows);
+        start(c.f, c.s, c.row, c.cells);
         play(c.moves);
-        EXPECT_EQ(pair(), c.expected)
-            << c.moves << " from " << c.f.first << "," << c.f.second << " on\n"
-            << fieldToText(bottomRows(c.rows));
+        EXPECT_EQ(pair(), c.expected) << c.moves << " on\n" << fieldToText(game.field);
     }
 }
 
 TEST_F(PairTest, OnlyADroppingPairMovesAndASidewaysMoveEndsAPauseButNotAGameOver) {
-    start({3, 10}, {4, 10}, {"***1**"});
+    start({3, 10}, {4, 10}, 11, "***1**");
     setGemletState(*game.first, GemletState::landed);
     game.state = State::pause;
     play("U");
