@@ -48,6 +48,7 @@ TEST_F(DropTaskTest, QuitEndsTheTaskMidIntervalWithoutAnotherStep) {
 TEST_F(DropTaskTest, WhilePausedOrAfterGameOverTheTaskTakesNoStep) {
     for (const State waiting : {State::pause, State::gameover}) {
         intervals = 0;
+        game.run = true; // the last stop() ended the run
         game.state = waiting;
         DropTask task(game, counted(0ms));
         task.start();
