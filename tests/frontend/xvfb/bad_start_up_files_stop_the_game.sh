@@ -20,7 +20,7 @@ fieldWith() { # fieldWith ROW TEXT: an empty field but for one row
 startUpStops() { # startUpStops CASE WORD-IN-MESSAGE [env ARGS]: runs the game in $dir
     local case=$1 word=$2 status=0
     shift 2
-    (cd "$dir" && exec env "$@" timeout -k 2 10 ./gemlets) >"$tmp/stdout" 2>"$tmp/stderr" ||
+    (cd "$dir" && exec env "$@" timeout -k 2 10 ${GEMLETS_EMULATOR:-} ./gemlets) >"$tmp/stdout" 2>"$tmp/stderr" ||
         status=$?
     ((status != 124 && status != 137)) || fail "$case: the game did not stop; it was killed"
     ((status != 0)) || fail "$case: status 0"

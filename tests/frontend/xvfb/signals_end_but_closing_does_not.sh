@@ -25,7 +25,7 @@ done
 startGame
 findWindow
 waitForScreen "$windowTimeout" "the first pair" firstPairFalling
-"$sendDeleteWindow" "$win" || fail "could not ask the window to close"
+${GEMLETS_EMULATOR:-} "$sendDeleteWindow" "$win" || fail "could not ask the window to close"
 # Events arrive in order: once Space has acted, the close request has been seen and ignored.
 pressKey space
 landedAtTheBottom() {

@@ -100,7 +100,7 @@ startXvfb() {
 # of a script ignores SIGINT; env gives the game the dispositions a terminal would.
 startGame() {
     grid=""
-    (cd "$tmp/run" && exec env --default-signal ./gemlets) >"$tmp/stdout" 2>"$tmp/stderr" &
+    (cd "$tmp/run" && exec env --default-signal ${GEMLETS_EMULATOR:-} ./gemlets) >"$tmp/stdout" 2>"$tmp/stderr" &
     gamePid=$!
 }
 
