@@ -9,6 +9,7 @@ packages=(
     libsdl1.2-dev libsdl-image1.2-dev libsdl-ttf2.0-dev libjpeg-dev libx11-dev fonts-dejavu-core
     xvfb xauth xdotool x11-apps imagemagick
     clang libclang-rt-14-dev
+    g++-arm-linux-gnueabi g++-aarch64-linux-gnu qemu-user
 )
 
 missing=()
