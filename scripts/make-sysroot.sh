@@ -101,6 +101,8 @@ fi
 start=$SECONDS
 work=$dir.partial
 rm -rf "$work"
+# Nothing half-made stays behind: the sysroot appears only once it is whole.
+trap 'rm -rf "$work"' EXIT
 apt=$work/.apt
 mkdir -p "$apt/lists/partial" "$apt/archives/partial" "$apt/sources.list.d" \
     "$apt/preferences.d" "$apt/debs"
