@@ -11,6 +11,7 @@ packages=(
     xvfb xauth xdotool x11-apps imagemagick
     clang libclang-rt-14-dev
     build-essential dpkg-dev debhelper lintian desktop-file-utils appstream man-db
+    g++-arm-linux-gnueabi g++-aarch64-linux-gnu qemu-user
 )
 
 missing=()

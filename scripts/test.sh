@@ -5,6 +5,8 @@
 #   fuzz      the field-file loader under libFuzzer (clang++, build-fuzz/), for a bounded time
 #   tsan      the tests labelled "concurrency", ThreadSanitizer (build-tsan/)
 #   asan      every test, AddressSanitizer + UndefinedBehaviorSanitizer (build-asan/)
+#   armel     cross-built for 32-bit ARM, every test under qemu-arm (build-armel/)
+#   arm64     the same for 64-bit ARM (build-arm64/)
 #   package   the Debian package built, lintian, installed, played from /, purged
 # Each stage prints its name and duration; any sanitizer report fails the stage.
 set -euo pipefail
@@ -144,6 +146,15 @@ begin "asan tests"
 # The plain stage plays the full 10,000 games; here each game costs several times more.
 GEMLETS_SOAK_GAMES=2000 run_ctest asan build-asan
 end
+
+# Cross builds for 32-bit ARM (armel) and arm64, the whole suite under qemu-user.
+for arch in armel arm64; do
+    begin "$arch"
+    scripts/cross-test.sh "$arch"
+    summaries+=("$(printf '%-6s %s' "$arch" "$(grep -E 'tests passed, [0-9]+ tests failed' \
+        "build-$arch/ctest.log" | tail -n 1)")")
+    end
+done
 
 begin package
 package_result=$(bash tests/package/package_test.sh | tee /dev/stderr | tail -n 1)
