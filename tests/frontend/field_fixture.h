@@ -48,14 +48,4 @@ inline std::filesystem::path tempFile(const std::string& name, const std::string
     return path;
 }
 
-// The message of what `action` throws, or "no error".
-template <class Action> std::string errorOf(Action action) {
-    try {
-        action();
-    } catch (const std::exception& error) {
-        return error.what();
-    }
-    return "no error";
-}
-
 } // namespace gemlets::fixture

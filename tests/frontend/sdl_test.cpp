@@ -1,7 +1,6 @@
 // The SDL front end on SDL's dummy video driver: events pushed with SDL_PushEvent, drop
-// steps called directly, and every frame read back from the 16-bit video surface. Also the
-// bad input that reaches the SDL layer: unreadable images and fonts, no joystick, a flood of
-// events, a stop signal.
+// steps called directly, and every frame read back from the 16-bit video surface; a flood of
+// events, and a stop signal beside the real drop task.
 #include "frontend/commands.h"
 #include "frontend/drop_task.h"
 #include "frontend/stop_signals.h"
@@ -220,21 +219,6 @@ TEST_F(SdlTest, PreparedImagesDrawEveryPixelAsLoaded) {
         const std::vector<Uint16> before = drawn(image.get());
         prepareForBlits(image.get());
         EXPECT_TRUE(drawn(image.get()) == before) << "all values but " << missing;
-    }
-}
-
-// SDL_image 1.2 loads a truncated JPEG without a word; the missing rows show grey.
-TEST_F(SdlTest, ATruncatedImageStillLoadsAndAJunkOneIsNamed) {
-    std::ifstream in(fixture::runDir / "gemlet_red.jpg", std::ios::binary);
-    const std::string whole((std::istreambuf_iterator<char>(in)), {});
-    const SurfacePtr half =
-        loadImage(fixture::tempFile("half.jpg", whole.substr(0, whole.size() / 2)));
-    EXPECT_TRUE(half->w == gemletW && half->h == gemletH);
-    const auto junk = fixture::tempFile("junk.jpg", "not an image");
-    EXPECT_EQ(fixture::errorOf([&] { loadImage(junk); }).rfind(junk.string() + ": IMG_Load: ", 0),
-              0u);
-    if (SDL_NumJoysticks() == 0) {
-        EXPECT_EQ(openJoystick(), nullptr) << "no joystick: the keyboard plays";
     }
 }
 

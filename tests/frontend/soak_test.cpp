@@ -7,7 +7,7 @@
 #include "frontend/drop_task.h"
 #include "frontend/game_start.h"
 #include "frontend/turn_step.h"
-#include "tests/frontend/field_fixture.h"
+#include "model/gravity.h"
 
 #include <algorithm>
 #include <csignal>
@@ -41,10 +41,6 @@ public:
     // To game over; false after the first broken invariant.
     bool play() {
         startGame(game_);
-        clearField(game_);
-        if (player_() % 3 == 0)
-            loadField(game_, fixture::tempFile("gemlets_soak.txt", randomField()));
-        fromFile_ = static_cast<long>(game_.gemlets.size()) - 2;
         dropTask_.start();
         for (long idle = 0; game_.state != State::gameover; ++idle) {
             if (idle == 5'000'000)
@@ -79,18 +75,6 @@ public:
     }
 
 private:
-    // Random cells in the lowest rows, the first pair's cells left free.
-    std::string randomField() {
-        const int topRow = fieldH - 1 - static_cast<int>(player_() % 7);
-        std::string text;
-        for (int y = 0; y < fieldH; ++y) {
-            for (int x = 0; x < fieldW; ++x)
-                text += y >= topRow && player_() % 2 == 0 ? char('0' + player_() % maxCols) : '*';
-            text += '\n';
-        }
-        return text;
-    }
-
     // As the frame step sees the game: every gemlet in its own cell of the field, the pair in
     // play, and every gemlet not in play cleared and scored.
     bool check() {
@@ -110,7 +94,7 @@ private:
         gemletsToField(game_);
         if (game_.field != image)
             return fail("the field is not the image of the gemlets");
-        const long cleared = fromFile_ + 2 * (pairs_ + 1) - static_cast<long>(game_.gemlets.size());
+        const long cleared = 2 * (pairs_ + 1) - static_cast<long>(game_.gemlets.size());
         if (game_.points != 2 * cleared || game_.level != std::min(10, game_.points / 50))
             return fail(std::to_string(cleared) + " gemlets gone, not 2 points each, or the level");
         return true;
@@ -134,8 +118,7 @@ private:
     std::ostream discarded_{nullptr}; // no buffer: the trace is never even formatted
     Game game_{discarded_};
     DropTask dropTask_; // after the game: joined before the game goes
-    long fromFile_ = 0;
-    long pairs_ = 0; // spawned by turn steps; the first pair comes with the game
+    long pairs_ = 0;    // spawned by turn steps; the first pair comes with the game
 };
 
 TEST(Soak, RandomGamesBesideTheDropTaskKeepEveryGemletAndTheScore) {
