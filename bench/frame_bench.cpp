@@ -3,6 +3,7 @@
 // window once. For comparison, the same frame with the cell images prepared less well, and
 // SDL's fill of the window alone, which every frame starts with.
 #include "bench/bench_fields.h"
+#include "bench/frame_stage.h"
 #include "frontend/game_start.h"
 #include "frontend/rendering.h"
 #include "frontend/sdl_resources.h"
@@ -61,20 +62,22 @@ struct FrameStage {
     Game game{out};
 };
 
-// Made at the first frame benchmark; a failure skips the frame benchmarks with its message.
+std::unique_ptr<FrameStage> currentStage;
+
+// Made at the first frame benchmark after start-up or endFrameStage; a failure skips the
+// frame benchmarks with its message.
 FrameStage* frameStage(benchmark::State& state) {
-    static std::unique_ptr<FrameStage> stage;
     static std::string failure;
-    if (!stage && failure.empty()) {
+    if (!currentStage && failure.empty()) {
         try {
-            stage = std::make_unique<FrameStage>();
+            currentStage = std::make_unique<FrameStage>();
         } catch (const std::exception& error) {
             failure = error.what();
         }
     }
-    if (!stage)
+    if (!currentStage)
         state.SkipWithError(failure.c_str());
-    return stage.get();
+    return currentStage.get();
 }
 
 // Frames of the field, drawn with the game's images or, for comparison, with other ones.
@@ -165,4 +168,9 @@ void memoryFloor(benchmark::State& state) {
 BENCHMARK(memoryFloor)->Unit(benchmark::kMicrosecond);
 
 } // namespace
+
+void endFrameStage() {
+    currentStage.reset();
+}
+
 } // namespace gemlets::bench
