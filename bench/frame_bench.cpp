@@ -1,7 +1,9 @@
 // The frame step on SDL's dummy video driver, with the game's own images and font, beside
 // the memory floor of one frame: writing and copying every byte of a 384 x 384, 16-bit
-// window once. For comparison, the same frame with the cell images prepared less well, and
-// SDL's fill of the window alone, which every frame starts with.
+// window once. The loop draws thousands of frames between two changes, so the plain figures
+// are of frames that change nothing; beside them, frames handed to SDL whole and frames in
+// which the pair moved. For comparison, the same frame with the cell images prepared less
+// well, and SDL's fill of the window alone, which every frame starts with.
 #include "bench/bench_fields.h"
 #include "bench/frame_stage.h"
 #include "frontend/game_start.h"
@@ -60,6 +62,7 @@ struct FrameStage {
     CellImages windowFormat;
     std::ostringstream out;
     Game game{out};
+    Game otherGame{out}; // for frames that alternate between two games
 };
 
 std::unique_ptr<FrameStage> currentStage;
@@ -101,6 +104,38 @@ void frameStepFullField(benchmark::State& state) {
     measureFrames(state, fullField);
 }
 BENCHMARK(frameStepFullField)->Unit(benchmark::kMicrosecond);
+
+// Every frame handed to SDL whole, as the first frame and the one after an expose are; every
+// frame was, before frames handed over only what changed.
+void frameStepFullFieldShownWhole(benchmark::State& state) {
+    FrameStage* stage = frameStage(state);
+    if (stage == nullptr)
+        return;
+    layOutLanded(stage->game, fullField);
+    stage->game.state = State::unpause;
+    for (auto _ : state) {
+        showWholeWindowNext(stage->screen);
+        frameStep(stage->screen, stage->game);
+    }
+}
+BENCHMARK(frameStepFullFieldShownWhole)->Unit(benchmark::kMicrosecond);
+
+// Frames in which the falling pair has moved down one row since the last, the commonest change.
+void frameStepPairFalling(benchmark::State& state) {
+    FrameStage* stage = frameStage(state);
+    if (stage == nullptr)
+        return;
+    for (Game* game : {&stage->game, &stage->otherGame}) {
+        startGame(*game);
+        layOutLanded(*game, game == &stage->game ? pairAboveHalfField : pairOneRowLower);
+    }
+    bool lower = false;
+    for (auto _ : state) {
+        frameStep(stage->screen, lower ? stage->otherGame : stage->game);
+        lower = !lower;
+    }
+}
+BENCHMARK(frameStepPairFalling)->Unit(benchmark::kMicrosecond);
 
 void frameStepEmptyField(benchmark::State& state) {
     measureFrames(state, emptyFieldText);
