@@ -27,6 +27,33 @@ inline constexpr std::string_view emptyFieldText = "******\n******\n******\n****
                                                    "******\n******\n******\n******\n"
                                                    "******\n******\n******\n******\n";
 
+// The lower half full, and a pair above it in column 3; then the same pair one row lower.
+inline constexpr std::string_view pairAboveHalfField = "******\n"
+                                                       "******\n"
+                                                       "***0**\n"
+                                                       "***1**\n"
+                                                       "******\n"
+                                                       "******\n"
+                                                       "011223\n"
+                                                       "300112\n"
+                                                       "233001\n"
+                                                       "122330\n"
+                                                       "011223\n"
+                                                       "300112\n";
+
+inline constexpr std::string_view pairOneRowLower = "******\n"
+                                                    "******\n"
+                                                    "******\n"
+                                                    "***0**\n"
+                                                    "***1**\n"
+                                                    "******\n"
+                                                    "011223\n"
+                                                    "300112\n"
+                                                    "233001\n"
+                                                    "122330\n"
+                                                    "011223\n"
+                                                    "300112\n";
+
 // The costliest turn step we found: every cell but the two spawn cells taken, and the only
 // group of four or more (five zeros) runs through (3, 1), where the last pair has just landed
 // beside (2, 1), as in a game. Found by a hill climb over such fields, scored by the length of

@@ -1,8 +1,11 @@
 // The frame step on SDL's dummy video driver, with the game's own images and font, beside
 // the memory floor of one frame: writing and copying every byte of a 384 x 384, 16-bit
-// window once. For comparison, the same frame with the cell images prepared less well, and
-// SDL's fill of the window alone, which every frame starts with.
+// window once. The loop draws thousands of frames between two changes, so the plain figures
+// are of frames that change nothing; beside them, frames handed to SDL whole and frames in
+// which the pair moved. For comparison, the same frame with the cell images prepared less
+// well, and SDL's fill of the window alone, which every frame starts with.
 #include "bench/bench_fields.h"
+#include "bench/frame_stage.h"
 #include "frontend/game_start.h"
 #include "frontend/rendering.h"
 #include "frontend/sdl_resources.h"
@@ -11,11 +14,12 @@
 
 #include <SDL_image.h>
 #include <benchmark/benchmark.h>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <memory>
+#include <new>
 #include <sstream>
-#include <vector>
 
 namespace gemlets::bench {
 namespace {
@@ -58,22 +62,25 @@ struct FrameStage {
     CellImages windowFormat;
     std::ostringstream out;
     Game game{out};
+    Game otherGame{out}; // for frames that alternate between two games
 };
 
-// Made at the first frame benchmark; a failure skips the frame benchmarks with its message.
+std::unique_ptr<FrameStage> currentStage;
+
+// Made at the first frame benchmark after start-up or endFrameStage; a failure skips the
+// frame benchmarks with its message.
 FrameStage* frameStage(benchmark::State& state) {
-    static std::unique_ptr<FrameStage> stage;
     static std::string failure;
-    if (!stage && failure.empty()) {
+    if (!currentStage && failure.empty()) {
         try {
-            stage = std::make_unique<FrameStage>();
+            currentStage = std::make_unique<FrameStage>();
         } catch (const std::exception& error) {
             failure = error.what();
         }
     }
-    if (!stage)
+    if (!currentStage)
         state.SkipWithError(failure.c_str());
-    return stage.get();
+    return currentStage.get();
 }
 
 // Frames of the field, drawn with the game's images or, for comparison, with other ones.
@@ -97,6 +104,38 @@ void frameStepFullField(benchmark::State& state) {
     measureFrames(state, fullField);
 }
 BENCHMARK(frameStepFullField)->Unit(benchmark::kMicrosecond);
+
+// Every frame handed to SDL whole, as the first frame and the one after an expose are; every
+// frame was, before frames handed over only what changed.
+void frameStepFullFieldShownWhole(benchmark::State& state) {
+    FrameStage* stage = frameStage(state);
+    if (stage == nullptr)
+        return;
+    layOutLanded(stage->game, fullField);
+    stage->game.state = State::unpause;
+    for (auto _ : state) {
+        showWholeWindowNext(stage->screen);
+        frameStep(stage->screen, stage->game);
+    }
+}
+BENCHMARK(frameStepFullFieldShownWhole)->Unit(benchmark::kMicrosecond);
+
+// Frames in which the falling pair has moved down one row since the last, the commonest change.
+void frameStepPairFalling(benchmark::State& state) {
+    FrameStage* stage = frameStage(state);
+    if (stage == nullptr)
+        return;
+    for (Game* game : {&stage->game, &stage->otherGame}) {
+        startGame(*game);
+        layOutLanded(*game, game == &stage->game ? pairAboveHalfField : pairOneRowLower);
+    }
+    bool lower = false;
+    for (auto _ : state) {
+        frameStep(stage->screen, lower ? stage->otherGame : stage->game);
+        lower = !lower;
+    }
+}
+BENCHMARK(frameStepPairFalling)->Unit(benchmark::kMicrosecond);
 
 void frameStepEmptyField(benchmark::State& state) {
     measureFrames(state, emptyFieldText);
@@ -125,18 +164,48 @@ void sdlFillRectWindow(benchmark::State& state) {
 }
 BENCHMARK(sdlFillRectWindow)->Unit(benchmark::kMicrosecond);
 
+// Two frames' worth of bytes, allocated once on page boundaries. Buffers that malloc placed
+// afresh for each run sat where glibc's memcpy ran about ten times slower than in a plain loop,
+// which made the floor, and every ratio to it, meaningless.
+struct FloorBuffers {
+    static constexpr std::size_t frameBytes = std::size_t{windowWidth} * windowHeight * 2;
+
+    struct FreeDeleter {
+        void operator()(char* bytes) const { std::free(bytes); }
+    };
+    using Buffer = std::unique_ptr<char, FreeDeleter>;
+
+    // Mapped before any timing, so that no run pays for the first touch of its pages.
+    static Buffer pageAligned() {
+        constexpr std::size_t page = 4096;
+        Buffer buffer(
+            static_cast<char*>(std::aligned_alloc(page, (frameBytes + page - 1) / page * page)));
+        if (!buffer)
+            throw std::bad_alloc();
+        std::memset(buffer.get(), 0, frameBytes);
+        return buffer;
+    }
+
+    Buffer drawn = pageAligned();
+    Buffer shown = pageAligned();
+};
+
 // The least any frame can cost: one fill and one copy of the whole window's bytes.
 void memoryFloor(benchmark::State& state) {
-    constexpr std::size_t frameBytes = std::size_t{windowWidth} * windowHeight * 2;
-    std::vector<char> drawn(frameBytes), shown(frameBytes);
+    static const FloorBuffers buffers;
     for (auto _ : state) {
-        std::memset(drawn.data(), 0xff, frameBytes);
-        std::memcpy(shown.data(), drawn.data(), frameBytes);
-        benchmark::DoNotOptimize(shown.data());
+        std::memset(buffers.drawn.get(), 0xff, FloorBuffers::frameBytes);
+        std::memcpy(buffers.shown.get(), buffers.drawn.get(), FloorBuffers::frameBytes);
+        benchmark::DoNotOptimize(buffers.shown.get());
         benchmark::ClobberMemory();
     }
 }
 BENCHMARK(memoryFloor)->Unit(benchmark::kMicrosecond);
 
 } // namespace
+
+void endFrameStage() {
+    currentStage.reset();
+}
+
 } // namespace gemlets::bench

@@ -29,6 +29,9 @@ void handleEvent(MainLoop& loop, const SDL_Event& event) {
     case SDL_KEYDOWN:
         pressKey(loop.game, loop.dropTask, event.key.keysym.sym);
         break;
+    case SDL_VIDEOEXPOSE:
+        showWholeWindowNext(loop.screen);
+        break;
     default:
         break;
     }

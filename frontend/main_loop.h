@@ -24,8 +24,9 @@ struct MainLoop {
     int frameRate = 0;
 };
 
-// Joystick buttons (with their line on game.out) and keys act by their tables; every other
-// event, closing the window included, does nothing.
+// Joystick buttons (with their line on game.out) and keys act by their tables; an expose
+// makes the next frame show the whole window; every other event, closing the window
+// included, does nothing.
 void handleEvent(MainLoop& loop, const SDL_Event& event);
 
 // One iteration: false, doing nothing, once the run has ended; otherwise at most one event,

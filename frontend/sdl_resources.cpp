@@ -39,6 +39,11 @@ std::optional<Uint32> unusedPixelValue(SDL_Surface* image) {
     return static_cast<Uint32>(candidate);
 }
 
+// sdl12-compat reports 1.2.50 and later, so that programs can tell it from classic SDL.
+bool isSdl12Compat() {
+    return SDL_Linked_Version()->patch >= 50;
+}
+
 } // namespace
 
 SDL_Surface* openWindow() {
@@ -63,6 +68,8 @@ SurfacePtr loadImage(const std::filesystem::path& path) {
 }
 
 void prepareForBlits(SDL_Surface* image) {
+    if (isSdl12Compat())
+        return;
     if (SDL_MUSTLOCK(image) && SDL_LockSurface(image) != 0)
         return; // pixels out of reach: the plain copy still draws the same
     const std::optional<Uint32> key = unusedPixelValue(image);
