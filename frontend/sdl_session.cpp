@@ -4,8 +4,12 @@
 #include <SDL_ttf.h>
 #include <cstdio>
 #include <fcntl.h>
+#include <memory>
 #include <string_view>
 #include <unistd.h>
+#if GEMLETS_HOLD_X_SERVER
+#include <xcb/xcb.h>
+#endif
 
 namespace gemlets {
 
@@ -46,8 +50,22 @@ private:
     int saved_ = fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, 0);
 };
 
+// A connection of our own to the X server while SDL_Init runs. SDL 1.2 first opens and closes
+// a connection to see whether X is there, then opens the ones it keeps. When that first one
+// was the server's only client, an X server that resets as its last client leaves (Xvfb does
+// unless started with -noreset) closes SDL's next connection before its setup reply: SDL
+// reports "Couldn't open X11 display", and a retry repeats the same race. While we hold a
+// connection the server has a client and does not reset. Without X there is nothing to hold.
+class XServerHold {
+#if GEMLETS_HOLD_X_SERVER
+    std::unique_ptr<xcb_connection_t, decltype(&xcb_disconnect)> connection_{
+        xcb_connect(nullptr, nullptr), &xcb_disconnect};
+#endif
+};
+
 // One SDL_Init; an empty text on success, otherwise what failed.
 std::string initOnce() {
+    [[maybe_unused]] const XServerHold hold;
     const QuietStandardOutput quiet;
     if (SDL_Init(SDL_INIT_EVERYTHING) != 0) {
         std::string failure = sdlFailure("SDL_Init");
