@@ -2,9 +2,14 @@
 
 #include <SDL.h>
 #include <SDL_ttf.h>
+#include <algorithm>
+#include <array>
+#include <cctype>
 #include <cstdio>
+#include <cstdlib>
 #include <fcntl.h>
 #include <memory>
+#include <ranges>
 #include <string_view>
 #include <unistd.h>
 #if GEMLETS_HOLD_X_SERVER
@@ -18,12 +23,33 @@ namespace {
 constexpr int initAttempts = 5;
 constexpr Uint32 retryDelayMilliseconds = 100;
 
-// When SDL cannot open the X display it falls back to a text-mode driver that draws on the
-// terminal through standard output, which carries the game's diagnostics; and a display
-// that fails to open now and then would go unnoticed. So such an init counts as failed.
-bool isTextModeDriver(std::string_view name) {
-    return name == "caca" || name == "aalib";
+// Where SDL cannot open a display it falls back to a driver that shows nothing: classic SDL
+// 1.2 to a text-mode one that draws on the terminal through standard output (which carries
+// the game's diagnostics), SDL 2 under sdl12-compat to an offscreen one. The game would run
+// unseen, and a display that fails to open now and then would go unnoticed.
+constexpr std::array<std::string_view, 5> driversShowingNothing{"aalib", "caca", "dummy", "evdev",
+                                                                "offscreen"};
+
+bool caseBlindEqual(std::string_view a, std::string_view b) {
+    return std::ranges::equal(a, b, [](char x, char y) {
+        return std::tolower(static_cast<unsigned char>(x)) ==
+               std::tolower(static_cast<unsigned char>(y));
+    });
 }
+
+} // namespace
+
+bool keepsVideoDriver(std::string_view driver, const char* requested) {
+    if (std::ranges::find(driversShowingNothing, driver) == driversShowingNothing.end())
+        return true;
+    // SDL 2 takes a comma-separated list of names, SDL 1.2 a single one.
+    for (const auto name : std::views::split(std::string_view(requested ? requested : ""), ','))
+        if (caseBlindEqual(std::string_view(name.begin(), name.end()), driver))
+            return true;
+    return false;
+}
+
+namespace {
 
 // Standard output goes to /dev/null while this lives: a text-mode driver writes its
 // terminal set-up and reset there during SDL_Init and SDL_Quit.
@@ -74,12 +100,11 @@ std::string initOnce() {
     }
     char driver[32] = "";
     SDL_VideoDriverName(driver, sizeof driver);
-    if (!isTextModeDriver(driver))
+    if (keepsVideoDriver(driver, std::getenv("SDL_VIDEODRIVER")))
         return "";
     SDL_Quit();
-    return std::string("SDL_Init: no X display could be opened (SDL fell back to its text-mode "
-                       "video driver \"") +
-           driver + "\")";
+    return std::string("SDL_Init: no display could be opened: SDL fell back to its \"") + driver +
+           "\" video driver, which shows nothing";
 }
 
 } // namespace

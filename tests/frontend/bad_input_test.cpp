@@ -1,6 +1,7 @@
 // Bad input that the other suites leave out: field files with a long line, a byte-order mark or
-// a folder in their place; unreadable images and fonts; no joystick; a stop signal reaching the
-// main loop; and a flood of events, on SDL's dummy video driver.
+// a folder in their place; a video driver that shows nothing; unreadable images and fonts; no
+// joystick; a stop signal reaching the main loop; and a flood of events, on SDL's dummy video
+// driver.
 #include "frontend/commands.h"
 #include "frontend/stop_signals.h"
 #include "tests/frontend/field_fixture.h"
@@ -12,6 +13,7 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sstream>
+#include <string_view>
 #include <unistd.h>
 #include <vector>
 
@@ -46,6 +48,24 @@ TEST(BadFieldFile, AFolderInPlaceOfTheFileIsNamed) {
               (folder / fieldFileName).string() + ": cannot read: Is a directory")
         << fieldToText(f);
     std::filesystem::remove_all(folder);
+}
+
+TEST(StartUp, AVideoDriverThatShowsNothingIsRefusedUnlessSdlVideoDriverNamesIt) {
+    struct Case {
+        std::string_view driver;
+        const char* requested; // SDL_VIDEODRIVER, null when unset
+        bool kept;
+    };
+    for (const Case& c : {Case{"x11", nullptr, true},
+                          {"fbcon", "dummy", true},
+                          {"caca", nullptr, false},
+                          {"aalib", "", false},
+                          {"offscreen", "x11", false},
+                          {"evdev", "dummy", false},
+                          {"dummy", "dummy", true},
+                          {"offscreen", "x11,Offscreen", true}})
+        EXPECT_EQ(keepsVideoDriver(c.driver, c.requested), c.kept)
+            << c.driver << " with SDL_VIDEODRIVER=" << (c.requested ? c.requested : "(unset)");
 }
 
 using BadInputSdlTest = fixture::DummyWindowTest;
