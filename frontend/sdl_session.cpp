@@ -114,6 +114,11 @@ std::string sdlFailure(const std::string& what) {
 }
 
 SdlSession::SdlSession() {
+    // Classic SDL's fallback without a display, libcaca, draws through ncurses, which ends the
+    // process with its own message where it does not know the terminal (TERM unset, say).
+    // libcaca's null output touches no terminal; the fallback is then refused with our message.
+    if (!keepsVideoDriver("caca", std::getenv("SDL_VIDEODRIVER")))
+        setenv("CACA_DRIVER", "null", 0);
     for (int attempt = 1;; ++attempt) {
         const std::string failure = initOnce();
         if (failure.empty())
