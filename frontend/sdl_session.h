@@ -3,6 +3,7 @@
 
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 namespace gemlets {
 
@@ -15,11 +16,16 @@ public:
 // "what: SDL's error text", for a StartupError.
 std::string sdlFailure(const std::string& what);
 
+// Whether start-up keeps the video driver SDL chose. A driver that shows the player nothing,
+// where SDL lands when no display opens, is kept only when SDL_VIDEODRIVER (`requested`, null
+// when unset) names it, as the tests do with dummy.
+bool keepsVideoDriver(std::string_view driver, const char* requested);
+
 class SdlSession {
 public:
     // SDL_Init(SDL_INIT_EVERYTHING), retried a few times because opening the display fails
-    // now and then on some X servers, then TTF_Init. Throws StartupError, leaving nothing
-    // initialised.
+    // now and then on some X servers, and refused on a video driver that shows nothing (see
+    // keepsVideoDriver); then TTF_Init. Throws StartupError, leaving nothing initialised.
     SdlSession();
     // TTF_Quit, then SDL_Quit.
     ~SdlSession();

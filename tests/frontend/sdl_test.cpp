@@ -222,5 +222,19 @@ TEST_F(SdlTest, PreparedImagesDrawEveryPixelAsLoaded) {
     }
 }
 
+TEST(StartUp, AVideoDriverThatShowsNothingIsRefusedUnlessSdlVideoDriverNamesIt) {
+    const struct {
+        std::string_view driver;
+        const char* requested; // SDL_VIDEODRIVER, null when unset
+        bool kept;
+    } cases[] = {{"x11", nullptr, true},      {"fbcon", "dummy", true},
+                 {"caca", nullptr, false},    {"aalib", "", false},
+                 {"offscreen", "x11", false}, {"evdev", "dummy", false},
+                 {"dummy", "dummy", true},    {"offscreen", "x11,Offscreen", true}};
+    for (const auto& c : cases)
+        EXPECT_EQ(keepsVideoDriver(c.driver, c.requested), c.kept)
+            << c.driver << " with SDL_VIDEODRIVER=" << (c.requested ? c.requested : "(unset)");
+}
+
 } // namespace
 } // namespace gemlets
