@@ -94,29 +94,24 @@ TEST_F(PlayTest, APauseTakenBeforeALandingOutlastsItAndTheLandingComesOnResume) 
 }
 
 TEST(Options, EachCommandLinePlaysShowsTextOrIsRefusedNamingTheFault) {
-    struct Row {
-        std::vector<std::string_view> args;
-        Launch launch;
-        int frameRate;
-        std::string_view named; // in the reason for a refusal
-    };
-    const Row rows[] = {{{}, Launch::play, 0, ""},
-                        {{"--frame-rate", "1"}, Launch::play, 1, ""},
-                        {{"--frame-rate", "1000"}, Launch::play, 1000, ""},
-                        {{"--help", "--bogus"}, Launch::help, 0, ""},
-                        {{"--version"}, Launch::version, 0, ""},
-                        {{"--frame-rate", "0"}, Launch::refuse, 0, "'0'"},
-                        {{"--frame-rate", "1001"}, Launch::refuse, 0, "'1001'"},
-                        {{"--frame-rate", "abc"}, Launch::refuse, 0, "'abc'"},
-                        {{"--frame-rate", "60x"}, Launch::refuse, 0, "'60x'"},
-                        {{"--frame-rate"}, Launch::refuse, 0, "needs a number"},
-                        {{"--bogus", "--help"}, Launch::refuse, 0, "'--bogus'"}};
-    for (const Row& row : rows) {
-        const Options options = parseOptions(row.args);
-        const std::string shown = ::testing::PrintToString(row.args) + " " + options.error;
-        EXPECT_EQ(options.launch, row.launch) << shown;
-        EXPECT_EQ(options.frameRate, row.frameRate) << shown;
-        EXPECT_NE(options.error.find(row.named), std::string::npos) << shown;
+    // The arguments, what they launch, the frame rate, and what the reason of a refusal names.
+    const std::tuple<std::vector<std::string_view>, Launch, int, std::string_view> rows[] = {
+        {{}, Launch::play, 0, ""},
+        {{"--frame-rate", "1"}, Launch::play, 1, ""},
+        {{"--frame-rate", "1000"}, Launch::play, 1000, ""},
+        {{"--help", "--bogus"}, Launch::help, 0, ""},
+        {{"--version"}, Launch::version, 0, ""},
+        {{"--frame-rate", "0"}, Launch::refuse, 0, "'0'"},
+        {{"--frame-rate", "1001"}, Launch::refuse, 0, "'1001'"},
+        {{"--frame-rate", "abc"}, Launch::refuse, 0, "'abc'"},
+        {{"--frame-rate", "60x"}, Launch::refuse, 0, "'60x'"},
+        {{"--frame-rate"}, Launch::refuse, 0, "needs a number"},
+        {{"--bogus", "--help"}, Launch::refuse, 0, "'--bogus'"}};
+    for (const auto& [args, launch, frameRate, named] : rows) {
+        const Options options = parseOptions(args);
+        EXPECT_TRUE(options.launch == launch && options.frameRate == frameRate &&
+                    options.error.find(named) != std::string::npos)
+            << ::testing::PrintToString(args) << " " << options.error;
     }
 }
 

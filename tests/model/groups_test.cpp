@@ -63,20 +63,15 @@ TEST_F(GroupTest, AGroupFormedMidFallIsClearedByANestedSweep) {
     EXPECT_NE(second, std::string::npos) << trace.str();
 }
 
+// Sweeps of 25 marked cells, 2 points each, from level 0: a level each time, up to ten.
 TEST_F(GroupTest, ALevelIsGainedEveryFiftyPointsUpToTen) {
     game.level = 0;
-    std::fill(game.solveField.begin(), game.solveField.begin() + 25, visitedMark);
-    sweeping(game);
-    EXPECT_EQ(game.points, 50);
-    EXPECT_EQ(game.level, 1);
-
-    game.level = 10;
-    game.points = 48;
-    std::fill(game.solveField.begin(), game.solveField.end(), emptyCell);
-    game.solveField[0] = visitedMark;
-    sweeping(game);
-    EXPECT_EQ(game.points, 50);
-    EXPECT_EQ(game.level, 10);
+    for (int sweep = 1; sweep <= 12; ++sweep) {
+        std::fill(game.solveField.begin(), game.solveField.begin() + 25, visitedMark);
+        sweeping(game);
+        EXPECT_EQ(game.points, 50 * sweep);
+        EXPECT_EQ(game.level, std::min(sweep, 10));
+    }
 }
 
 TEST_F(GroupTest, FewerThanFourGemletsAreNotSearchedAndTwoGroupsClearInOneSearch) {

@@ -117,7 +117,7 @@ window_keys_closing_and_sigterm)
     xdotool key space # taken after the close request, which must be ignored
     until_ 5 "the pair landed at the bottom of column 3 after Space" shows "$landed"
     finish TERM ;;
-chain_clearing)
+chain_clearing_and_pause)
     field '****3*' '**3*3*' '**0*2*'
     start
     until_ 10 "the first pair above three yellows" shows "$pairAt3"'\*{4}3\*/\*\*3\*3\*/\*\*0\*2\*/'
@@ -125,22 +125,17 @@ chain_clearing)
     xdotool key space
     until_ 5 "the four yellows cleared" shows '([*0-3]{6}/){9}\*{6}/\*{6}/\*\*012\*/'
     [[ $(textArea) != "$before" ]] || fail "the score did not change"
-    finish Escape
-    grep -qx 'sweeping' "$tmp/stdout" || fail "no sweeping in the trace" ;;
-pause)
-    field
-    start
-    until_ 10 "the first pair" shows "$pairAt3"
     before=$(textArea)
     xdotool key p
     until_ 5 "Paused in place of the score" eval 'shoot && [[ $(textArea) != "$before" ]]'
     sleep 1.1 # the drop at the end of the interval under way still comes
     shoot && paused=$grid
     sleep 2.2
-    shoot && [[ $grid == "$paused" ]] || fail "the pair moved while paused"
+    shoot && [[ $grid == "$paused" ]] || fail "the next pair moved while paused"
     xdotool key p
     until_ 5 "the pair falling again" eval 'shoot && [[ $grid != "$paused" ]]'
-    finish INT ;;
+    finish INT
+    grep -qx 'sweeping' "$tmp/stdout" || fail "no sweeping in the trace" ;;
 game_over)
     for row in {0..11}; do rows+=("**$((row % 2))***"); done
     printf '%s\n' "${rows[@]}" >"$tmp/run/test.txt"
