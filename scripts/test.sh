@@ -127,7 +127,6 @@ if [[ ! "$done_line" =~ ^Done\ ([0-9]+)\ runs\ in\ ([0-9]+)\ second ]]; then
 fi
 fuzz_result="fuzz field file: ${BASH_REMATCH[1]} executions in ${BASH_REMATCH[2]} s, no crash"
 echo "$fuzz_result"
-echo "$package_result"
 end
 
 begin "tsan build"
