@@ -23,7 +23,7 @@ dir=${2:-$repo/build-sysroot-$arch}
 # static linking) are left out, their run-time libraries are not.
 headers=(
     libsdl1.2-dev libsdl-image1.2-dev libsdl-ttf2.0-dev
-    libjpeg62-turbo-dev
+    libjpeg62-turbo-dev libpng-dev zlib1g-dev # the images; the menu icon
     libx11-dev x11proto-dev # X11/X.h, which Xlib.h includes
     libgtest-dev
 )
