@@ -2,13 +2,14 @@
 // start-up, how soon Escape ends the game, and how little a paused drop task costs. Start-up
 // is the game's own (startUp), with its files read from the run folder.
 #include "bench/frame_stage.h"
-#include "frontend/commands.h"
-#include "frontend/drop_task.h"
-#include "frontend/game_start.h"
-#include "frontend/main_loop.h"
-#include "frontend/sdl_resources.h"
-#include "frontend/sdl_session.h"
-#include "frontend/start_up.h"
+#include "model/game_start.h"
+#include "play/commands.h"
+#include "play/drop_task.h"
+#include "play/start_seed.h"
+#include "sdl/main_loop.h"
+#include "sdl/sdl_resources.h"
+#include "sdl/sdl_session.h"
+#include "sdl/start_up.h"
 
 #include <SDL.h>
 #include <atomic>

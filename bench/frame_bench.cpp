@@ -6,11 +6,11 @@
 // well, and SDL's fill of the window alone, which every frame starts with.
 #include "bench/bench_fields.h"
 #include "bench/frame_stage.h"
-#include "frontend/game_start.h"
-#include "frontend/rendering.h"
-#include "frontend/sdl_resources.h"
-#include "frontend/sdl_session.h"
+#include "model/game_start.h"
 #include "model/gravity.h"
+#include "sdl/rendering.h"
+#include "sdl/sdl_resources.h"
+#include "sdl/sdl_session.h"
 
 #include <SDL_image.h>
 #include <benchmark/benchmark.h>

@@ -3,9 +3,9 @@
 // file.
 #include "bench/bench_fields.h"
 #include "bench/trace_streams.h"
-#include "frontend/random_colours.h"
-#include "frontend/turn_step.h"
 #include "model/groups.h"
+#include "model/random_colours.h"
+#include "play/turn_step.h"
 
 #include <benchmark/benchmark.h>
 #include <chrono>

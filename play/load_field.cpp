@@ -1,0 +1,18 @@
+#include "play/load_field.h"
+
+#include "model/game_start.h"
+
+#include <mutex>
+
+namespace gemlets {
+
+void loadField(Game& game, const std::filesystem::path& path) {
+    Field cells = emptyField();
+    fileToField(cells, path);
+    // The file and its gemlets together, so that no drop step rebuilds the field from the
+    // gemlets alone before the file's cells have become gemlets.
+    std::scoped_lock lock(game.lock);
+    placeField(game, std::move(cells), path.string());
+}
+
+} // namespace gemlets

@@ -1,0 +1,66 @@
+#include "play/options.h"
+
+#include <charconv>
+
+namespace gemlets {
+
+namespace {
+
+constexpr std::string_view frameRateOption = "--frame-rate";
+
+// A frame rate from 1 to maxFrameRate, digits only; 0 for anything else.
+int frameRateFrom(std::string_view text) {
+    int value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc{} || end != text.data() + text.size() || value < 1 ||
+        value > maxFrameRate)
+        return 0;
+    return value;
+}
+
+Options launching(Launch launch, std::string error = {}) {
+    return {.launch = launch, .frameRate = 0, .error = std::move(error)};
+}
+
+Options refuse(std::string error) {
+    return launching(Launch::refuse, std::move(error));
+}
+
+} // namespace
+
+Options parseOptions(const std::vector<std::string_view>& args) {
+    Options options;
+    for (auto arg = args.begin(); arg != args.end(); ++arg) {
+        if (*arg == "--help")
+            return launching(Launch::help);
+        if (*arg == "--version")
+            return launching(Launch::version);
+        if (*arg != frameRateOption)
+            return refuse("unknown argument '" + std::string(*arg) + "'");
+        if (std::next(arg) == args.end())
+            return refuse("--frame-rate needs a number of frames a second");
+        const std::string_view value = *++arg;
+        options.frameRate = frameRateFrom(value);
+        if (options.frameRate == 0)
+            return refuse("--frame-rate takes a whole number from 1 to " +
+                          std::to_string(maxFrameRate) + ", not '" + std::string(value) + "'");
+    }
+    return options;
+}
+
+std::string usage() {
+    return "Usage: gemlets [--frame-rate N]\n"
+           "       gemlets --help | --version\n"
+           "Plays gemlets. The images, font.ttf and the starting field test.txt are read from\n"
+           "the working folder.\n"
+           "  --frame-rate N  draw at most N frames a second (1 to 1000); without it the game\n"
+           "                  draws as fast as the machine allows\n"
+           "  --help          show this help and exit\n"
+           "  --version       show the version and exit\n";
+}
+
+std::string versionLine() {
+    return "gemlets " GEMLETS_VERSION;
+}
+
+} // namespace gemlets

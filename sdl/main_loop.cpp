@@ -1,0 +1,68 @@
+#include "sdl/main_loop.h"
+
+#include "play/commands.h"
+#include "play/frame_pacer.h"
+#include "play/turn_step.h"
+
+#include <thread>
+
+namespace gemlets {
+
+namespace {
+
+// The key table holds plain numbers so that it needs no SDL; they must be SDL's.
+static_assert(commandFor(keyTable, SDLK_LEFT) == Command::moveLeft);
+static_assert(commandFor(keyTable, SDLK_RIGHT) == Command::moveRight);
+static_assert(commandFor(keyTable, SDLK_UP) == Command::rotate);
+static_assert(commandFor(keyTable, SDLK_DOWN) == Command::dropOne);
+static_assert(commandFor(keyTable, SDLK_SPACE) == Command::hardDrop);
+static_assert(commandFor(keyTable, SDLK_p) == Command::togglePause);
+static_assert(commandFor(keyTable, SDLK_ESCAPE) == Command::quit);
+
+} // namespace
+
+void handleEvent(MainLoop& loop, const SDL_Event& event) {
+    switch (event.type) {
+    case SDL_JOYBUTTONDOWN:
+        pressButton(loop.game, loop.dropTask, event.jbutton.button);
+        break;
+    case SDL_KEYDOWN:
+        pressKey(loop.game, loop.dropTask, event.key.keysym.sym);
+        break;
+    case SDL_VIDEOEXPOSE:
+        showWholeWindowNext(loop.screen);
+        break;
+    default:
+        break;
+    }
+}
+
+bool runIteration(MainLoop& loop) {
+    if (!loop.game.run)
+        return false;
+    SDL_Event event{};
+    if (loop.stopRequested())
+        applyCommand(loop.game, loop.dropTask, Command::quit);
+    else if (SDL_PollEvent(&event) == 1)
+        handleEvent(loop, event);
+    frameStep(loop.screen, loop.game);
+    turnStep(loop.game, loop.random);
+    return true;
+}
+
+void mainLoop(MainLoop& loop) {
+    if (loop.frameRate == 0) {
+        while (runIteration(loop)) {
+        }
+        return;
+    }
+    FramePacer pacer(loop.frameRate, FramePacer::Clock::now());
+    while (runIteration(loop)) {
+        const FramePacer::Clock::time_point next = pacer.nextStart(FramePacer::Clock::now());
+        // After a quit the loop ends at once instead of waiting out the frame.
+        if (loop.game.run)
+            std::this_thread::sleep_until(next);
+    }
+}
+
+} // namespace gemlets

@@ -1,0 +1,40 @@
+// The main loop: one input event, one frame and the turn step per iteration; without a frame
+// rate it never sleeps.
+#pragma once
+
+#include "model/game.h"
+#include "model/random_colours.h"
+#include "play/drop_task.h"
+#include "play/stop_signals.h"
+#include "sdl/rendering.h"
+
+#include <SDL.h>
+#include <functional>
+
+namespace gemlets {
+
+struct MainLoop {
+    Game& game;
+    DropTask& dropTask;
+    Screen& screen;
+    RandomGenerator& random;
+    // A SIGINT or SIGTERM: acted on like the quit input.
+    std::function<bool()> stopRequested = stopSignalReceived;
+    // Iterations a second; 0 runs them back to back.
+    int frameRate = 0;
+};
+
+// Joystick buttons (with their line on game.out) and keys act by their tables; an expose
+// makes the next frame show the whole window; every other event, closing the window
+// included, does nothing.
+void handleEvent(MainLoop& loop, const SDL_Event& event);
+
+// One iteration: false, doing nothing, once the run has ended; otherwise at most one event,
+// the frame step and the turn step.
+bool runIteration(MainLoop& loop);
+
+// Iterations until the run ends; with a frame rate each one waits out the rest of its share
+// of a second after its turn step.
+void mainLoop(MainLoop& loop);
+
+} // namespace gemlets

@@ -1,0 +1,142 @@
+#include "sdl/sdl_session.h"
+
+#include <SDL.h>
+#include <SDL_ttf.h>
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <memory>
+#include <ranges>
+#include <string_view>
+#include <unistd.h>
+#if GEMLETS_HOLD_X_SERVER
+#include <xcb/xcb.h>
+#endif
+
+namespace gemlets {
+
+namespace {
+
+constexpr int initAttempts = 5;
+constexpr Uint32 retryDelayMilliseconds = 100;
+
+// Where SDL cannot open a display it falls back to a driver that shows nothing: classic SDL
+// 1.2 to a text-mode one that draws on the terminal through standard output (which carries
+// the game's diagnostics), SDL 2 under sdl12-compat to an offscreen one. The game would run
+// unseen, and a display that fails to open now and then would go unnoticed.
+constexpr std::array<std::string_view, 5> driversShowingNothing{"aalib", "caca", "dummy", "evdev",
+                                                                "offscreen"};
+
+bool caseBlindEqual(std::string_view a, std::string_view b) {
+    return std::ranges::equal(a, b, [](char x, char y) {
+        return std::tolower(static_cast<unsigned char>(x)) ==
+               std::tolower(static_cast<unsigned char>(y));
+    });
+}
+
+} // namespace
+
+bool keepsVideoDriver(std::string_view driver, const char* requested) {
+    if (std::ranges::find(driversShowingNothing, driver) == driversShowingNothing.end())
+        return true;
+    // SDL 2 takes a comma-separated list of names, SDL 1.2 a single one.
+    for (const auto name : std::views::split(std::string_view(requested ? requested : ""), ','))
+        if (caseBlindEqual(std::string_view(name.begin(), name.end()), driver))
+            return true;
+    return false;
+}
+
+namespace {
+
+// Standard output goes to /dev/null while this lives: a text-mode driver writes its
+// terminal set-up and reset there during SDL_Init and SDL_Quit.
+class QuietStandardOutput {
+public:
+    QuietStandardOutput() {
+        std::fflush(stdout);
+        const int null = open("/dev/null", O_WRONLY | O_CLOEXEC);
+        if (null >= 0 && saved_ >= 0)
+            dup2(null, STDOUT_FILENO);
+        if (null >= 0)
+            close(null);
+    }
+    ~QuietStandardOutput() {
+        if (saved_ < 0)
+            return;
+        dup2(saved_, STDOUT_FILENO);
+        close(saved_);
+    }
+    QuietStandardOutput(const QuietStandardOutput&) = delete;
+    QuietStandardOutput& operator=(const QuietStandardOutput&) = delete;
+
+private:
+    int saved_ = fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, 0);
+};
+
+// A connection of our own to the X server while SDL_Init runs. SDL 1.2 first opens and closes
+// a connection to see whether X is there, then opens the ones it keeps. When that first one
+// was the server's only client, an X server that resets as its last client leaves (Xvfb does
+// unless started with -noreset) closes SDL's next connection before its setup reply: SDL
+// reports "Couldn't open X11 display", and a retry repeats the same race. While we hold a
+// connection the server has a client and does not reset. Without X there is nothing to hold.
+class XServerHold {
+#if GEMLETS_HOLD_X_SERVER
+    std::unique_ptr<xcb_connection_t, decltype(&xcb_disconnect)> connection_{
+        xcb_connect(nullptr, nullptr), &xcb_disconnect};
+#endif
+};
+
+// One SDL_Init; an empty text on success, otherwise what failed.
+std::string initOnce() {
+    [[maybe_unused]] const XServerHold hold;
+    const QuietStandardOutput quiet;
+    if (SDL_Init(SDL_INIT_EVERYTHING) != 0) {
+        std::string failure = sdlFailure("SDL_Init");
+        SDL_Quit();
+        return failure;
+    }
+    char driver[32] = "";
+    SDL_VideoDriverName(driver, sizeof driver);
+    if (keepsVideoDriver(driver, std::getenv("SDL_VIDEODRIVER")))
+        return "";
+    SDL_Quit();
+    return std::string("SDL_Init: no display could be opened: SDL fell back to its \"") + driver +
+           "\" video driver, which shows nothing";
+}
+
+} // namespace
+
+std::string sdlFailure(const std::string& what) {
+    return what + ": " + SDL_GetError();
+}
+
+SdlSession::SdlSession() {
+    // Classic SDL's fallback without a display, libcaca, draws through ncurses, which ends the
+    // process with its own message where it does not know the terminal (TERM unset, say).
+    // libcaca's null output touches no terminal; the fallback is then refused with our message.
+    if (!keepsVideoDriver("caca", std::getenv("SDL_VIDEODRIVER")))
+        setenv("CACA_DRIVER", "null", 0);
+    for (int attempt = 1;; ++attempt) {
+        const std::string failure = initOnce();
+        if (failure.empty())
+            break;
+        if (attempt == initAttempts)
+            throw StartupError(failure + " (tried " + std::to_string(attempt) + " times)");
+        SDL_Delay(retryDelayMilliseconds * attempt);
+    }
+    if (TTF_Init() != 0) {
+        const std::string failure = sdlFailure("TTF_Init");
+        SDL_Quit();
+        throw StartupError(failure);
+    }
+}
+
+SdlSession::~SdlSession() {
+    TTF_Quit();
+    SDL_Quit();
+}
+
+} // namespace gemlets

@@ -1,0 +1,66 @@
+// The drop task on its own thread: what wakes it, and when it takes no step.
+#include "model/game_start.h"
+#include "play/commands.h"
+#include "play/drop_task.h"
+#include "tests/play/field_fixture.h"
+
+#include <gtest/gtest.h>
+#include <sstream>
+
+namespace gemlets {
+namespace {
+
+using namespace std::chrono_literals;
+
+class DropTaskTest : public ::testing::Test {
+protected:
+    DropTaskTest() { startGame(game); }
+
+    // An interval function that counts the intervals the task begins.
+    IntervalFunction counted(std::chrono::milliseconds interval) {
+        return [this, interval](int) {
+            ++intervals;
+            return interval;
+        };
+    }
+
+    void waitForIntervals(int count) {
+        while (intervals < count)
+            std::this_thread::sleep_for(1ms);
+    }
+
+    std::ostringstream out;
+    Game game{out};
+    std::atomic<int> intervals = 0;
+};
+
+// An hour-long interval: without the wake-up the join would outlast the test's timeout.
+TEST_F(DropTaskTest, QuitEndsTheTaskMidIntervalWithoutAnotherStep) {
+    DropTask task(game, counted(1h));
+    task.start();
+    waitForIntervals(1);
+    const std::string before = fixture::fieldPicture(game);
+    applyCommand(game, task, Command::quit);
+    task.stop();
+    EXPECT_EQ(fixture::fieldPicture(game), before) << "a drop step ran after quit";
+}
+
+TEST_F(DropTaskTest, WhilePausedOrAfterGameOverTheTaskTakesNoStep) {
+    for (const State waiting : {State::pause, State::gameover}) {
+        intervals = 0;
+        game.run = true; // the last stop() ended the run
+        game.state = waiting;
+        DropTask task(game, counted(0ms));
+        task.start();
+        std::this_thread::sleep_for(50ms);
+        EXPECT_EQ(intervals, 0) << "state " << static_cast<int>(waiting);
+        game.state = State::unpause;
+        task.wake();
+        if (waiting == State::pause)
+            waitForIntervals(1); // the end of the pause starts the next interval
+        task.stop();
+    }
+}
+
+} // namespace
+} // namespace gemlets

@@ -1,0 +1,120 @@
+// The SDL-free play library: buttons, the pause toggle, the turn step, the field file under
+// the first pair, the drop step's announcement of a landing, and the command line.
+#include "model/game_start.h"
+#include "play/commands.h"
+#include "play/load_field.h"
+#include "play/options.h"
+#include "play/turn_step.h"
+#include "tests/play/field_fixture.h"
+
+#include <gtest/gtest.h>
+#include <sstream>
+
+namespace gemlets {
+namespace {
+
+using fixture::fieldPicture;
+
+class PlayTest : public ::testing::Test {
+protected:
+    PlayTest() { startGame(game); }
+
+    std::ostringstream out;
+    Game game{out};
+    DropTask dropTask{game}; // never started: the tests drive every step themselves
+};
+
+TEST_F(PlayTest, AButtonWritesItsLineThenActsAndAnUnboundOneOnlyItsLine) {
+    pressButton(game, dropTask, 13);
+    pressButton(game, dropTask, 0);
+    EXPECT_EQ(out.str(), "\nbutton  13 pressed\n\nbutton  0 pressed\n");
+    EXPECT_EQ(fieldPicture(game), fixture::topRows({"******", "**13**"}))
+        << "button 13 should have turned the pair a quarter, button 0 nothing";
+}
+
+TEST_F(PlayTest, PauseTogglesOnlyBetweenPauseAndUnpause) {
+    const std::pair<State, State> transitions[] = {{State::unpause, State::pause},
+                                                   {State::pause, State::unpause},
+                                                   {State::newGemlets, State::newGemlets},
+                                                   {State::gameover, State::gameover}};
+    for (const auto& [from, to] : transitions) {
+        game.state = from;
+        pressKey(game, dropTask, 112);
+        EXPECT_EQ(game.state, to) << "from state " << static_cast<int>(from);
+    }
+}
+
+TEST_F(PlayTest, ATakenSpawnCellEndsTheGameWithoutASearch) {
+    fixture::layOut(game, {"***2**"});
+    game.state = State::newGemlets;
+    RandomGenerator random(1);
+    turnStep(game, random);
+    EXPECT_EQ(game.state, State::gameover);
+    EXPECT_EQ(game.gemlets.size(), 1u) << fieldPicture(game);
+    EXPECT_EQ(out.str(), "") << "no group search after game over";
+}
+
+TEST_F(PlayTest, AFieldFileCellUnderTheFirstPairIsRejectedAndTheGameIsUntouched) {
+    const auto path =
+        fixture::tempFile("test.txt", fixture::topRows({"******", "******", "***0**"}));
+    const std::string before = fieldPicture(game);
+    try {
+        loadField(game, path);
+        ADD_FAILURE() << "accepted";
+    } catch (const FieldFileError& error) {
+        EXPECT_EQ(error.what(), path.string() + ": line 3, column 4: cell (3, 2) is taken by the "
+                                                "first falling pair; it must be '*'");
+    }
+    EXPECT_EQ(fieldPicture(game), before);
+    EXPECT_EQ(game.gemlets.size(), 2u);
+}
+
+// A drop step leaves the field showing its last gemlet a row higher; a turn right after it
+// must still see the cell that gemlet has just entered as taken.
+TEST_F(PlayTest, ATurnRightAfterADropStepNeverSwingsIntoACellJustTaken) {
+    loadField(game, fixture::tempFile("test.txt", fixture::topRows({"***2**"})));
+    applyCommand(game, dropTask, Command::rotate); // the pair lies flat in row 1
+    fieldPicture(game);                            // the frame step's field update
+    dropStep(game);                                // the pair to row 2, the green to (3, 1)
+    applyCommand(game, dropTask, Command::rotate); // would swing the red up into (3, 1)
+    EXPECT_EQ(fieldPicture(game), fixture::topRows({"******", "***2**", "**13**"}));
+}
+
+TEST_F(PlayTest, APauseTakenBeforeALandingOutlastsItAndTheLandingComesOnResume) {
+    fixture::layOut(game, {"***3**"});
+    game.gemlets.front()->state = GemletState::landed; // everything has landed
+    game.state = State::pause;
+    dropStep(game);
+    EXPECT_EQ(game.state, State::pause);
+    applyCommand(game, dropTask, Command::togglePause);
+    dropStep(game);
+    EXPECT_EQ(game.state, State::newGemlets);
+    game.state = State::gameover;
+    dropStep(game);
+    EXPECT_EQ(game.state, State::gameover) << "a drop step undid the game over";
+}
+
+TEST(Options, EachCommandLinePlaysShowsTextOrIsRefusedNamingTheFault) {
+    // The arguments, what they launch, the frame rate, and what the reason of a refusal names.
+    const std::tuple<std::vector<std::string_view>, Launch, int, std::string_view> rows[] = {
+        {{}, Launch::play, 0, ""},
+        {{"--frame-rate", "1"}, Launch::play, 1, ""},
+        {{"--frame-rate", "1000"}, Launch::play, 1000, ""},
+        {{"--help", "--bogus"}, Launch::help, 0, ""},
+        {{"--version"}, Launch::version, 0, ""},
+        {{"--frame-rate", "0"}, Launch::refuse, 0, "'0'"},
+        {{"--frame-rate", "1001"}, Launch::refuse, 0, "'1001'"},
+        {{"--frame-rate", "abc"}, Launch::refuse, 0, "'abc'"},
+        {{"--frame-rate", "60x"}, Launch::refuse, 0, "'60x'"},
+        {{"--frame-rate"}, Launch::refuse, 0, "needs a number"},
+        {{"--bogus", "--help"}, Launch::refuse, 0, "'--bogus'"}};
+    for (const auto& [args, launch, frameRate, named] : rows) {
+        const Options options = parseOptions(args);
+        EXPECT_TRUE(options.launch == launch && options.frameRate == frameRate &&
+                    options.error.find(named) != std::string::npos)
+            << ::testing::PrintToString(args) << " " << options.error;
+    }
+}
+
+} // namespace
+} // namespace gemlets

@@ -1,0 +1,146 @@
+// A soak of whole games: a seeded random player presses keys and buttons and runs the turn
+// step, as the main loop does, while the real drop task lowers the gemlets on its own thread.
+// After every operation the game is checked under its lock. GEMLETS_SOAK_GAMES sets the number
+// of games (10,000 by default), GEMLETS_SOAK_SEED the first game's seed (1 by default). A hang
+// or a crash fails through ctest's timeout or a sanitizer; the seed is written first.
+#include "model/field_file.h"
+#include "model/game_start.h"
+#include "model/gravity.h"
+#include "play/commands.h"
+#include "play/drop_task.h"
+#include "play/turn_step.h"
+
+#include <algorithm>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <gtest/gtest.h>
+#include <random>
+#include <unistd.h>
+
+namespace gemlets {
+namespace {
+
+// Names the game in progress on a crash, then hands the signal back to the handler before
+// ours (the default, or a sanitizer's), which the repeated fault or abort() then meets.
+char crashNote[64];
+struct sigaction previousAction[NSIG];
+void noteCrash(int signal) {
+    [[maybe_unused]] const auto written = write(STDERR_FILENO, crashNote, std::strlen(crashNote));
+    sigaction(signal, &previousAction[signal], nullptr);
+}
+
+class SoakGame {
+public:
+    explicit SoakGame(std::uint32_t seed)
+        : seed_(seed), player_(seed), colours_(seed),
+          // Back-to-back drop steps as at level 10; every 25th game sleeps 1 ms between them.
+          dropTask_(game_,
+                    [wait = std::chrono::milliseconds(seed % 25 == 0)](int) { return wait; }) {}
+
+    // To game over; false after the first broken invariant.
+    bool play() {
+        startGame(game_);
+        dropTask_.start();
+        for (long idle = 0; game_.state != State::gameover; ++idle) {
+            if (idle == 5'000'000)
+                return fail("five million operations without a landing");
+            const int choice = pick_(player_);
+            if (choice == 7) {
+                std::this_thread::yield(); // a moment without input
+                continue;
+            }
+            const Binding key = keyTable[static_cast<std::size_t>(choice)];
+            if (player_() % 2 == 0)
+                pressKey(game_, dropTask_, key.code);
+            else
+                pressButton(game_, dropTask_,
+                            std::find_if(buttonTable.begin(), buttonTable.end(), [&](Binding b) {
+                                return b.command == key.command;
+                            })->code);
+            // std::mutex is not fair: a player taking it back to back could starve the task.
+            if (idle > 1000)
+                std::this_thread::sleep_for(std::chrono::microseconds(50));
+            if (game_.state == State::newGemlets) {
+                idle = 0;
+                const GemletPtr first = game_.first; // only this thread changes the pair
+                turnStep(game_, colours_);
+                pairs_ += game_.first != first;
+            }
+            if (!check())
+                return false;
+        }
+        dropTask_.stop();
+        return true;
+    }
+
+private:
+    // As the frame step sees the game: every gemlet in its own cell of the field, the pair in
+    // play, and every gemlet not in play cleared and scored.
+    bool check() {
+        std::scoped_lock lock(game_.lock);
+        Field image = emptyField();
+        for (const GemletPtr& g : game_.gemlets) {
+            if (*g->x < 0 || *g->x >= fieldW || *g->y < 0 || *g->y >= fieldH || !isColour(*g->col))
+                return fail("a gemlet outside the field or without a colour");
+            if (std::exchange(image[getOffset(*g->x, *g->y)], *g->col) != emptyCell)
+                return fail("two gemlets share a cell");
+        }
+        const auto inPlay = [this](const GemletPtr& g) {
+            return std::find(game_.gemlets.begin(), game_.gemlets.end(), g) != game_.gemlets.end();
+        };
+        if (!inPlay(game_.first) || !inPlay(game_.second))
+            return fail("the falling pair is not in play");
+        gemletsToField(game_);
+        if (game_.field != image)
+            return fail("the field is not the image of the gemlets");
+        const long cleared = 2 * (pairs_ + 1) - static_cast<long>(game_.gemlets.size());
+        if (game_.points != 2 * cleared || game_.level != std::min(10, game_.points / 50))
+            return fail(std::to_string(cleared) + " gemlets gone, not 2 points each, or the level");
+        return true;
+    }
+
+    // The caller holds the lock.
+    bool fail(const std::string& problem) {
+        ADD_FAILURE() << "game seed " << seed_ << " (GEMLETS_SOAK_SEED=" << seed_
+                      << " GEMLETS_SOAK_GAMES=1): " << problem << "\nfield:\n"
+                      << fieldToText(game_.field) << "points " << game_.points << ", level "
+                      << game_.level << ", state " << static_cast<int>(game_.state.load());
+        return false;
+    }
+
+    std::uint32_t seed_;
+    std::mt19937 player_;
+    // By the key table's order: moves and turns most, drops less, pause toggles rarely, never
+    // quit; the last weight is a wait.
+    std::discrete_distribution<int> pick_{20, 20, 20, 8, 8, 2, 0, 22};
+    RandomGenerator colours_;
+    std::ostream discarded_{nullptr}; // no buffer: the trace is never even formatted
+    Game game_{discarded_};
+    DropTask dropTask_; // after the game: joined before the game goes
+    long pairs_ = 0;    // spawned by turn steps; the first pair comes with the game
+};
+
+TEST(Soak, RandomGamesBesideTheDropTaskKeepEveryGemletAndTheScore) {
+    const auto setting = [](const char* name, long fallback) {
+        const char* text = std::getenv(name);
+        return text != nullptr && *text != '\0' ? std::stol(text) : fallback;
+    };
+    const long games = setting("GEMLETS_SOAK_GAMES", 10'000);
+    const auto firstSeed = static_cast<std::uint32_t>(setting("GEMLETS_SOAK_SEED", 1));
+    for (const int signal : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT}) {
+        struct sigaction action {};
+        action.sa_handler = noteCrash;
+        sigaction(signal, &action, &previousAction[signal]);
+    }
+    for (long game = 0; game < games; ++game) {
+        const std::uint32_t seed = firstSeed + static_cast<std::uint32_t>(game);
+        std::snprintf(crashNote, sizeof crashNote, "\nsoak: crashed in game seed %u\n", seed);
+        if (!SoakGame(seed).play())
+            break;
+    }
+}
+
+} // namespace
+} // namespace gemlets

@@ -1,0 +1,37 @@
+// A frame hands SDL only the parts of the window that changed since the last one. The screen,
+// which receives only those parts, must still show every frame exactly.
+#include "model/gravity.h"
+#include "tests/sdl/sdl_fixture.h"
+
+namespace gemlets {
+
+using FrameUpdateTest = fixture::DummyWindowTest;
+
+TEST_F(FrameUpdateTest, TheScreenShowsEveryFrameFromTheHandedOverPartsAndAllAfterAnExpose) {
+    screen.font = openFont(fixture::runDir / fontFile, fontPointSize);
+    for (int colour = 0; colour < maxCols; ++colour)
+        screen.cellImages[colour] = loadImage(fixture::runDir / cellImageFiles[colour]);
+    std::vector<Uint16> shown(windowWidth * windowHeight); // the screen: black until shown
+    // Steps: the first frame (the first pair), the pair one row lower, the score, pause, game over,
+    // an expose.
+    for (int step = 0; step < 6; ++step) {
+        if (step == 1)
+            dropGemlets(game);
+        game.points = step < 2 ? 10 : 18; // as wide: only the string tells
+        game.state = step < 3 ? State::unpause : step == 3 ? State::pause : State::gameover;
+        if (step == 5)
+            std::fill(shown.begin(), shown.end(), 0), showWholeWindowNext(screen);
+        frameStep(screen, game);
+        for (int y = 0, x = 0; y < windowHeight; x = (x + 1) % windowWidth, y += x == 0) {
+            const Uint16 pixel = fixture::pixelAt(screen.surface, x, y);
+            for (int i = 0; i < screen.updatedCount; ++i) {
+                const SDL_Rect& r = screen.updated[i];
+                if (x >= r.x && x < r.x + r.w && y >= r.y && y < r.y + r.h)
+                    shown[y * windowWidth + x] = pixel;
+            }
+            ASSERT_EQ(shown[y * windowWidth + x], pixel) << step << " (" << x << ", " << y << ")";
+        }
+    }
+}
+
+} // namespace gemlets
