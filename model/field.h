@@ -2,6 +2,7 @@
 // operations that every rule uses to read, copy, count and dump it.
 #pragma once
 
+#include <array>
 #include <iosfwd>
 #include <vector>
 
@@ -12,6 +13,18 @@ inline constexpr int gemletH = 32;
 inline constexpr int fieldW = 6;
 inline constexpr int fieldH = 12;
 inline constexpr int maxCols = 4; // colour codes 0 blue, 1 red, 2 green, 3 yellow
+
+// The field's size on screen; the window sets the score beside it.
+inline constexpr int fieldPixelW = fieldW * gemletW;
+inline constexpr int fieldPixelH = fieldH * gemletH;
+
+// A table with one entry per colour code, in code order. An entry too few or too many fails
+// to compile, so that a new colour cannot be added without every table that needs it.
+template <class T, class... Entries>
+constexpr std::array<T, maxCols> perColour(Entries... entries) {
+    static_assert(sizeof...(Entries) == maxCols, "a per-colour table needs one entry per colour");
+    return {T(entries)...};
+}
 
 inline constexpr int emptyCell = -1;
 // Written by the group search into its scratch grid; no colour code can equal it.

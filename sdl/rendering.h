@@ -2,6 +2,7 @@
 // the score or "Paused" to the right of the field.
 #pragma once
 
+#include "assets/asset_names.h"
 #include "model/field.h"
 #include "model/game.h"
 #include "sdl/sdl_resources.h"
@@ -12,15 +13,10 @@
 
 namespace gemlets {
 
-inline constexpr const char* fontFile = "font.ttf";
 inline constexpr int fontPointSize = 32;
-// By colour code: 0 blue, 1 red, 2 green, 3 yellow.
-inline constexpr std::array<const char*, maxCols> cellImageFiles{
-    "gemlet_blue.jpg", "gemlet_red.jpg", "gemlet_green.jpg", "gemlet_yellow.jpg"};
-inline constexpr const char* gameoverImageFile = "gameover.jpg";
 
 // Where the score or "Paused" goes: right of the field, at half the window's height.
-inline constexpr int textX = gemletW * fieldW + 10;
+inline constexpr int textX = fieldPixelW + 10;
 
 // Where one image went in a frame, clipped to the window; no image, an empty area.
 struct Placed {

@@ -5,6 +5,7 @@
 #include <SDL_image.h>
 #include <algorithm>
 #include <optional>
+#include <string>
 #include <vector>
 
 namespace gemlets {
@@ -51,7 +52,9 @@ SDL_Surface* openWindow() {
     SDL_Surface* surface =
         SDL_SetVideoMode(windowWidth, windowHeight, windowBitsPerPixel, SDL_SWSURFACE);
     if (surface == nullptr)
-        throw StartupError(sdlFailure("SDL_SetVideoMode(384, 384, 16)"));
+        throw StartupError(sdlFailure("SDL_SetVideoMode(" + std::to_string(windowWidth) + ", " +
+                                      std::to_string(windowHeight) + ", " +
+                                      std::to_string(windowBitsPerPixel) + ")"));
     SDL_ShowCursor(SDL_DISABLE);
     return surface;
 }

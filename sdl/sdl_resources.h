@@ -2,6 +2,8 @@
 // SDL's error. The video surface belongs to SDL and is never freed here.
 #pragma once
 
+#include "model/field.h"
+
 #include <SDL.h>
 #include <SDL_ttf.h>
 #include <filesystem>
@@ -24,12 +26,13 @@ struct JoystickDeleter {
 };
 using JoystickPtr = std::unique_ptr<SDL_Joystick, JoystickDeleter>;
 
-inline constexpr int windowWidth = 384;
-inline constexpr int windowHeight = 384;
+// The field on the left half, the score or "Paused" on the right.
+inline constexpr int windowWidth = 2 * fieldPixelW;
+inline constexpr int windowHeight = fieldPixelH;
 inline constexpr int windowBitsPerPixel = 16;
 
-// The 384 x 384, 16-bit software window titled "gemlets", cursor hidden. Throws
-// StartupError naming SDL_SetVideoMode.
+// The 384 x 384 (windowWidth x windowHeight), 16-bit software window titled "gemlets", cursor
+// hidden. Throws StartupError naming SDL_SetVideoMode.
 SDL_Surface* openWindow();
 
 // An image converted to the window's format and prepared by prepareForBlits. Needs the

@@ -120,8 +120,8 @@ void paintWord(Canvas& canvas, const Coverage& word, int left, int top) {
 }
 
 // The field as the game left it: a heap whose middle columns reach the top row.
-constexpr int heapColumns = gameOverWidth / gemletSize;
-constexpr std::array<const char*, gameOverHeight / gemletSize> heap{{
+constexpr int heapColumns = gameOverWidth / gemletW;
+constexpr std::array<const char*, gameOverHeight / gemletW> heap{{
     "**13**",
     "**20**",
     "**31**",
@@ -145,7 +145,7 @@ void paintBackground(Canvas& canvas) {
     for (int row = 0; row < static_cast<int>(heap.size()); ++row)
         for (int column = 0; column < heapColumns; ++column)
             if (const char cell = heap[row][column]; cell != '*')
-                paintGemlet(canvas, column * gemletSize, row * gemletSize, cell - '0');
+                paintGemlet(canvas, column * gemletW, row * gemletW, cell - '0');
     // Dim the heap so the words stand out, and darken a soft-edged band behind them.
     constexpr int bandTop = 112;
     constexpr int bandBottom = 272;

@@ -2,14 +2,16 @@
 // overflowing field of gemlets.
 #pragma once
 
+#include "model/field.h"
 #include "tools/canvas.h"
 
 #include <filesystem>
 
 namespace gemlets::assets {
 
-inline constexpr int gameOverWidth = 192;
-inline constexpr int gameOverHeight = 384;
+// It covers the field exactly.
+inline constexpr int gameOverWidth = fieldPixelW;
+inline constexpr int gameOverHeight = fieldPixelH;
 
 // Renders the words with the TrueType font at fontPath (no display needed). Throws
 // std::runtime_error naming the font and SDL_ttf's error if the font cannot be used.

@@ -11,12 +11,12 @@ namespace {
 
 constexpr Colour white{1, 1, 1};
 
-constexpr std::array<Colour, 4> bodyColours{{
-    {0.10f, 0.33f, 0.92f}, // blue
-    {0.88f, 0.08f, 0.12f}, // red
-    {0.08f, 0.66f, 0.22f}, // green
-    {0.98f, 0.80f, 0.06f}, // yellow
-}};
+constexpr std::array<Colour, maxCols> bodyColours =
+    perColour<Colour>(Colour{0.10f, 0.33f, 0.92f}, // blue
+                      Colour{0.88f, 0.08f, 0.12f}, // red
+                      Colour{0.08f, 0.66f, 0.22f}, // green
+                      Colour{0.98f, 0.80f, 0.06f}  // yellow
+    );
 
 // Octagons share one shape: straight sides with the corners cut off at 45 degrees. The level
 // of a point is the apothem of the octagon through it, so rings of the cut are level bands.
@@ -57,29 +57,36 @@ float segmentDistance(float x, float y, float ax, float ay, float bx, float by) 
 
 // Signed distance to the mark's edge, negative inside; the four shapes differ in outline so
 // that no colour has to be seen to tell the gemlets apart.
-float markDistance(int col, float x, float y) {
-    switch (col) {
-    case 0:
-        return std::abs(std::hypot(x, y) - 4.0f) - 1.5f;
-    case 1:
-        return std::min(segmentDistance(x, y, -4.2f, -4.2f, 4.2f, 4.2f),
-                        segmentDistance(x, y, -4.2f, 4.2f, 4.2f, -4.2f)) -
-               1.4f;
-    case 2: {
-        // Upright triangle: apex at (0, -6), base from (-5.8, 4) to (5.8, 4).
-        const float side = (10.0f * std::abs(x) - 5.8f * (y + 6.0f)) / std::hypot(10.0f, 5.8f);
-        return std::max(y - 4.0f, side);
-    }
-    default:
-        return (std::abs(x) + std::abs(y) - 6.0f) * 0.7071f;
-    }
+using MarkShape = float (*)(float x, float y);
+
+float ring(float x, float y) {
+    return std::abs(std::hypot(x, y) - 4.0f) - 1.5f;
 }
+
+float cross(float x, float y) {
+    return std::min(segmentDistance(x, y, -4.2f, -4.2f, 4.2f, 4.2f),
+                    segmentDistance(x, y, -4.2f, 4.2f, 4.2f, -4.2f)) -
+           1.4f;
+}
+
+// Upright triangle: apex at (0, -6), base from (-5.8, 4) to (5.8, 4).
+float triangle(float x, float y) {
+    const float side = (10.0f * std::abs(x) - 5.8f * (y + 6.0f)) / std::hypot(10.0f, 5.8f);
+    return std::max(y - 4.0f, side);
+}
+
+float diamond(float x, float y) {
+    return (std::abs(x) + std::abs(y) - 6.0f) * 0.7071f;
+}
+
+constexpr std::array<MarkShape, maxCols> marks =
+    perColour<MarkShape>(ring, cross, triangle, diamond);
 
 std::optional<Colour> sample(int col, float x, float y) {
     const float level = octagonLevel(x, y);
     if (level > outerLevel)
         return std::nullopt;
-    const Colour body = bodyColours[col];
+    const Colour body = bodyColours[static_cast<std::size_t>(col)];
     if (level > rimLevel)
         return scale(body, 0.35f);
     if (level > tableLevel) {
@@ -94,7 +101,7 @@ std::optional<Colour> sample(int col, float x, float y) {
     if (level > tableLevel - 0.75f) {
         return shade(body, 0.9f * facetLight(x, y));
     }
-    const float distance = markDistance(col, x, y);
+    const float distance = marks[static_cast<std::size_t>(col)](x, y);
     if (distance <= 0)
         return white;
     if (distance <= 1.1f)
@@ -109,7 +116,7 @@ void paintGemlet(Canvas& canvas, int left, int top, int col, int size) {
     constexpr int samplesPerSide = 4;
     const float centre = size / 2.0f;
     // The gem is drawn in the coordinates of a game cell whatever its size.
-    const float toCell = static_cast<float>(gemletSize) / static_cast<float>(size);
+    const float toCell = static_cast<float>(gemletW) / static_cast<float>(size);
     for (int py = 0; py < size; ++py) {
         for (int px = 0; px < size; ++px) {
             Colour sum{};

@@ -2,15 +2,15 @@
 // apart by shape alone.
 #pragma once
 
+#include "model/field.h"
 #include "tools/canvas.h"
 
 namespace gemlets::assets {
 
-inline constexpr int gemletSize = 32;
-
 // col is a colour code: 0 blue (ring), 1 red (cross), 2 green (triangle), 3 yellow (diamond).
+// Cells are square: gemletW serves as their height too.
 // The gem is anti-aliased over what the canvas already holds; (left, top) is the cell corner.
 // size is the cell's side in pixels: the game's cells, or larger for the menu icon.
-void paintGemlet(Canvas& canvas, int left, int top, int col, int size = gemletSize);
+void paintGemlet(Canvas& canvas, int left, int top, int col, int size = gemletW);
 
 } // namespace gemlets::assets

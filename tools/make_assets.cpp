@@ -1,6 +1,7 @@
 // Build-time tool: paints the four gemlet images and the game-over image and writes them as
 // JPEG files into the game's run folder, and the menu icon as PNG files into another.
 //   gemlets_make_assets <output folder> <font for the game-over words> <icon folder>
+#include "assets/asset_names.h"
 #include "tools/canvas.h"
 #include "tools/game_over_art.h"
 #include "tools/gemlet_art.h"
@@ -26,19 +27,17 @@ struct Picture {
     std::vector<unsigned char> bytes;
 };
 
-// In colour-code order: 0 blue, 1 red, 2 green, 3 yellow.
-constexpr const char* gemletFileNames[] = {"gemlet_blue.jpg", "gemlet_red.jpg", "gemlet_green.jpg",
-                                           "gemlet_yellow.jpg"};
-
 std::vector<Picture> paintAll(const std::filesystem::path& fontPath) {
     using namespace gemlets::assets;
     std::vector<Picture> pictures;
-    for (int col = 0; col < 4; ++col) {
-        Canvas cell(gemletSize, gemletSize, {1, 1, 1}); // the window behind the cells is white
+    for (int col = 0; col < gemlets::maxCols; ++col) {
+        Canvas cell(gemlets::gemletW, gemlets::gemletH, {1, 1, 1}); // the window behind is white
         paintGemlet(cell, 0, 0, col);
-        pictures.push_back({gemletFileNames[col], encodeJpeg(cell, jpegQuality)});
+        pictures.push_back({gemlets::cellImageFiles[static_cast<std::size_t>(col)],
+                            encodeJpeg(cell, jpegQuality)});
     }
-    pictures.push_back({"gameover.jpg", encodeJpeg(paintGameOver(fontPath), jpegQuality)});
+    pictures.push_back(
+        {gemlets::gameoverImageFile, encodeJpeg(paintGameOver(fontPath), jpegQuality)});
     return pictures;
 }
 
