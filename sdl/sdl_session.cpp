@@ -107,7 +107,20 @@ std::string initOnce() {
            "\" video driver, which shows nothing";
 }
 
+// Events the game never acts on. Enabled, SDL queues every one (a moving pointer or a
+// gamepad's stick alone fills the queue), and a key press waits behind them, taken one an
+// iteration, or is lost when the queue is full.
+constexpr std::array<Uint8, 9> unusedEvents{
+    SDL_ACTIVEEVENT,   SDL_KEYUP,         SDL_MOUSEMOTION,  SDL_MOUSEBUTTONDOWN, SDL_MOUSEBUTTONUP,
+    SDL_JOYAXISMOTION, SDL_JOYBALLMOTION, SDL_JOYHATMOTION, SDL_JOYBUTTONUP,
+};
+
 } // namespace
+
+void ignoreUnusedEvents() {
+    for (const Uint8 type : unusedEvents)
+        SDL_EventState(type, SDL_IGNORE);
+}
 
 std::string sdlFailure(const std::string& what) {
     return what + ": " + SDL_GetError();
@@ -119,6 +132,10 @@ SdlSession::SdlSession() {
     // libcaca's null output touches no terminal; the fallback is then refused with our message.
     if (!keepsVideoDriver("caca", std::getenv("SDL_VIDEODRIVER")))
         setenv("CACA_DRIVER", "null", 0);
+    // The game plays no sound, but SDL_INIT_EVERYTHING opens an audio device, and on a
+    // machine without one the sound system fills standard error with its complaints. SDL's
+    // silent driver serves unless SDL_AUDIODRIVER names another.
+    setenv("SDL_AUDIODRIVER", "dummy", 0);
     for (int attempt = 1;; ++attempt) {
         const std::string failure = initOnce();
         if (failure.empty())
@@ -132,6 +149,7 @@ SdlSession::SdlSession() {
         SDL_Quit();
         throw StartupError(failure);
     }
+    ignoreUnusedEvents();
 }
 
 SdlSession::~SdlSession() {

@@ -21,11 +21,17 @@ std::string sdlFailure(const std::string& what);
 // when unset) names it, as the tests do with dummy.
 bool keepsVideoDriver(std::string_view driver, const char* requested);
 
+// Keeps the events the game never acts on (pointer motion and buttons, key and button
+// releases, joystick axes, balls and hats, focus changes) out of SDL's queue, so that a
+// press is taken at the next iteration however the pointer or a stick moves.
+void ignoreUnusedEvents();
+
 class SdlSession {
 public:
     // SDL_Init(SDL_INIT_EVERYTHING), retried a few times because opening the display fails
     // now and then on some X servers, and refused on a video driver that shows nothing (see
-    // keepsVideoDriver); then TTF_Init. Throws StartupError, leaving nothing initialised.
+    // keepsVideoDriver); then TTF_Init and ignoreUnusedEvents. Throws StartupError, leaving
+    // nothing initialised.
     SdlSession();
     // TTF_Quit, then SDL_Quit.
     ~SdlSession();

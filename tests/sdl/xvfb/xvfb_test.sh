@@ -72,6 +72,7 @@ finish() {
     local dump='((-1|[0-9a-f]+) ){6}'
     ! grep -Evq "^(|backtrackGemlets|gemlets count = [0-9]+($dump)?|$dump|sweeping|sweeping returning 0($dump)?|button  [0-9]+ pressed)\$" \
         "$tmp/stdout" || fail "standard output holds more than the diagnostics"
+    [[ ! -s $tmp/stderr ]] || fail "standard error is not empty"
 }
 
 # The mean colour of each cell, nearest of white and the four gemlet images within 60.
@@ -151,6 +152,23 @@ game_over)
     inked || fail "no score beside the game-over image"
     sleep 1.2 && overImage || fail "the game-over picture did not stay"
     finish Escape ;;
+keys_beside_a_moving_pointer)
+    # The menu entry's frame rate, with the pointer sweeping over the window several hundred
+    # times a second: a key press must not wait behind the motion.
+    field
+    start --frame-rate 60
+    until_ 10 "the first pair falling in column 3" shows "$pairAt3"
+    before=$(textArea)
+    sweep() { for x in {0..380..4}; do printf 'mousemove --window %s %s 200 ' "$win" "$x"; done; }
+    moves=$(sweep)
+    # shellcheck disable=SC2086 # one argument per word
+    (while :; do xdotool $moves; done) &
+    mover=$!
+    sleep 1
+    xdotool key p
+    until_ 3 "Paused, the pointer moving" eval 'shoot && [[ $(textArea) != "$before" ]]'
+    kill "$mover"
+    finish Escape ;;
 bad_start_up_files)
     cp -r "$tmp/run" "$tmp/good"
     # case WORD SETUP: the game started after SETUP in a fresh run folder stops at once with a
@@ -161,6 +179,7 @@ bad_start_up_files)
             >"$tmp/stdout" 2>"$tmp/stderr" && fail "$1: status 0"
         grep -qF -- "$1" "$tmp/stderr" || fail "$1: the message does not name it"
         [[ ! -s $tmp/stdout ]] || fail "$1: standard output is not empty"
+        (($(wc -l <"$tmp/stderr") == 1)) || fail "$1: standard error holds more than its message"
     }
     case_ test.txt "rm $tmp/run/test.txt"
     case_ test.txt "field; sed -i 's/\$/\r/' $tmp/run/test.txt"
