@@ -18,6 +18,10 @@ std::optional<int> cellValue(char ch) {
     return std::nullopt;
 }
 
+// The cell characters, as the messages name them: "'*' or '0' to '3'".
+const std::string cellCharacters =
+    std::string("'*' or '0' to '") + static_cast<char>('0' + maxCols - 1) + "'";
+
 std::string describe(char ch) {
     if (ch == '\n')
         return "a line end";
@@ -43,7 +47,7 @@ FieldFileError badCharacter(std::string_view text, std::size_t at, std::string_v
                             std::string_view expected) {
     std::string message = std::string(name) + ": " + position(text, at) + ": found " +
                           describe(text[at]) + " where " + std::string(expected) +
-                          " was expected ('*' or '0' to '3', six to a line)";
+                          " was expected (" + cellCharacters + ", six to a line)";
     // Rows are read by count, so a CR LF file shows up as a stray line end or CR in a cell.
     if (text.substr(0, at + 1).find('\r') != std::string_view::npos)
         message += "; the file has CR LF line ends, save it with LF line ends";
@@ -59,7 +63,8 @@ void textToField(std::string_view text, Field& f, std::string_view name) {
         if (at >= text.size())
             throw FieldFileError(std::string(name) + ": the file ends after " + std::to_string(i) +
                                  " of " + std::to_string(cells.size()) + " cells (it needs " +
-                                 std::to_string(fieldH) + " lines of six cells '*' or '0' to '3')");
+                                 std::to_string(fieldH) + " lines of six cells " + cellCharacters +
+                                 ")");
         const std::optional<int> value = cellValue(text[at]);
         if (!value)
             throw badCharacter(text, at, name, "a cell");
