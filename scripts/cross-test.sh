@@ -38,7 +38,8 @@ step sysroot
 # -O2 like the plain build, without its debug information: that saves about a fifth of the
 # compile time, and a failure here is looked into on the native build first.
 cmake -S . -B "$dir" -DCMAKE_TOOLCHAIN_FILE="cmake/toolchain-$arch.cmake" \
-    -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG"
+    -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG" \
+    -DCMAKE_COMPILE_WARNING_AS_ERROR=ON
 cmake --build "$dir" -j "$jobs"
 step build
 

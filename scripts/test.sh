@@ -65,12 +65,12 @@ run_ctest() {
     summaries+=("$(printf '%-6s %s' "$name" "${summary:-(no summary)}")")
 }
 
-# Configures one folder and builds one target in it ("all" for everything); further
-# arguments go to the configure.
+# Configures one folder, warnings as errors, and builds one target in it ("all" for
+# everything); further arguments go to the configure.
 build_tree() {
     local dir=$1 target=$2
     shift 2
-    cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
+    cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_COMPILE_WARNING_AS_ERROR=ON "$@"
     cmake --build "$dir" -j "$jobs" --target "$target"
 }
 
