@@ -7,7 +7,7 @@
 namespace gemlets::bench {
 
 DiscardingStream::Buffer::int_type DiscardingStream::Buffer::overflow(int_type ch) {
-    dropped_ += pptr() - pbase();
+    dropped_ += static_cast<std::size_t>(pptr() - pbase());
     setp(chunk_.data(), chunk_.data() + chunk_.size());
     if (!traits_type::eq_int_type(ch, traits_type::eof()))
         sputc(traits_type::to_char_type(ch));

@@ -22,7 +22,9 @@ private:
     class Buffer : public std::streambuf {
     public:
         Buffer() { setp(chunk_.data(), chunk_.data() + chunk_.size()); }
-        std::size_t written() const { return dropped_ + (pptr() - pbase()); }
+        std::size_t written() const {
+            return dropped_ + static_cast<std::size_t>(pptr() - pbase());
+        }
 
     protected:
         int_type overflow(int_type ch) override;

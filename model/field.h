@@ -2,6 +2,7 @@
 // operations that every rule uses to read, copy, count and dump it.
 #pragma once
 
+#include <cstddef>
 #include <iosfwd>
 #include <vector>
 
@@ -20,8 +21,8 @@ inline constexpr int visitedMark = 255;
 using Field = std::vector<int>;
 
 // No range test: callers check bounds or pass coordinates of gemlets in play.
-constexpr int getOffset(int x, int y) {
-    return y * fieldW + x;
+constexpr std::size_t getOffset(int x, int y) {
+    return static_cast<std::size_t>(y * fieldW + x);
 }
 
 constexpr bool isColour(int value) {

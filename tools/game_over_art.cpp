@@ -142,10 +142,11 @@ void paintBackground(Canvas& canvas) {
     for (int y = 0; y < canvas.height(); ++y)
         for (int x = 0; x < canvas.width(); ++x)
             canvas.blend(x, y, mix(top, bottom, static_cast<float>(y) / canvas.height()), 1);
-    for (int row = 0; row < static_cast<int>(heap.size()); ++row)
+    for (std::size_t row = 0; row < heap.size(); ++row)
         for (int column = 0; column < heapColumns; ++column)
             if (const char cell = heap[row][column]; cell != '*')
-                paintGemlet(canvas, column * gemletSize, row * gemletSize, cell - '0');
+                paintGemlet(canvas, column * gemletSize, static_cast<int>(row) * gemletSize,
+                            cell - '0');
     // Dim the heap so the words stand out, and darken a soft-edged band behind them.
     constexpr int bandTop = 112;
     constexpr int bandBottom = 272;

@@ -79,7 +79,7 @@ std::optional<Colour> sample(int col, float x, float y) {
     const float level = octagonLevel(x, y);
     if (level > outerLevel)
         return std::nullopt;
-    const Colour body = bodyColours[col];
+    const Colour body = bodyColours[static_cast<std::size_t>(col)];
     if (level > rimLevel)
         return scale(body, 0.35f);
     if (level > tableLevel) {
