@@ -65,7 +65,8 @@ done
     echo "Xvfb gave no display number: $(cat "$tmp/xvfb.log")" >&2
     exit 1
 }
-export DISPLAY=:$(head -n 1 "$tmp/display")
+read -r display <"$tmp/display"
+export DISPLAY=:$display
 
 if ((poll)); then
     (

@@ -19,8 +19,8 @@ deb=$tmp/gemlets_${version}_$(dpkg --print-architecture).deb
 lintian --fail-on error,warning "$deb" || fail "lintian reports an error or a warning"
 apt install "$deb"
 [[ $(/usr/games/gemlets --version) == "gemlets $version" ]] || fail "--version is not $version"
-desktop-file-validate /usr/share/applications/*gemlets*.desktop &&
-    appstreamcli validate --no-net /usr/share/metainfo/*gemlets*.xml >/dev/null || fail "validators"
+{ desktop-file-validate /usr/share/applications/*gemlets*.desktop &&
+    appstreamcli validate --no-net /usr/share/metainfo/*gemlets*.xml >/dev/null; } || fail "validators"
 
 Xvfb -displayfd 3 -nolisten tcp -noreset 3>"$tmp/display" 2>/dev/null & pids+=($!)
 waitFor test -s "$tmp/display" || fail "Xvfb gave no display number"
@@ -36,6 +36,7 @@ firstFrame() { # something darker than white in the field
 }
 waitFor firstFrame || fail "no gemlet drawn in the field"
 xdotool windowfocus "$win" key Escape
+# shellcheck disable=SC2016 # eval expands it at each try
 waitFor eval '! kill -0 "$game" 2>/dev/null' || fail "the game still runs 10 s after Escape"
 wait "$game" || fail "Escape ended the game with status $?: $(cat "$tmp/game.log")"
 
