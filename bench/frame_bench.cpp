@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The frame step on SDL's dummy video driver, with the game's own images and font, beside
 // the memory floor of one frame: writing and copying every byte of a 384 x 384, 16-bit
 // window once. The loop draws thousands of frames between two changes, so the plain figures

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Starts the real game COUNT times in a row against one Xvfb, as a player who starts a game,
 # plays a little and quits with Escape. A start succeeds when the game's window appears and
 # Escape then ends it with status 0; anything else is a failed start, and its message is kept.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "bench/trace_streams.h"
 
 #include <cerrno>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Where the benchmarks send the group-search trace: a stream that throws the text away after
 // formatting it, and a real pipe(2) that a thread drains, as when the game's standard output
 // goes to another program.

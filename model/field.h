@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The field grid: 6 x 12 cells in row-major order, row 0 at the top, and the small
 // operations that every rule uses to read, copy, count and dump it.
 #pragma once

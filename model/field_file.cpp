@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "model/field_file.h"
 
 #include <algorithm>

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Cross-builds the game, its tools and every test for ARCH with Debian's cross compiler, and
 # runs the whole suite under qemu-user:
 #   armel   ARMv5TE, soft float (GP2X Wiz, Caanoo): g++-arm-linux-gnueabi, qemu-arm -cpu arm926

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs the Debian packages that building, playing and testing need, if any is missing.
 # As root it runs apt-get; otherwise it prints the line to run and fails.
 set -euo pipefail

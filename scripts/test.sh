@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs what is missing, then builds and tests in stages, stopping at the first failure:
 #   plain     every test, in build/ (GEMLETS_BUILD_DIR overrides the folder)
 #   compat    the SDL and Xvfb tests again, the same build loading sdl12-compat

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "sdl/rendering.h"
 
 #include "model/gravity.h"

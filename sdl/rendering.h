@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Drawing one frame: white background, the field's cell images or the game-over image, and
 // the score or "Paused" to the right of the field.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "sdl/sdl_session.h"
 
 #include <SDL.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // An RGB picture in floating point, painted by the asset tool before it becomes a JPEG.
 #pragma once
 

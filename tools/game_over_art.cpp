@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "tools/game_over_art.h"
 
 #include "tools/gemlet_art.h"

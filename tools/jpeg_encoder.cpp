@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "tools/jpeg_encoder.h"
 
 #include <algorithm>

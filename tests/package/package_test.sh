@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # The package stage, as root: builds the Debian package from a clean copy of HEAD, checks it
 # with lintian (which also renders the manual page) and the desktop's validators, installs it,
 # plays it from / with a fresh HOME under a private Xvfb, reinstalls it, and purges it.

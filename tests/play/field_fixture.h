@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Test helpers: fields written as their top rows in the field text form, a game laid out from
 // them, its field read back in that form, and files written for the loaders.
 #pragma once

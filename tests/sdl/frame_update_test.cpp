@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A frame hands SDL only the parts of the window that changed since the last one. The screen,
 // which receives only those parts, must still show every frame exactly.
 #include "model/gravity.h"

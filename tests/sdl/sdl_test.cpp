@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The SDL front end on SDL's dummy video driver: events pushed with SDL_PushEvent, drop
 // steps called directly, and every frame read back from the 16-bit video surface; a flood of
 // events, and a stop signal beside the real drop task.

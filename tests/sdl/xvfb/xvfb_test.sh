@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # The real game under a private Xvfb: one game per scenario, keys through XTEST (xdotool),
 # screenshots read back as a field grid in the field-file form ('*' white, '0' to '3' a gemlet
 # colour, '?' anything else). Every wait polls against a deadline.
