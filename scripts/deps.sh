@@ -10,7 +10,7 @@ packages=(
     libsdl1.2-dev libsdl1.2-compat libsdl-image1.2-dev libsdl-ttf2.0-dev libjpeg-dev libpng-dev
     libx11-dev fonts-dejavu-core
     xvfb xauth xdotool x11-apps imagemagick
-    clang libclang-rt-14-dev
+    clang libclang-rt-14-dev clang-format shellcheck
     build-essential dpkg-dev debhelper lintian desktop-file-utils appstream man-db
     g++-arm-linux-gnueabi g++-aarch64-linux-gnu qemu-user
 )

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
 # Installs what is missing, then builds and tests in stages, stopping at the first failure:
+#   lint      clang-format, shellcheck and the licence check (scripts/lint.sh)
 #   plain     every test, in build/ (GEMLETS_BUILD_DIR overrides the folder)
 #   compat    the SDL and Xvfb tests again, the same build loading sdl12-compat
 #   fuzz      the field-file loader under libFuzzer (clang++, build-fuzz/), for a bounded time
@@ -77,6 +78,10 @@ build_tree() {
 
 begin deps
 scripts/deps.sh
+end
+
+begin lint
+scripts/lint.sh
 end
 
 begin "plain build"
