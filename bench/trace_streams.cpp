@@ -38,9 +38,7 @@ void PipeStream::drain() {
     std::array<char, 65536> sink;
     for (;;) {
         const ssize_t got = ::read(ends_.read, sink.data(), sink.size());
-        if (got > 0)
-            drained_ += static_cast<std::size_t>(got);
-        else if (got == 0 || errno != EINTR)
+        if (got == 0 || (got < 0 && errno != EINTR))
             return;
     }
 }

@@ -5,7 +5,6 @@
 #pragma once
 
 #include <array>
-#include <atomic>
 #include <cstddef>
 #include <ostream>
 #include <streambuf>
@@ -49,8 +48,6 @@ public:
     PipeStream(const PipeStream&) = delete;
     PipeStream& operator=(const PipeStream&) = delete;
 
-    std::size_t drained() const { return drained_; }
-
 private:
     class Buffer : public std::streambuf {
     public:
@@ -75,7 +72,6 @@ private:
 
     Ends ends_;
     Buffer buffer_;
-    std::atomic<std::size_t> drained_ = 0;
     std::thread reader_;
 };
 
