@@ -106,8 +106,8 @@ void frameStepFullField(benchmark::State& state) {
 }
 BENCHMARK(frameStepFullField)->Unit(benchmark::kMicrosecond);
 
-// Every frame handed to SDL whole, as the first frame and the one after an expose are; every
-// frame was, before frames handed over only what changed.
+// Every frame handed to SDL whole, as the first frame and the one after an expose are: what
+// handing over only the changed parts saves.
 void frameStepFullFieldShownWhole(benchmark::State& state) {
     FrameStage* stage = frameStage(state);
     if (stage == nullptr)
