@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
 # The lint stage of the test command, over the files git tracks: every C++ file formatted as
-# .clang-format says (clang-format 14), every shell script clean under shellcheck, and the
-# licence stated in every source file and alike wherever it is named. Prints what it finds
-# and exits 1 on any finding.
+# .clang-format says (clang-format 14), every shell script clean under shellcheck, the SPDX
+# licence line in every source file, and the same licence wherever the game's licence is
+# named. Prints every finding on standard error and exits 1 if there is any.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -14,7 +14,8 @@ finding() {
 }
 
 mapfile -t cxx < <(git ls-files '*.cpp' '*.h')
-clang-format --dry-run --Werror "${cxx[@]}" || finding "clang-format: run clang-format -i on the files above"
+clang-format --dry-run --Werror "${cxx[@]}" ||
+    finding "clang-format: the files above differ from .clang-format; clang-format -i FILE fixes one"
 
 mapfile -t shell < <(git ls-files '*.sh' .ci/run)
 shellcheck "${shell[@]}" || finding "shellcheck: the scripts above"
