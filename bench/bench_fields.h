@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The fields the benchmarks play on, in the field text form, and laying a game out from one.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Runs every benchmark on SDL's dummy video driver, repeated and interleaved so that the
 // ratios compare figures taken over the same stretch of time, then checks the medians
 // against the budgets.

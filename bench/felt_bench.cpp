@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What players feel, on SDL's dummy video driver: how soon the first frame shows after
 // start-up, how soon Escape ends the game, and how little a paused drop task costs. Start-up
 // is the game's own (startUp), with its files read from the run folder.

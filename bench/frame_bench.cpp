@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The frame step on SDL's dummy video driver, with the game's own images and font, beside
 // the memory floor of one frame: writing and copying every byte of a 384 x 384, 16-bit
 // window once. The loop draws thousands of frames between two changes, so the plain figures
@@ -105,8 +106,8 @@ void frameStepFullField(benchmark::State& state) {
 }
 BENCHMARK(frameStepFullField)->Unit(benchmark::kMicrosecond);
 
-// Every frame handed to SDL whole, as the first frame and the one after an expose are; every
-// frame was, before frames handed over only what changed.
+// Every frame handed to SDL whole, as the first frame and the one after an expose are: what
+// handing over only the changed parts saves.
 void frameStepFullFieldShownWhole(benchmark::State& state) {
     FrameStage* stage = frameStage(state);
     if (stage == nullptr)

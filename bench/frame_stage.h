@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // SDL is initialised by one owner at a time. The frame benchmarks keep a window and the
 // game's images between their runs; the start-up and quit benchmarks start and end SDL
 // themselves, as the game does, so they end the frame benchmarks' window first.

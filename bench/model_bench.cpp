@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The game model's costly steps: a gravity step over a full field, the worst turn step we
 // could build (with its trace thrown away, and sent through a pipe), and reading the field
 // file.

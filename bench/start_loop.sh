@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Starts the real game COUNT times in a row against one Xvfb, as a player who starts a game,
 # plays a little and quits with Escape. A start succeeds when the game's window appears and
 # Escape then ends it with status 0; anything else is a failed start, and its message is kept.
@@ -65,7 +66,8 @@ done
     echo "Xvfb gave no display number: $(cat "$tmp/xvfb.log")" >&2
     exit 1
 }
-export DISPLAY=:$(head -n 1 "$tmp/display")
+read -r display <"$tmp/display"
+export DISPLAY=:$display
 
 if ((poll)); then
     (

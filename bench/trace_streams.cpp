@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "bench/trace_streams.h"
 
 #include <cerrno>
@@ -7,7 +8,7 @@
 namespace gemlets::bench {
 
 DiscardingStream::Buffer::int_type DiscardingStream::Buffer::overflow(int_type ch) {
-    dropped_ += pptr() - pbase();
+    dropped_ += static_cast<std::size_t>(pptr() - pbase());
     setp(chunk_.data(), chunk_.data() + chunk_.size());
     if (!traits_type::eq_int_type(ch, traits_type::eof()))
         sputc(traits_type::to_char_type(ch));
@@ -37,9 +38,7 @@ void PipeStream::drain() {
     std::array<char, 65536> sink;
     for (;;) {
         const ssize_t got = ::read(ends_.read, sink.data(), sink.size());
-        if (got > 0)
-            drained_ += static_cast<std::size_t>(got);
-        else if (got == 0 || errno != EINTR)
+        if (got == 0 || (got < 0 && errno != EINTR))
             return;
     }
 }

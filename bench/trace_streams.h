@@ -1,10 +1,10 @@
+// SPDX-License-Identifier: MIT
 // Where the benchmarks send the group-search trace: a stream that throws the text away after
 // formatting it, and a real pipe(2) that a thread drains, as when the game's standard output
 // goes to another program.
 #pragma once
 
 #include <array>
-#include <atomic>
 #include <cstddef>
 #include <ostream>
 #include <streambuf>
@@ -22,7 +22,9 @@ private:
     class Buffer : public std::streambuf {
     public:
         Buffer() { setp(chunk_.data(), chunk_.data() + chunk_.size()); }
-        std::size_t written() const { return dropped_ + (pptr() - pbase()); }
+        std::size_t written() const {
+            return dropped_ + static_cast<std::size_t>(pptr() - pbase());
+        }
 
     protected:
         int_type overflow(int_type ch) override;
@@ -45,8 +47,6 @@ public:
 
     PipeStream(const PipeStream&) = delete;
     PipeStream& operator=(const PipeStream&) = delete;
-
-    std::size_t drained() const { return drained_; }
 
 private:
     class Buffer : public std::streambuf {
@@ -72,7 +72,6 @@ private:
 
     Ends ends_;
     Buffer buffer_;
-    std::atomic<std::size_t> drained_ = 0;
     std::thread reader_;
 };
 

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # The names of the files the game reads from its run folder: the one list that the asset
 # painter, the build's copy and install rules, the loaders and the tests all take them from.
 # The code gets them through the generated header assets/asset_names.h (target

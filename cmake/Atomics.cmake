@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # gemlets_atomic: what a program needs to link 64-bit std::atomic. Nothing on x86-64 and
 # ARMv8, which have the instructions; libatomic on ARMv5TE (armel), where GCC turns them into
 # calls. The bench keeps clock readings in such atomics.

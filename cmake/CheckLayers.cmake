@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Fails when a file of one layer includes a header of a layer above it, so that the arrows
 # point one way: sdl (and web) -> play -> model. Run as
 #   cmake -DFOLDER=<layer folder> -DABOVE="<folder>;<folder>" -DSTAMP=<file> -P CheckLayers.cmake

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # gemlets_layer(<target> ABOVE <folder>...): the target's folder may not include the headers
 # of the folders named, the layers above it. Checked at every build in which one of its files
 # changed, before the target compiles.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Sanitizer builds: -DGEMLETS_SANITIZE=address,undefined (or thread) instruments every target
 # configured after this file is included, the model, its tests, the tools and the front end.
 # Every report is fatal: a sanitizer finding must fail the test that triggered it, never

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # The part both toolchain files share: Debian's cross compiler for GEMLETS_CROSS_TRIPLET, the
 # sysroot of Debian GEMLETS_CROSS_ARCH packages, and qemu (GEMLETS_CROSS_QEMU) as the emulator
 # that runs what the build makes: the tests (ctest, gtest_discover_tests) and the asset

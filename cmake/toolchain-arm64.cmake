@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Cross-builds for Debian arm64, today's ARM handhelds: Debian's g++-aarch64-linux-gnu against
 # the sysroot that scripts/make-sysroot.sh arm64 makes; ctest and the asset generator run
 # under qemu-aarch64.

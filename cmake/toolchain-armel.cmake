@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Cross-builds for Debian armel: ARMv5TE, soft float, the ARM926EJ-S class of handhelds (GP2X
 # Wiz, Caanoo). Debian's g++-arm-linux-gnueabi against the sysroot that
 # scripts/make-sysroot.sh armel makes; ctest and the asset generator run under qemu-arm as an

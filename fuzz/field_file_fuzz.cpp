@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Feeds arbitrary bytes to the field-file loader. Whatever the bytes, the loader either fills
 // all 72 cells with -1 or a colour code, or throws a FieldFileError that names the file and
 // leaves the field as it was. The game relies on both: a cell out of range would index the

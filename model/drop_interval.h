@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // How long the falling gemlets wait between two drop steps at each level.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "model/field.h"
 
 #include <algorithm>

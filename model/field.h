@@ -1,8 +1,10 @@
+// SPDX-License-Identifier: MIT
 // The field grid: 6 x 12 cells in row-major order, row 0 at the top, and the small
 // operations that every rule uses to read, copy, count and dump it.
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <iosfwd>
 #include <vector>
 
@@ -33,8 +35,8 @@ inline constexpr int visitedMark = 255;
 using Field = std::vector<int>;
 
 // No range test: callers check bounds or pass coordinates of gemlets in play.
-constexpr int getOffset(int x, int y) {
-    return y * fieldW + x;
+constexpr std::size_t getOffset(int x, int y) {
+    return static_cast<std::size_t>(y * fieldW + x);
 }
 
 constexpr bool isColour(int value) {

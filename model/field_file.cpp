@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "model/field_file.h"
 
 #include <algorithm>
@@ -39,7 +40,7 @@ std::string position(std::string_view text, std::size_t at) {
     const std::string_view before = text.substr(0, at);
     const std::size_t lineStart =
         before.rfind('\n') == std::string_view::npos ? 0 : before.rfind('\n') + 1;
-    const std::size_t line = 1 + std::count(before.begin(), before.end(), '\n');
+    const auto line = 1 + std::count(before.begin(), before.end(), '\n');
     return "line " + std::to_string(line) + ", column " + std::to_string(at - lineStart + 1);
 }
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The field text file: twelve rows of six cells ('*' empty, '0' to '3' a colour), each row
 // followed by a line feed. The same text form writes the
 // fields of the tests.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The whole state of one game: score, level, the field and its scratch copy, the gemlets in
 // play with the falling pair, and the flags shared with the drop task. One instance serves a
 // run; tests make a fresh one each.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "model/game_start.h"
 
 #include "model/field_file.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The start of a game: the first pair and the starting values, and the rule that places the
 // initial field under it.
 #pragma once

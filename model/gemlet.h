@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The gemlet record: one coloured, cell-sized piece. Records are shared, not copied: the
 // falling pair and the list of gemlets in play point at the same records, and a search may
 // go on over records that a clearing has already dropped from the list.

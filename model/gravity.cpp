@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "model/gravity.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Gravity: one drop step for every gemlet in play, the hard drop of the pair, and the two
 // conversions between the gemlet list and the field grid.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "model/groups.h"
 
 #include "model/gravity.h"

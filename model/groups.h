@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Finding and clearing groups of four or more connected gemlets of one colour, with the
 // score, the level and the chains that form while the rest falls. Writes its trace to
 // game.out.

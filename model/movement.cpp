@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "model/movement.h"
 
 #include "model/gravity.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Steering the falling pair: one column sideways, or a quarter turn.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "model/random_colours.h"
 
 namespace gemlets {

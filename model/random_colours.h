@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The colours of each new pair: a fixed engine, seeded by the caller, mapped to colour
 // codes by our own code so that a seed gives the same pairs with every standard library.
 #pragma once

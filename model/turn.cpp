@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "model/turn.h"
 
 #include "model/gemlet.h"

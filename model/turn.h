@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The rules of a new turn, once everything has landed: game over when a spawn cell is taken,
 // otherwise the two group searches and the next pair.
 #pragma once

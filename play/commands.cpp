@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "play/commands.h"
 
 #include "model/gravity.h"

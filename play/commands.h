@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Player input as plain commands: the joystick button and key tables, and applying a
 // command to the game.
 #pragma once

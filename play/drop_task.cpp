@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "play/drop_task.h"
 
 #include "model/gravity.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The drop task: beside the main loop it lowers every falling gemlet one row per drop
 // interval and tells the main loop, through `newGemlets`, when everything has landed.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "play/frame_pacer.h"
 
 #include <algorithm>

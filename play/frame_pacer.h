@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Paces the main loop at a frame rate, so that a game on the desktop does not keep a whole
 // core busy. The caller reads the clock and sleeps; this keeps the beat.
 #pragma once

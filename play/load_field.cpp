@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "play/load_field.h"
 
 #include "model/game_start.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Start-up's reading of the field file into a started game.
 #pragma once
 

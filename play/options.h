@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The command line: --help, --version and --frame-rate N. It is read before anything else
 // starts, so a refused command line leaves nothing half-done.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "play/start_seed.h"
 
 #include <array>

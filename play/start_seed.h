@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The seed of one run's pair colours.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "play/stop_signals.h"
 
 #include <atomic>

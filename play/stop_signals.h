@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // SIGINT and SIGTERM end the game like the quit input. SDL 1.2 would turn them into
 // SDL_QUIT, which the game ignores, so we install our own handlers before SDL_Init.
 #pragma once

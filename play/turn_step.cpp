@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "play/turn_step.h"
 
 #include "model/turn.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The turn step of the main loop: a new turn under the lock, then its trace on its way.
 #pragma once
 

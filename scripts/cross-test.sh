@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Cross-builds the game, its tools and every test for ARCH with Debian's cross compiler, and
 # runs the whole suite under qemu-user:
 #   armel   ARMv5TE, soft float (GP2X Wiz, Caanoo): g++-arm-linux-gnueabi, qemu-arm -cpu arm926
@@ -38,7 +39,8 @@ step sysroot
 # -O2 like the plain build, without its debug information: that saves about a fifth of the
 # compile time, and a failure here is looked into on the native build first.
 cmake -S . -B "$dir" -DCMAKE_TOOLCHAIN_FILE="cmake/toolchain-$arch.cmake" \
-    -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG"
+    -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG" \
+    -DCMAKE_COMPILE_WARNING_AS_ERROR=ON
 cmake --build "$dir" -j "$jobs"
 step build
 

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs the Debian packages that building, playing and testing need, if any is missing.
 # As root it runs apt-get; otherwise it prints the line to run and fails.
 set -euo pipefail
@@ -9,7 +10,7 @@ packages=(
     libsdl1.2-dev libsdl1.2-compat libsdl-image1.2-dev libsdl-ttf2.0-dev libjpeg-dev libpng-dev
     libx11-dev fonts-dejavu-core
     xvfb xauth xdotool x11-apps imagemagick
-    clang libclang-rt-14-dev
+    clang libclang-rt-14-dev clang-format shellcheck
     build-essential dpkg-dev debhelper lintian desktop-file-utils appstream man-db
     g++-arm-linux-gnueabi g++-aarch64-linux-gnu qemu-user
 )

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Makes the sysroot that the cross builds compile against and that qemu runs the tests in:
 # Debian's own ARCH packages (the -dev packages the build uses, and the run-time libraries
 # they need down to libc6) unpacked into DIR. The system's package state is never touched:

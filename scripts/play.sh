@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # The play command: installs what is missing, builds into build/, and starts the game from
 # build/run, where the executable sits beside its assets. The game needs an X display, so
 # without one it stops before doing any work.

@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs what is missing, then builds and tests in stages, stopping at the first failure:
+#   lint      clang-format, shellcheck and the licence check (scripts/lint.sh)
 #   plain     every test, in build/ (GEMLETS_BUILD_DIR overrides the folder)
 #   compat    the SDL and Xvfb tests again, the same build loading sdl12-compat
 #   fuzz      the field-file loader under libFuzzer (clang++, build-fuzz/), for a bounded time
@@ -65,17 +67,21 @@ run_ctest() {
     summaries+=("$(printf '%-6s %s' "$name" "${summary:-(no summary)}")")
 }
 
-# Configures one folder and builds one target in it ("all" for everything); further
-# arguments go to the configure.
+# Configures one folder, warnings as errors, and builds one target in it ("all" for
+# everything); further arguments go to the configure.
 build_tree() {
     local dir=$1 target=$2
     shift 2
-    cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
+    cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_COMPILE_WARNING_AS_ERROR=ON "$@"
     cmake --build "$dir" -j "$jobs" --target "$target"
 }
 
 begin deps
 scripts/deps.sh
+end
+
+begin lint
+scripts/lint.sh
 end
 
 begin "plain build"

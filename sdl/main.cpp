@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The gemlets executable: start-up, the main loop and shutdown. Every SDL call stays on
 // this thread; the drop task touches only the game.
 #include "model/game.h"

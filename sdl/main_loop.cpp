@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "sdl/main_loop.h"
 
 #include "play/commands.h"

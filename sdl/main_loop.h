@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The main loop: one input event, one frame and the turn step per iteration; without a frame
 // rate it never sleeps.
 #pragma once

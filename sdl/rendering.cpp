@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "sdl/rendering.h"
 
 #include "model/gravity.h"
@@ -83,7 +84,8 @@ void showFrame(Screen& screen) {
         // Also with no area: every frame still reaches SDL, and sdl12-compat then presents
         // its copy of the window once a display refresh, which also mends an expose that
         // went unreported.
-        SDL_UpdateRects(screen.surface, screen.updatedCount, screen.updated.data());
+        SDL_UpdateRects(screen.surface, static_cast<int>(screen.updatedCount),
+                        screen.updated.data());
     }
     screen.wholeWindowDue = false;
     std::swap(screen.shown, screen.drawing);
@@ -97,8 +99,8 @@ void drawField(Screen& screen, const Field& f) {
             continue;
         const int column = static_cast<int>(i % fieldW);
         const int row = static_cast<int>(i / fieldW);
-        const Placed placed =
-            blitAt(screen.cellImages[f[i]].get(), screen.surface, gemletW * column, gemletH * row);
+        const Placed placed = blitAt(screen.cellImages[static_cast<std::size_t>(f[i])].get(),
+                                     screen.surface, gemletW * column, gemletH * row);
         // Cells past the field's are below the window: nothing of them shows.
         if (i < screen.drawing.cells.size())
             screen.drawing.cells[i] = placed;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Drawing one frame: white background, the field's cell images or the game-over image, and
 // the score or "Paused" to the right of the field.
 #pragma once
@@ -51,7 +52,7 @@ struct Screen {
     bool wholeWindowDue = true;
     // The parts of the window the last frame handed to SDL to show.
     std::array<SDL_Rect, 2> updated{};
-    int updatedCount = 0;
+    std::size_t updatedCount = 0;
 };
 
 // Blits the image of every cell holding a colour code at (32 * (i mod 6), 32 * (i div 6));

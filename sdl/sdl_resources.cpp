@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "sdl/sdl_resources.h"
 
 #include "sdl/sdl_session.h"
@@ -19,7 +20,7 @@ std::optional<Uint32> unusedPixelValue(SDL_Surface* image) {
     if ((bytes != 2 && bytes != 4) || image->format->Amask != 0)
         return std::nullopt;
     std::vector<Uint32> used;
-    used.reserve(static_cast<std::size_t>(image->w) * image->h);
+    used.reserve(static_cast<std::size_t>(image->w) * static_cast<std::size_t>(image->h));
     for (int y = 0; y < image->h; ++y) {
         const Uint8* row = static_cast<const Uint8*>(image->pixels) + y * image->pitch;
         for (int x = 0; x < image->w; ++x)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Owners for the SDL resources the game loads, and the helpers that make them or report
 // SDL's error. The video surface belongs to SDL and is never freed here.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "sdl/sdl_session.h"
 
 #include <SDL.h>
@@ -9,7 +10,6 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <memory>
-#include <ranges>
 #include <string_view>
 #include <unistd.h>
 #if GEMLETS_HOLD_X_SERVER
@@ -42,11 +42,17 @@ bool caseBlindEqual(std::string_view a, std::string_view b) {
 bool keepsVideoDriver(std::string_view driver, const char* requested) {
     if (std::ranges::find(driversShowingNothing, driver) == driversShowingNothing.end())
         return true;
-    // SDL 2 takes a comma-separated list of names, SDL 1.2 a single one.
-    for (const auto name : std::views::split(std::string_view(requested ? requested : ""), ','))
-        if (caseBlindEqual(std::string_view(name.begin(), name.end()), driver))
+    // SDL 2 takes a comma-separated list of names, SDL 1.2 a single one. Split by hand:
+    // clang 14 cannot compile std::views::split over libstdc++ 12.
+    std::string_view rest(requested ? requested : "");
+    for (;;) {
+        const std::size_t comma = rest.find(',');
+        if (caseBlindEqual(rest.substr(0, comma), driver))
             return true;
-    return false;
+        if (comma == std::string_view::npos)
+            return false;
+        rest.remove_prefix(comma + 1);
+    }
 }
 
 namespace {
@@ -142,7 +148,7 @@ SdlSession::SdlSession() {
             break;
         if (attempt == initAttempts)
             throw StartupError(failure + " (tried " + std::to_string(attempt) + " times)");
-        SDL_Delay(retryDelayMilliseconds * attempt);
+        SDL_Delay(retryDelayMilliseconds * static_cast<Uint32>(attempt));
     }
     if (TTF_Init() != 0) {
         const std::string failure = sdlFailure("TTF_Init");

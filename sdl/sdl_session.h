@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // SDL and SDL_ttf for the life of one object: initialised together, shut down together.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "sdl/start_up.h"
 
 #include "model/game_start.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The start-up steps between opening the font and entering the main loop, shared by the
 // executable and the tests that time it.
 #pragma once

@@ -1,6 +1,8 @@
+// SPDX-License-Identifier: MIT
 // An RGB picture in floating point, painted by the asset tool before it becomes a JPEG.
 #pragma once
 
+#include <cstddef>
 #include <vector>
 
 namespace gemlets::assets {
@@ -27,7 +29,7 @@ public:
     void blend(int x, int y, Colour c, float opacity);
 
 private:
-    int index(int x, int y) const { return y * width_ + x; }
+    std::size_t index(int x, int y) const { return static_cast<std::size_t>(y * width_ + x); }
 
     int width_;
     int height_;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "tools/game_over_art.h"
 
 #include "tools/gemlet_art.h"
@@ -142,10 +143,10 @@ void paintBackground(Canvas& canvas) {
     for (int y = 0; y < canvas.height(); ++y)
         for (int x = 0; x < canvas.width(); ++x)
             canvas.blend(x, y, mix(top, bottom, static_cast<float>(y) / canvas.height()), 1);
-    for (int row = 0; row < static_cast<int>(heap.size()); ++row)
+    for (std::size_t row = 0; row < heap.size(); ++row)
         for (int column = 0; column < heapColumns; ++column)
             if (const char cell = heap[row][column]; cell != '*')
-                paintGemlet(canvas, column * gemletW, row * gemletW, cell - '0');
+                paintGemlet(canvas, column * gemletW, static_cast<int>(row) * gemletW, cell - '0');
     // Dim the heap so the words stand out, and darken a soft-edged band behind them.
     constexpr int bandTop = 112;
     constexpr int bandBottom = 272;

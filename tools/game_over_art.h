@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Paints the game-over picture that covers the field: the words "GAME OVER" over a dimmed,
 // overflowing field of gemlets.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "tools/gemlet_art.h"
 
 #include <algorithm>

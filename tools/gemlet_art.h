@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Paints a gemlet: an octagonal cut gem lit from the top left, with a mark that tells its colour
 // apart by shape alone.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "tools/icon_art.h"
 
 #include "tools/canvas.h"

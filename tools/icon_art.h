@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Paints the icon of the desktop's game menu: four gemlets, one of each colour, in a square
 // on a clear background.
 #pragma once

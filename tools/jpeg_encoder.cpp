@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "tools/jpeg_encoder.h"
 
 #include <algorithm>
@@ -51,11 +52,12 @@ std::vector<unsigned char> encodeJpeg(const Canvas& canvas, int quality) {
     jpeg_start_compress(&info, TRUE);
     std::vector<JSAMPLE> row(static_cast<std::size_t>(canvas.width()) * 3);
     for (int y = 0; y < canvas.height(); ++y) {
+        std::size_t sample = 0;
         for (int x = 0; x < canvas.width(); ++x) {
             const Colour c = canvas.at(x, y);
-            row[3 * x] = toSample(c.r);
-            row[3 * x + 1] = toSample(c.g);
-            row[3 * x + 2] = toSample(c.b);
+            row[sample++] = toSample(c.r);
+            row[sample++] = toSample(c.g);
+            row[sample++] = toSample(c.b);
         }
         JSAMPROW rows[] = {row.data()};
         jpeg_write_scanlines(&info, rows, 1);

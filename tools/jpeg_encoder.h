@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Turns a canvas into the bytes of a baseline JPEG file, which SDL_image reads.
 #pragma once
 

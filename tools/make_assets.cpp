@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Build-time tool: paints the four gemlet images and the game-over image and writes them as
 // JPEG files into the game's run folder, and the menu icon as PNG files into another.
 //   gemlets_make_assets <output folder> <font for the game-over words> <icon folder>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Turns a picture with an alpha channel into the bytes of a PNG file, the form the desktop's
 // icon themes read.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Fields for the model's tests, written in the field file's text form: one string per row,
 // bottom rows last; rows not given are empty. '#' stands for the search's visited mark.
 #pragma once

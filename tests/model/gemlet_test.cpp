@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "model/gemlet.h"
 
 #include <gtest/gtest.h>

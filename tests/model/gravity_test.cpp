@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "fixtures.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "fixtures.h"
 #include "model/groups.h"
 
@@ -66,11 +67,11 @@ TEST_F(GroupTest, AGroupFormedMidFallIsClearedByANestedSweep) {
 // Sweeps of 25 marked cells, 2 points each, from level 0: a level each time, up to ten.
 TEST_F(GroupTest, ALevelIsGainedEveryFiftyPointsUpToTen) {
     game.level = 0;
-    for (int sweep = 1; sweep <= 12; ++sweep) {
+    for (int round = 1; round <= 12; ++round) {
         std::fill(game.solveField.begin(), game.solveField.begin() + 25, visitedMark);
         sweeping(game);
-        EXPECT_EQ(game.points, 50 * sweep);
-        EXPECT_EQ(game.level, std::min(sweep, 10));
+        EXPECT_EQ(game.points, 50 * round);
+        EXPECT_EQ(game.level, std::min(round, 10));
     }
 }
 

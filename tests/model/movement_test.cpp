@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "fixtures.h"
 #include "model/movement.h"
 
@@ -16,8 +17,10 @@ class PairTest : public ::testing::Test {
 protected:
     void start(Cell f, Cell s, int row = 0, std::string_view cells = "******") {
         game.field = emptyField();
-        for (int x = 0; x < fieldW; ++x)
-            game.field[getOffset(x, row)] = cells[x] == '*' ? emptyCell : cells[x] - '0';
+        for (int x = 0; x < fieldW; ++x) {
+            const char cell = cells[static_cast<std::size_t>(x)];
+            game.field[getOffset(x, row)] = cell == '*' ? emptyCell : cell - '0';
+        }
         game.gemlets.clear();
         fieldToGemlets(game);
         for (const GemletPtr& g : game.gemlets)

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # The package stage, as root: builds the Debian package from a clean copy of HEAD, checks it
 # with lintian (which also renders the manual page) and the desktop's validators, installs it,
 # plays it from / with a fresh HOME under a private Xvfb, reinstalls it, and purges it.
@@ -19,8 +20,8 @@ deb=$tmp/gemlets_${version}_$(dpkg --print-architecture).deb
 lintian --fail-on error,warning "$deb" || fail "lintian reports an error or a warning"
 apt install "$deb"
 [[ $(/usr/games/gemlets --version) == "gemlets $version" ]] || fail "--version is not $version"
-desktop-file-validate /usr/share/applications/*gemlets*.desktop &&
-    appstreamcli validate --no-net /usr/share/metainfo/*gemlets*.xml >/dev/null || fail "validators"
+{ desktop-file-validate /usr/share/applications/*gemlets*.desktop &&
+    appstreamcli validate --no-net /usr/share/metainfo/*gemlets*.xml >/dev/null; } || fail "validators"
 
 Xvfb -displayfd 3 -nolisten tcp -noreset 3>"$tmp/display" 2>/dev/null & pids+=($!)
 waitFor test -s "$tmp/display" || fail "Xvfb gave no display number"
@@ -36,6 +37,7 @@ firstFrame() { # something darker than white in the field
 }
 waitFor firstFrame || fail "no gemlet drawn in the field"
 xdotool windowfocus "$win" key Escape
+# shellcheck disable=SC2016 # eval expands it at each try
 waitFor eval '! kill -0 "$game" 2>/dev/null' || fail "the game still runs 10 s after Escape"
 wait "$game" || fail "Escape ended the game with status $?: $(cat "$tmp/game.log")"
 

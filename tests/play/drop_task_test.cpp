@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The drop task on its own thread: what wakes it, and when it takes no step.
 #include "model/game_start.h"
 #include "play/commands.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Test helpers: fields written as their top rows in the field text form, a game laid out from
 // them, its field read back in that form, and files written for the loaders.
 #pragma once
@@ -19,8 +20,8 @@ namespace gemlets::fixture {
 // The text form of a field whose top rows are these; the rest is empty.
 inline std::string topRows(const std::vector<std::string> rows) {
     std::string text;
-    for (int y = 0; y < fieldH; ++y)
-        text += (y < static_cast<int>(rows.size()) ? rows[y] : "******") + "\n";
+    for (std::size_t y = 0; y < static_cast<std::size_t>(fieldH); ++y)
+        text += (y < rows.size() ? rows[y] : "******") + "\n";
     return text;
 }
 

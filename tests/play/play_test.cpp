@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The SDL-free play library: buttons, the pause toggle, the turn step, the field file under
 // the first pair, the drop step's announcement of a landing, and the command line.
 #include "model/game_start.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A soak of whole games: a seeded random player presses keys and buttons and runs the turn
 // step, as the main loop does, while the real drop task lowers the gemlets on its own thread.
 // After every operation the game is checked under its lock. GEMLETS_SOAK_GAMES sets the number

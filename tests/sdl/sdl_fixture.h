@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Test helpers for SDL's dummy video driver: the run folder, a session on that driver, and a
 // game with a window whose iterations a test drives one at a time.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The SDL front end on SDL's dummy video driver: events pushed with SDL_PushEvent, drop
 // steps called directly, and every frame read back from the 16-bit video surface; a flood of
 // events, and a stop signal beside the real drop task.
@@ -65,7 +66,7 @@ const std::string startPicture = fixture::topRows({"******", "***3**", "***1**"}
 class SdlTest : public fixture::DummyWindowTest {
 protected:
     SdlTest() {
-        for (int colour = 0; colour < maxCols; ++colour)
+        for (std::size_t colour = 0; colour < screen.cellImages.size(); ++colour)
             screen.cellImages[colour] = solidImage(gemletW, gemletH, colours[colour]);
         screen.gameover = solidImage(fieldW * gemletW, gameoverHeight, colours[4]);
         screen.font = openFont(fixture::runDir / fontFile, fontPointSize);
@@ -149,7 +150,7 @@ TEST_F(SdlTest, AFloodOfEventsIsTakenOneAnIterationWithNoneLost) {
     DropTask twinTask{twin};
     // Each event's effect on the twin, applied once the loop has had as many iterations.
     std::vector<std::function<void()>> effects;
-    for (int i = 0; i < 100; ++i) { // within what either SDL 1.2 queues
+    for (std::size_t i = 0; i < 100; ++i) { // within what either SDL 1.2 queues
         const int key = keys[i % std::size(keys)];
         const int button = i % 2 == 0 ? 13 : 6;
         if (i % 11 == 10) {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Loads the painted cell images the way the game does (IMG_Load, no display) and checks what
 // the game relies on: cell-sized images with white corners, in four hues far apart. The other
 // files of the run folder are what every Xvfb test starts the game with.

@@ -1,2 +1,3 @@
+// SPDX-License-Identifier: MIT
 // Stands in for SDL/SDL.h on the model's include path, so that a stray include fails.
 #error "the game model must not use SDL"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Asks a window to close the way a window manager's close button does: a WM_DELETE_WINDOW
 // message. Xvfb runs no window manager, and xdotool can only destroy a window or kill its
 // client, which is not what a player does.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # The real game under a private Xvfb: one game per scenario, keys through XTEST (xdotool),
 # screenshots read back as a field grid in the field-file form ('*' white, '0' to '3' a gemlet
 # colour, '?' anything else). Every wait polls against a deadline.
@@ -38,7 +39,8 @@ until_() {
 Xvfb -displayfd 3 -screen 0 640x480x24 -nolisten tcp -noreset 3>"$tmp/display" 2>/dev/null &
 xvfbPid=$!
 until_ 10 "Xvfb's display number" test -s "$tmp/display"
-export DISPLAY=:$(head -n 1 "$tmp/display")
+read -r display <"$tmp/display"
+export DISPLAY=:$display
 cp -r "$runDir" "$tmp/run"
 
 # field ROW...: test.txt from the bottom rows given, empty above them.
@@ -47,7 +49,9 @@ field() {
     while ((${#rows[@]} + $# < 12)); do rows+=('******'); done
     printf '%s\n' "${rows[@]}" "$@" >"$tmp/run/test.txt"
 }
-# A background job ignores SIGINT; env gives the game a terminal's signal dispositions.
+# A background job ignores SIGINT; env gives the game a terminal's signal dispositions. The
+# emulator command is split into words; a scenario may give the game arguments.
+# shellcheck disable=SC2086,SC2120
 start() {
     (cd "$tmp/run" && exec env --default-signal ${GEMLETS_EMULATOR:-} ./gemlets "$@") \
         >"$tmp/stdout" 2>"$tmp/stderr" &
@@ -84,7 +88,7 @@ for code in 0 1 2 3; do
 done
 shoot() {
     import -window "$win" "$tmp/shot.png" 2>/dev/null || return 1
-    local values cell p line=""
+    local values cell p
     read -ra values -d '' < <(convert "$tmp/shot.png" -crop 192x384+0+0 +repage -scale '6x12!' \
         -depth 8 rgb:- | od -An -tu1 -v) || true
     grid=""
@@ -128,12 +132,14 @@ chain_clearing_and_pause)
     [[ $(textArea) != "$before" ]] || fail "the score did not change"
     before=$(textArea)
     xdotool key p
+    # shellcheck disable=SC2016 # eval expands it at each try
     until_ 5 "Paused in place of the score" eval 'shoot && [[ $(textArea) != "$before" ]]'
     sleep 1.1 # the drop at the end of the interval under way still comes
     shoot && paused=$grid
     sleep 2.2
-    shoot && [[ $grid == "$paused" ]] || fail "the next pair moved while paused"
+    { shoot && [[ $grid == "$paused" ]]; } || fail "the next pair moved while paused"
     xdotool key p
+    # shellcheck disable=SC2016 # eval expands it at each try
     until_ 5 "the pair falling again" eval 'shoot && [[ $grid != "$paused" ]]'
     finish INT
     grep -qx 'sweeping' "$tmp/stdout" || fail "no sweeping in the trace" ;;
@@ -150,7 +156,7 @@ game_over)
     }
     until_ 10 "gameover.jpg over the field" overImage
     inked || fail "no score beside the game-over image"
-    sleep 1.2 && overImage || fail "the game-over picture did not stay"
+    { sleep 1.2 && overImage; } || fail "the game-over picture did not stay"
     finish Escape ;;
 keys_beside_a_moving_pointer)
     # The menu entry's frame rate, with the pointer sweeping over the window several hundred
@@ -166,6 +172,7 @@ keys_beside_a_moving_pointer)
     mover=$!
     sleep 1
     xdotool key p
+    # shellcheck disable=SC2016 # eval expands it at each try
     until_ 3 "Paused, the pointer moving" eval 'shoot && [[ $(textArea) != "$before" ]]'
     kill "$mover"
     finish Escape ;;
@@ -175,6 +182,7 @@ bad_start_up_files)
     # message naming WORD, a non-zero status and nothing on standard output.
     case_() {
         rm -rf "$tmp/run" && cp -r "$tmp/good" "$tmp/run" && eval "$2"
+        # shellcheck disable=SC2086 # the settings and the emulator command are split into words
         (cd "$tmp/run" && exec timeout -k 2 20 env ${3:-} ${GEMLETS_EMULATOR:-} ./gemlets) \
             >"$tmp/stdout" 2>"$tmp/stderr" && fail "$1: status 0"
         grep -qF -- "$1" "$tmp/stderr" || fail "$1: the message does not name it"
