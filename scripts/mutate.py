@@ -134,7 +134,7 @@ def try_mutant(scratch, build_dir, path, text, replacement):
         for target in targets_for(path):
             built, log = build(build_dir, [target])
             if not built:
-                errors = [line for line in log.splitlines() if "error" in line]
+                errors = [line for line in log.splitlines() if ": error:" in line]
                 return "ERROR: does not compile: " + (errors[0] if errors else log[-300:])
             killer = run_tests(build_dir, target)
             if killer:
@@ -165,8 +165,13 @@ def main():
     try:
         copy_tree(scratch)
         build_dir = os.path.join(scratch, "build")
-        subprocess.run(["cmake", "-S", scratch, "-B", build_dir, "-G", "Ninja",
-                        "-DCMAKE_BUILD_TYPE=RelWithDebInfo"], check=True, capture_output=True)
+        configured = subprocess.run(["cmake", "-S", scratch, "-B", build_dir, "-G", "Ninja",
+                                     "-DCMAKE_BUILD_TYPE=RelWithDebInfo"],
+                                    capture_output=True, text=True)
+        if configured.returncode != 0:
+            print(configured.stdout + configured.stderr + "\nmutate.py: cmake cannot configure "
+                  f"the copy in {scratch}", file=sys.stderr)
+            return 1
         every = sorted({t for n, m in chosen for t in targets_for(m[0])})
         built, log = build(build_dir, every)
         if not built:
