@@ -40,6 +40,7 @@ MUTANTS = [
     (MOVES, "ns = {b.x + 1, b.y - 1};", "ns = {b.x + 1, b.y};", "a reversed flat pair: one cell"),
     (MOVES, "ns = {b.x + 1, b.y + 1};", "ns = {b.x + 1, b.y};", "upside down at the wall: askew"),
     (MOVES, "nf = {b.x - 1, a.y};", "nf = {b.x, a.y};", "an upside-down pair turns askew"),
+    (MOVES, "(isFree(game, c) ||", "(true ||", "a pair turns into a taken cell"),
     (MOVES, "c == a || c == b", "c == a", "a turn into the pair's own cell is refused"),
     (MOVES, "!bothDropping(f, s) || !fits(nf)", "!fits(nf)", "half a split pair still turns"),
     (MOVES, "game, f, s, -1);", "game, f, s, +1);", "Left moves the pair right"),
