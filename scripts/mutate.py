@@ -23,9 +23,9 @@ JOBS = "2"
 SLOWDOWN = 4
 MIN_TIMEOUT = 20
 timeouts = {}
-SOAK_GAMES = "100"
+SOAK_GAMES = "100"  # random games of the soak test; the plain stage plays 10,000
 # The gtest executables each layer's code reaches, quickest and most telling first. The Xvfb
-# tests and the asset checks are left out: they see nothing the others do not.
+# tests (a real window, minutes each) and the asset checks (tools/ only) are left out.
 TARGETS = {
     "model": ["model_tests", "play_tests", "play_concurrency_tests"],
     "play": ["play_tests", "play_concurrency_tests"],
