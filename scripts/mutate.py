@@ -48,6 +48,7 @@ def executable(build, target):
 
 
 def load_table():
+    sys.dont_write_bytecode = True  # no __pycache__ in the checkout
     path = os.path.join(REPO, "tests", "mutation", "mutants.py")
     spec = importlib.util.spec_from_file_location("mutants", path)
     module = importlib.util.module_from_spec(spec)
