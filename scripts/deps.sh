@@ -5,7 +5,7 @@
 set -euo pipefail
 
 packages=(
-    cmake make g++ pkg-config
+    cmake make ninja-build g++ pkg-config python3
     libgtest-dev libgmock-dev libbenchmark-dev
     libsdl1.2-dev libsdl1.2-compat libsdl-image1.2-dev libsdl-ttf2.0-dev libjpeg-dev libpng-dev
     libx11-dev fonts-dejavu-core

@@ -3,6 +3,7 @@
 # Installs what is missing, then builds and tests in stages, stopping at the first failure:
 #   lint      clang-format, shellcheck and the licence check (scripts/lint.sh)
 #   plain     every test, in build/ (GEMLETS_BUILD_DIR overrides the folder)
+#   mutation  each mutant of tests/mutation/mutants.py in a scratch copy; every one must fail a test
 #   compat    the SDL and Xvfb tests again, the same build loading sdl12-compat
 #   fuzz      the field-file loader under libFuzzer (clang++, build-fuzz/), for a bounded time
 #   tsan      the tests labelled "concurrency", ThreadSanitizer (build-tsan/)
@@ -92,6 +93,12 @@ begin "plain tests"
 run_ctest plain "$plain_dir"
 end
 
+begin mutation
+# Its own scratch build outside the checkout: every plausible fault in the table must make
+# some test fail (scripts/mutate.py).
+mutation_result=$(python3 scripts/mutate.py | tee /dev/stderr | tail -n 1)
+end
+
 begin "compat tests"
 # sdl12-compat (SDL 1.2 on SDL2, what most distributions ship) installs beside the classic
 # library; the same executables load it from its own folder.
@@ -172,5 +179,6 @@ printf '%s\n' "${timings[@]}"
 printf 'total        %4d s\n' "$SECONDS"
 echo "=== results"
 printf '%s\n' "${summaries[@]}"
+echo "$mutation_result"
 echo "$fuzz_result"
 echo "$package_result"

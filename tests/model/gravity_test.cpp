@@ -7,6 +7,7 @@ namespace gemlets {
 namespace {
 
 using testing::bottomRows;
+using testing::settle;
 using Rows = std::vector<std::string_view>;
 
 GemletPtr dropping(int x, int y, int col) {
@@ -70,6 +71,14 @@ TEST(HardDrop, DropsUntilThePairHasLandedThenOnceMore) {
     game.gemlets.push_back(dropping(5, 0, 0));
     dropThemDown(game);
     EXPECT_EQ(gemletY(*game.gemlets.back()), 1) << "one more step even when the pair had landed";
+
+    Game split; // a flat pair over a column on one side: the other half falls to the floor
+    settle(split, Rows(9, "2*****"));
+    split.first = dropping(0, 0, 3);
+    split.second = dropping(1, 0, 1);
+    split.gemlets.insert(split.gemlets.end(), {split.first, split.second});
+    dropThemDown(split);
+    EXPECT_EQ(gemletY(*split.second), 11) << "the hard drop ends when both halves have landed";
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "fixtures.h"
+#include "model/drop_interval.h"
 #include "model/groups.h"
 
 #include <gtest/gtest.h>
@@ -40,6 +41,10 @@ TEST(Groups, FourOrMoreOrthogonallyConnectedCellsOfOneColourClear) {
          {"1*0*3*", "10203*", "11023*"},
          {"**0*3*", "**203*", "*0023*"},
          8},
+        {"a U needs the upward step, an arch the downward one",
+         {"0003*3", "010333"},
+         {"*1****"},
+         20},
         {"no group wraps around the edges", {"*****0", "000**1"}, {"*****0", "000**1"}, 0},
     };
     for (const auto& [what, before, after, points] : cases) {
@@ -73,6 +78,12 @@ TEST_F(GroupTest, ALevelIsGainedEveryFiftyPointsUpToTen) {
         EXPECT_EQ(game.points, 50 * round);
         EXPECT_EQ(game.level, std::min(round, 10));
     }
+}
+
+TEST(DropInterval, ASecondAtLevelZeroATenthLessEachLevelAndNoWaitAtTen) {
+    const int milliseconds[] = {1000, 900, 800, 700, 600, 500, 400, 300, 200, 100, 0};
+    for (int level = 0; level <= maxLevel; ++level)
+        EXPECT_EQ(dropInterval(level), std::chrono::milliseconds(milliseconds[level])) << level;
 }
 
 TEST_F(GroupTest, FewerThanFourGemletsAreNotSearchedAndTwoGroupsClearInOneSearch) {
