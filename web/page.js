@@ -96,7 +96,8 @@ function start() {
     if (document.hidden && Module._gemletsPause) Module._gemletsPause();
   });
   window.addEventListener('error', (event) => say('The game stopped: ' + event.message));
-  window.addEventListener('unhandledrejection', (event) => say('The game stopped: ' + event.reason));
+  window.addEventListener('unhandledrejection',
+    (event) => say('The game stopped: ' + event.reason));
   const script = document.createElement('script');
   script.src = 'gemlets.js';
   script.onerror = () => say('gemlets.js did not load: the game cannot start.');
