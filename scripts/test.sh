@@ -2,6 +2,7 @@
 # Installs what is missing, then builds and tests in stages, stopping at the first failure:
 #   plain     every test, in build/ (GEMLETS_BUILD_DIR overrides the folder)
 #   compat    the SDL and Xvfb tests again, the same build loading sdl12-compat
+#   web       the browser's site (emscripten, build-web/), played in headless Chromium
 #   fuzz      the field-file loader under libFuzzer (clang++, build-fuzz/), for a bounded time
 #   tsan      the tests labelled "concurrency", ThreadSanitizer (build-tsan/)
 #   asan      every test, AddressSanitizer + UndefinedBehaviorSanitizer (build-asan/)
@@ -98,6 +99,13 @@ LD_LIBRARY_PATH=$compat_dir run_ctest compat "$plain_dir" --no-tests=error \
     -R '^(SdlTest|FrameUpdateTest|StartUp|Assets|xvfb)\.'
 end
 
+begin web
+# The site takes its images from the plain build; the test compares the page's trace with
+# that build's game under Xvfb.
+scripts/build-web.sh "$plain_dir"
+web_result=$(/usr/bin/python3 tests/web/web_test.py | tee /dev/stderr | tail -n 1)
+end
+
 begin "fuzz build"
 build_tree build-fuzz fuzz_field_file -DCMAKE_CXX_COMPILER=clang++ \
     -DGEMLETS_SANITIZE=address,undefined -DGEMLETS_FUZZ=ON
@@ -126,6 +134,7 @@ if [[ ! "$done_line" =~ ^Done\ ([0-9]+)\ runs\ in\ ([0-9]+)\ second ]]; then
     exit 1
 fi
 fuzz_result="fuzz field file: ${BASH_REMATCH[1]} executions in ${BASH_REMATCH[2]} s, no crash"
+echo "$web_result"
 echo "$fuzz_result"
 end
 
@@ -166,5 +175,6 @@ printf '%s\n' "${timings[@]}"
 printf 'total        %4d s\n' "$SECONDS"
 echo "=== results"
 printf '%s\n' "${summaries[@]}"
+echo "$web_result"
 echo "$fuzz_result"
 echo "$package_result"
