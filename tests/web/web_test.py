@@ -13,7 +13,6 @@ tmp, children, passed, env = tempfile.mkdtemp(prefix="gemlets-web."), [], [], di
 # The first pair (yellow over red) clears four yellows; the blue that stood on them falls
 # beside three blues, which clear in turn.
 CHAIN = ["******"] * 8 + ["****0*", "****30", "**3*30", "**0*20"]
-COLOURS = ["blue", "red", "green", "yellow"]
 KEYS = {"ArrowLeft": 37, "ArrowUp": 38, "Space": 32, "KeyP": 80, "Escape": 27}
 # Each cell's mean colour (grid) and how far right the ink beside the field reaches (ink: a
 # score is narrower than "Paused"), from the canvas's pixels.
@@ -34,8 +33,7 @@ def get(url):
 
 
 def start(*command, **kwargs):
-    children.append(subprocess.Popen(command, **kwargs))
-    return children[-1]
+    return children.append(subprocess.Popen(command, **kwargs)) or children[-1]
 
 
 def until(what, check, timeout=10):  # timeout 0: checked once
@@ -69,7 +67,7 @@ def desktop(rows, keys):  # the desktop game's standard output and error for a f
 
 
 def call(method, **params):
-    ws.id += 1
+    ws.id = getattr(ws, "id", 0) + 1
     ws.send(json.dumps({"id": ws.id, "method": method, "params": params}))
     while (reply := json.loads(ws.recv())).get("id") != ws.id:
         pass
@@ -109,16 +107,14 @@ def shot(name):
 
 
 def fail(what):  # with what the page shows, once there is one
-    if "ws" in globals():
-        shot("failed")
-        what += f"; the grid: {grid()}; the message: {js(MESSAGE)!r}"
-    sys.exit(f"FAIL: {what}")
+    page = "ws" in globals() and (shot("failed"), f"; grid {grid()}, message {js(MESSAGE)!r}")[1]
+    sys.exit(f"FAIL: {what}{page or ''}")
 
 
 MESSAGE = "document.getElementById('message').textContent"
-PALETTE = [("*", [255] * 3)] + [(str(i), list(subprocess.run(
-    ["convert", f"{native}/gemlet_{name}.jpg", "-scale", "1x1!", "-depth", "8", "rgb:-"],
-    capture_output=True, check=True).stdout)) for i, name in enumerate(COLOURS)]
+PALETTE = [("*", [255] * 3)] + [(str(i), list(subprocess.run(["convert", f"{native}/gemlet_{c}.jpg",
+    "-scale", "1x1!", "-depth", "8", "rgb:-"], capture_output=True, check=True).stdout))
+    for i, c in enumerate(["blue", "red", "green", "yellow"])]
 
 
 def main():
@@ -140,7 +136,6 @@ def main():
     targets = until("its pages", lambda: get(f"http://127.0.0.1:{int(active.split()[0])}/json"))
     page = [t for t in json.loads(targets) if t["type"] == "page"][0]
     ws = websocket.create_connection(page["webSocketDebuggerUrl"], timeout=30, suppress_origin=True)
-    ws.id = 0
     open_page(base)
     until("the page is cross-origin isolated", lambda: js("crossOriginIsolated"), 0)
     until("the first pair on the white field", lambda: falling() == [(1, 3), (2, 3)]
@@ -154,8 +149,7 @@ def main():
     key("KeyP", "P shows Paused", lambda: js("ink()") > 90)
     shot("paused")
     key("KeyP", "P resumes", lambda: js("ink()") < 40)
-    column = lambda: min((c for _, c in falling()), default=None)
-    at = until("the next pair", column)
+    at = until("the next pair", column := lambda: min((c for _, c in falling()), default=None))
     x, y = js("(r => [r.x + r.width / 2, r.y + r.height / 2])(document.querySelector("
               "'[data-key=ArrowRight]').getBoundingClientRect())")
     for kind in ("mousePressed", "mouseReleased"):
@@ -180,9 +174,9 @@ def main():
     key("Space", "the chain clears", lambda: grid()[8:] == ["******"] * 3 + ["**012*"])
     until("the trace equals the desktop's byte for byte", lambda: js("gemletsStdout") == trace)
     open_page(base + "?field=" + "/".join(["******"] * 11))
-    until("a malformed field link's message", lambda: js(MESSAGE))
     # The desktop's standard error also holds the sound library's complaints on Xvfb.
-    until("the desktop's message, word for word", lambda: js(MESSAGE) in refusal.splitlines())
+    until("a malformed field link shows the desktop's message, word for word",
+          lambda: (shown := js(MESSAGE)) and shown in refusal.splitlines())
     open_page(bare)
     until("without the headers the page says so", lambda: "Cross-Origin" in js(MESSAGE))
     shot("no-headers")
