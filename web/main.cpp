@@ -109,6 +109,12 @@ extern "C" EMSCRIPTEN_KEEPALIVE void gemletsPause() {
         run->dropTask.wake();
 }
 
+// One iteration on demand, so that the page's console can time it (the README's figures).
+extern "C" EMSCRIPTEN_KEEPALIVE void gemletsStep() {
+    if (gemlets::run && gemlets::run->game.run)
+        gemlets::iterate();
+}
+
 int main() {
     try {
         gemlets::run = std::make_unique<gemlets::Run>();
