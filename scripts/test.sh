@@ -103,7 +103,7 @@ begin web
 # The site takes its images from the plain build; the test compares the page's trace with
 # that build's game under Xvfb.
 scripts/build-web.sh "$plain_dir"
-web_result=$(/usr/bin/python3 tests/web/web_test.py | tee /dev/stderr | tail -n 1)
+web_result=$(/usr/bin/python3 tests/web/web_test.py "$plain_dir" | tee /dev/stderr | tail -n 1)
 end
 
 begin "fuzz build"

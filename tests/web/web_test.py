@@ -2,13 +2,15 @@
 # SPDX-License-Identifier: MIT
 # The browser build in headless Chromium, driven over the DevTools protocol: what the page
 # shows (canvas pixels) and what the game writes (window.gemletsStdout). Builds nothing: it
-# serves build-web/site and takes the desktop's trace from build/run under Xvfb.
+# serves build-web/site and takes the desktop's trace from build/run (or the run folder of
+# the build folder given) under Xvfb.
 # Screenshots go to build-web/*.png.
 import base64, json, os, shutil, subprocess, sys, tempfile, time, urllib.request
 import websocket
 
 repo = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
-site, native, shots = f"{repo}/build-web/site", f"{repo}/build/run", f"{repo}/build-web"
+site, shots = f"{repo}/build-web/site", f"{repo}/build-web"
+native = os.path.join(repo, sys.argv[1] if len(sys.argv) > 1 else "build", "run")  # the desktop's
 tmp, children, passed, env = tempfile.mkdtemp(prefix="gemlets-web."), [], [], dict(os.environ)
 # The first pair (yellow over red) clears four yellows; the blue that stood on them falls
 # beside three blues, which clear in turn.
