@@ -72,7 +72,7 @@ void pressButton(Game& game, DropTask& dropTask, int button) {
         applyCommand(game, dropTask, *command);
 }
 
-void pressKey(Game& game, DropTask& dropTask, int key) {
+void pressKey(Game& game, DropTask& dropTask, Key key) {
     if (const std::optional<Command> command = commandFor(keyTable, key))
         applyCommand(game, dropTask, *command);
 }

@@ -13,13 +13,17 @@ namespace gemlets {
 
 enum class Command { moveLeft, moveRight, rotate, dropOne, hardDrop, togglePause, quit };
 
-struct Binding {
-    int code; // a joystick button number or an SDL 1.2 key symbol
+// The keys the game acts on, apart from any platform's key numbers: each platform maps its
+// own key symbols to these.
+enum class Key { left, right, up, down, space, p, escape };
+
+template <typename Code> struct Binding {
+    Code code; // a joystick button number or a key
     Command command;
 };
 
 // The GP2X buttons as SDL reports them for joystick 0.
-inline constexpr std::array<Binding, 7> buttonTable{{
+inline constexpr std::array<Binding<int>, 7> buttonTable{{
     {2, Command::moveLeft},    // LEFT
     {4, Command::dropOne},     // DOWN
     {6, Command::moveRight},   // RIGHT
@@ -29,21 +33,20 @@ inline constexpr std::array<Binding, 7> buttonTable{{
     {14, Command::hardDrop},   // X
 }};
 
-// SDL 1.2 key symbols; the SDL side checks them against SDLK_* at compile time.
-inline constexpr std::array<Binding, 7> keyTable{{
-    {276, Command::moveLeft},    // SDLK_LEFT
-    {275, Command::moveRight},   // SDLK_RIGHT
-    {273, Command::rotate},      // SDLK_UP
-    {274, Command::dropOne},     // SDLK_DOWN
-    {32, Command::hardDrop},     // SDLK_SPACE
-    {112, Command::togglePause}, // SDLK_p
-    {27, Command::quit},         // SDLK_ESCAPE
+inline constexpr std::array<Binding<Key>, 7> keyTable{{
+    {Key::left, Command::moveLeft},
+    {Key::right, Command::moveRight},
+    {Key::up, Command::rotate},
+    {Key::down, Command::dropOne},
+    {Key::space, Command::hardDrop},
+    {Key::p, Command::togglePause},
+    {Key::escape, Command::quit},
 }};
 
 // The command bound to code, or none for a code the table does not hold.
-template <std::size_t N>
-constexpr std::optional<Command> commandFor(const std::array<Binding, N>& table, int code) {
-    for (const Binding& binding : table) {
+template <typename Code, std::size_t N>
+constexpr std::optional<Command> commandFor(const std::array<Binding<Code>, N>& table, Code code) {
+    for (const Binding<Code>& binding : table) {
         if (binding.code == code)
             return binding.command;
     }
@@ -66,7 +69,7 @@ void applyCommand(Game& game, DropTask& dropTask, Command command);
 // Writes the button line to game.out, then acts by the button table.
 void pressButton(Game& game, DropTask& dropTask, int button);
 
-// Acts by the key table; unbound keys do nothing.
-void pressKey(Game& game, DropTask& dropTask, int key);
+// Acts by the key table.
+void pressKey(Game& game, DropTask& dropTask, Key key);
 
 } // namespace gemlets

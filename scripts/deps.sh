@@ -1,9 +1,15 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# Installs the Debian packages that building, playing and testing need, if any is missing.
+# Installs the Debian packages that building, playing and testing need, if any is missing;
+# `deps.sh web` only those that building the browser's site needs.
 # As root it runs apt-get; otherwise it prints the line to run and fails.
 set -euo pipefail
 
+web=(
+    cmake make g++ pkg-config
+    libsdl1.2-dev libsdl-image1.2-dev libsdl-ttf2.0-dev libjpeg-dev libpng-dev fonts-dejavu-core
+    emscripten python3-fonttools
+)
 packages=(
     cmake make ninja-build g++ pkg-config python3
     libgtest-dev libgmock-dev libbenchmark-dev
@@ -13,7 +19,9 @@ packages=(
     clang libclang-rt-14-dev clang-format shellcheck
     build-essential dpkg-dev debhelper lintian desktop-file-utils appstream man-db
     g++-arm-linux-gnueabi g++-aarch64-linux-gnu qemu-user
+    "${web[@]}" chromium python3-websocket
 )
+[[ ${1:-} == web ]] && packages=("${web[@]}")
 
 missing=()
 for package in "${packages[@]}"; do

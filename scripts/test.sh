@@ -5,6 +5,7 @@
 #   plain     every test, in build/ (GEMLETS_BUILD_DIR overrides the folder)
 #   mutation  each mutant of tests/mutation/mutants.py in a scratch copy; every one must fail a test
 #   compat    the SDL and Xvfb tests again, the same build loading sdl12-compat
+#   web       the browser's site (emscripten, build-web/), played in headless Chromium
 #   fuzz      the field-file loader under libFuzzer (clang++, build-fuzz/), for a bounded time
 #   tsan      the tests labelled "concurrency", ThreadSanitizer (build-tsan/)
 #   asan      every test, AddressSanitizer + UndefinedBehaviorSanitizer (build-asan/)
@@ -111,6 +112,13 @@ LD_LIBRARY_PATH=$compat_dir run_ctest compat "$plain_dir" --no-tests=error \
     -R '^(SdlTest|FrameUpdateTest|StartUp|Assets|xvfb)\.'
 end
 
+begin web
+# The site takes its images from the plain build; the test compares the page's trace with
+# that build's game under Xvfb.
+scripts/build-web.sh "$plain_dir"
+web_result=$(/usr/bin/python3 tests/web/web_test.py "$plain_dir" | tee /dev/stderr | tail -n 1)
+end
+
 begin "fuzz build"
 build_tree build-fuzz fuzz_field_file -DCMAKE_CXX_COMPILER=clang++ \
     -DGEMLETS_SANITIZE=address,undefined -DGEMLETS_FUZZ=ON
@@ -180,5 +188,6 @@ printf 'total        %4d s\n' "$SECONDS"
 echo "=== results"
 printf '%s\n' "${summaries[@]}"
 echo "$mutation_result"
+echo "$web_result"
 echo "$fuzz_result"
 echo "$package_result"

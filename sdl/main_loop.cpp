@@ -4,23 +4,11 @@
 #include "play/commands.h"
 #include "play/frame_pacer.h"
 #include "play/turn_step.h"
+#include "sdl/keys.h"
 
 #include <thread>
 
 namespace gemlets {
-
-namespace {
-
-// The key table holds plain numbers so that it needs no SDL; they must be SDL's.
-static_assert(commandFor(keyTable, SDLK_LEFT) == Command::moveLeft);
-static_assert(commandFor(keyTable, SDLK_RIGHT) == Command::moveRight);
-static_assert(commandFor(keyTable, SDLK_UP) == Command::rotate);
-static_assert(commandFor(keyTable, SDLK_DOWN) == Command::dropOne);
-static_assert(commandFor(keyTable, SDLK_SPACE) == Command::hardDrop);
-static_assert(commandFor(keyTable, SDLK_p) == Command::togglePause);
-static_assert(commandFor(keyTable, SDLK_ESCAPE) == Command::quit);
-
-} // namespace
 
 void handleEvent(MainLoop& loop, const SDL_Event& event) {
     switch (event.type) {
@@ -28,7 +16,8 @@ void handleEvent(MainLoop& loop, const SDL_Event& event) {
         pressButton(loop.game, loop.dropTask, event.jbutton.button);
         break;
     case SDL_KEYDOWN:
-        pressKey(loop.game, loop.dropTask, event.key.keysym.sym);
+        if (const std::optional<Key> key = keyFor(event.key.keysym.sym))
+            pressKey(loop.game, loop.dropTask, *key);
         break;
     case SDL_VIDEOEXPOSE:
         showWholeWindowNext(loop.screen);

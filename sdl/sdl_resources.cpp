@@ -53,9 +53,7 @@ SDL_Surface* openWindow() {
     SDL_Surface* surface =
         SDL_SetVideoMode(windowWidth, windowHeight, windowBitsPerPixel, SDL_SWSURFACE);
     if (surface == nullptr)
-        throw StartupError(sdlFailure("SDL_SetVideoMode(" + std::to_string(windowWidth) + ", " +
-                                      std::to_string(windowHeight) + ", " +
-                                      std::to_string(windowBitsPerPixel) + ")"));
+        throw StartupError(sdlFailure(videoModeCall()));
     SDL_ShowCursor(SDL_DISABLE);
     return surface;
 }

@@ -9,6 +9,7 @@
 #include <SDL_ttf.h>
 #include <filesystem>
 #include <memory>
+#include <string>
 
 namespace gemlets {
 
@@ -31,6 +32,12 @@ using JoystickPtr = std::unique_ptr<SDL_Joystick, JoystickDeleter>;
 inline constexpr int windowWidth = 2 * fieldPixelW;
 inline constexpr int windowHeight = fieldPixelH;
 inline constexpr int windowBitsPerPixel = 16;
+
+// "SDL_SetVideoMode(384, 384, 16)", as a failure names the call.
+inline std::string videoModeCall() {
+    return "SDL_SetVideoMode(" + std::to_string(windowWidth) + ", " + std::to_string(windowHeight) +
+           ", " + std::to_string(windowBitsPerPixel) + ")";
+}
 
 // The 384 x 384 (windowWidth x windowHeight), 16-bit software window titled "gemlets", cursor
 // hidden. Throws StartupError naming SDL_SetVideoMode.

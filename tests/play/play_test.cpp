@@ -40,7 +40,7 @@ TEST_F(PlayTest, PauseTogglesOnlyBetweenPauseAndUnpause) {
                                                    {State::gameover, State::gameover}};
     for (const auto& [from, to] : transitions) {
         game.state = from;
-        pressKey(game, dropTask, 112);
+        pressKey(game, dropTask, Key::p);
         EXPECT_EQ(game.state, to) << "from state " << static_cast<int>(from);
     }
 }

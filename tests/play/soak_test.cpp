@@ -52,14 +52,15 @@ public:
                 std::this_thread::yield(); // a moment without input
                 continue;
             }
-            const Binding key = keyTable[static_cast<std::size_t>(choice)];
+            const Binding<Key> key = keyTable[static_cast<std::size_t>(choice)];
             if (player_() % 2 == 0)
                 pressKey(game_, dropTask_, key.code);
             else
-                pressButton(game_, dropTask_,
-                            std::find_if(buttonTable.begin(), buttonTable.end(), [&](Binding b) {
-                                return b.command == key.command;
-                            })->code);
+                pressButton(
+                    game_, dropTask_,
+                    std::find_if(buttonTable.begin(), buttonTable.end(), [&](Binding<int> b) {
+                        return b.command == key.command;
+                    })->code);
             // std::mutex is not fair: a player taking it back to back could starve the task.
             if (idle > 1000)
                 std::this_thread::sleep_for(std::chrono::microseconds(50));

@@ -5,6 +5,7 @@
 #include "play/commands.h"
 #include "play/drop_task.h"
 #include "play/stop_signals.h"
+#include "sdl/keys.h"
 #include "tests/play/field_fixture.h"
 #include "tests/sdl/sdl_fixture.h"
 
@@ -161,7 +162,10 @@ TEST_F(SdlTest, AFloodOfEventsIsTakenOneAnIterationWithNoneLost) {
             effects.push_back([] {});
         } else {
             push(SDL_KEYDOWN, key);
-            effects.push_back([&, key] { pressKey(twin, twinTask, key); });
+            effects.push_back([&, key] {
+                if (const std::optional<Key> bound = keyFor(key))
+                    pressKey(twin, twinTask, *bound);
+            });
         }
     }
     for (std::size_t i = 0; i < effects.size(); ++i) {

@@ -1,0 +1,38 @@
+// SPDX-License-Identifier: MIT
+// The play layer's keys as the SDL being built with numbers them: classic SDL 1.2 and
+// emscripten's SDL differ (SDLK_RIGHT is 275 in one, 1103 in the other).
+#pragma once
+
+#include "play/commands.h"
+
+#include <SDL.h>
+#include <array>
+#include <optional>
+
+namespace gemlets {
+
+struct SdlKey {
+    int symbol;
+    Key key;
+};
+
+inline constexpr std::array<SdlKey, 7> sdlKeys{{
+    {SDLK_LEFT, Key::left},
+    {SDLK_RIGHT, Key::right},
+    {SDLK_UP, Key::up},
+    {SDLK_DOWN, Key::down},
+    {SDLK_SPACE, Key::space},
+    {SDLK_p, Key::p},
+    {SDLK_ESCAPE, Key::escape},
+}};
+
+// The key an SDL key symbol stands for, or none for a key the game does not use.
+constexpr std::optional<Key> keyFor(int symbol) {
+    for (const SdlKey& entry : sdlKeys) {
+        if (entry.symbol == symbol)
+            return entry.key;
+    }
+    return std::nullopt;
+}
+
+} // namespace gemlets

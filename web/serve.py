@@ -1,0 +1,43 @@
+#!/usr/bin/python3
+# SPDX-License-Identifier: MIT
+"""Serves the browser's site with the two headers its threads need."""
+import argparse
+import functools
+import http.server
+import sys
+
+parser = argparse.ArgumentParser(description=__doc__)
+parser.add_argument("folder", help="the site, build-web/site")
+parser.add_argument("--port", type=int, default=8000)
+parser.add_argument("--bind", default="127.0.0.1")
+parser.add_argument("--no-isolation", action="store_true",
+                    help="leave the two headers out (what a host that cannot send them does)")
+args = parser.parse_args()
+
+
+class Handler(http.server.SimpleHTTPRequestHandler):
+    extensions_map = {**http.server.SimpleHTTPRequestHandler.extensions_map,
+                      ".wasm": "application/wasm", ".js": "text/javascript",
+                      ".ttf": "font/ttf", ".data": "application/octet-stream"}
+
+    def end_headers(self):
+        if not args.no_isolation:
+            self.send_header("Cross-Origin-Opener-Policy", "same-origin")
+            self.send_header("Cross-Origin-Embedder-Policy", "require-corp")
+        self.send_header("Cache-Control", "no-cache")
+        super().end_headers()
+
+    def log_message(self, *_):
+        pass
+
+
+try:
+    server = http.server.ThreadingHTTPServer(
+        (args.bind, args.port), functools.partial(Handler, directory=args.folder))
+except OSError as error:
+    sys.exit(f"serve.py: {args.bind}:{args.port}: {error.strerror}")
+print(f"gemlets: http://{args.bind}:{server.server_address[1]}/", flush=True)
+try:
+    server.serve_forever()
+except KeyboardInterrupt:
+    pass
