@@ -108,7 +108,7 @@ extern "C" EMSCRIPTEN_KEEPALIVE void gemletsPause() {
         run->dropTask.wake();
 }
 
-// One iteration on demand, so that the page's console can time it (the README's figures).
+// One iteration on demand, so that bench/web_bench.py can time it in the page.
 extern "C" EMSCRIPTEN_KEEPALIVE void gemletsStep() {
     if (gemlets::run && gemlets::run->game.run)
         gemlets::iterate();

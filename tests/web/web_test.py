@@ -1,21 +1,22 @@
 #!/usr/bin/python3
 # SPDX-License-Identifier: MIT
-# The browser build in headless Chromium, driven over the DevTools protocol: what the page
+# The browser build in headless Chromium, driven by web/devtools.py: what the page
 # shows (canvas pixels) and what the game writes (window.gemletsStdout). Builds nothing: it
 # serves build-web/site and takes the desktop's trace from build/run (or the run folder of
 # the build folder given) under Xvfb.
 # Screenshots go to build-web/*.png.
-import base64, json, os, shutil, subprocess, sys, tempfile, time, urllib.request
-import websocket
+import os, shutil, subprocess, sys, time
 
 repo = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+sys.path.insert(0, f"{repo}/web")
+import devtools
+
 site, shots = f"{repo}/build-web/site", f"{repo}/build-web"
 native = os.path.join(repo, sys.argv[1] if len(sys.argv) > 1 else "build", "run")  # the desktop's
-tmp, children, passed, env = tempfile.mkdtemp(prefix="gemlets-web."), [], [], dict(os.environ)
+passed, env = [], dict(os.environ)
 # The first pair (yellow over red) clears four yellows; the blue that stood on them falls
 # beside three blues, which clear in turn.
 CHAIN = ["******"] * 8 + ["****0*", "****30", "**3*30", "**0*20"]
-KEYS = {"ArrowLeft": 37, "ArrowUp": 38, "Space": 32, "KeyP": 80, "Escape": 27}
 # Each cell's mean colour (grid) and how far right the ink beside the field reaches (ink: a
 # score is narrower than "Paused"), from the canvas's pixels.
 PAGE_JS = """const px = (x, y, w, h) => document.getElementById('canvas').getContext('2d')
@@ -27,25 +28,17 @@ ink = () => { const d = px(202, 176, 182, 80); let w = 0;
   for (let i = 0; i < d.length; i += 4) if (d[i] < 96) w = Math.max(w, i / 4 % 182); return w; };"""
 
 
-def get(url):
-    try:
-        return urllib.request.urlopen(url, timeout=2).read()
-    except OSError:
-        return None
-
-
-def start(*command, **kwargs):
-    return children.append(subprocess.Popen(command, **kwargs)) or children[-1]
-
-
 def until(what, check, timeout=10):  # timeout 0: checked once
-    deadline = time.monotonic() + timeout
-    while not (value := check()):
-        if time.monotonic() >= deadline:
-            fail(f"not seen within {timeout} s: {what}")
-        time.sleep(0.05)
+    try:
+        value = devtools.wait(what, check, timeout)
+    except devtools.Error as error:
+        fail(str(error))
     passed.append(what)
     return value
+
+
+browser = devtools.Browser(wait=until)
+start, js = browser.start, browser.js
 
 
 def xdotool(*args):
@@ -54,7 +47,7 @@ def xdotool(*args):
 
 
 def desktop(rows, keys):  # the desktop game's standard output and error for a field and keys
-    run = shutil.copytree(native, f"{tmp}/run{len(children)}")
+    run = shutil.copytree(native, f"{browser.tmp}/run{len(browser.children)}")
     open(f"{run}/test.txt", "w").write("".join(row + "\n" for row in rows))
     out, err = open(f"{run}/out", "w+"), open(f"{run}/err", "w+")
     game = start("./gemlets", cwd=run, env=env, stdout=out, stderr=err)
@@ -68,28 +61,13 @@ def desktop(rows, keys):  # the desktop game's standard output and error for a f
     return open(out.name).read(), open(err.name).read()
 
 
-def call(method, **params):
-    ws.id = getattr(ws, "id", 0) + 1
-    ws.send(json.dumps({"id": ws.id, "method": method, "params": params}))
-    while (reply := json.loads(ws.recv())).get("id") != ws.id:
-        pass
-    return reply["result"] if "result" in reply else sys.exit(f"FAIL: {method}: {reply}")
-
-
-def js(expression):
-    return call("Runtime.evaluate", expression=expression,
-                returnByValue=True)["result"].get("value")
-
-
 def open_page(url):
-    call("Page.navigate", url=url)
-    until(f"{url} loaded", lambda: js("document.readyState") == "complete")
+    browser.open(url)
     js(PAGE_JS)
 
 
 def key(code, what, check):  # a key pressed and released, and what it does
-    for kind in ("rawKeyDown", "keyUp"):
-        call("Input.dispatchKeyEvent", type=kind, code=code, windowsVirtualKeyCode=KEYS[code])
+    browser.key(code)
     until(what, check)
 
 
@@ -104,12 +82,11 @@ def falling():  # the gemlets above the bottom two rows, as (row, column)
 
 
 def shot(name):
-    with open(f"{shots}/{name}.png", "wb") as f:
-        f.write(base64.b64decode(call("Page.captureScreenshot")["data"]))
+    browser.screenshot(f"{shots}/{name}.png")
 
 
 def fail(what):  # with what the page shows, once there is one
-    page = "ws" in globals() and (shot("failed"), f"; grid {grid()}, message {js(MESSAGE)!r}")[1]
+    page = browser.ws and (shot("failed"), f"; grid {grid()}, message {js(MESSAGE)!r}")[1]
     sys.exit(f"FAIL: {what}{page or ''}")
 
 
@@ -120,7 +97,6 @@ PALETTE = [("*", [255] * 3)] + [(str(i), list(subprocess.run(["convert", f"{nati
 
 
 def main():
-    global ws
     read, write = os.pipe()
     start("Xvfb", "-displayfd", str(write), "-nolisten", "tcp", pass_fds=[write],
           stderr=subprocess.DEVNULL)
@@ -130,14 +106,7 @@ def main():
     base, bare = (start(f"{repo}/web/serve.py", site, "--port=0", *extra, text=True,
                         stdout=subprocess.PIPE).stdout.readline().split()[-1]
                   for extra in ([], ["--no-isolation"]))
-    start("chromium", "--headless=new", "--no-sandbox", "--disable-gpu", "--disable-quic",
-          "--no-first-run", "--disable-background-networking", "--disable-component-update",
-          "--disable-sync", "--window-size=800,1000", f"--user-data-dir={tmp}/profile",
-          "--remote-debugging-port=0", stderr=subprocess.DEVNULL)
-    active = until("Chromium", lambda: get(f"file://{tmp}/profile/DevToolsActivePort"))
-    targets = until("its pages", lambda: get(f"http://127.0.0.1:{int(active.split()[0])}/json"))
-    page = [t for t in json.loads(targets) if t["type"] == "page"][0]
-    ws = websocket.create_connection(page["webSocketDebuggerUrl"], timeout=30, suppress_origin=True)
+    browser.launch()
     open_page(base)
     until("the page is cross-origin isolated", lambda: js("crossOriginIsolated"), 0)
     until("the first pair on the white field, the score beside it", lambda: 0 < js("ink()") < 40
@@ -157,7 +126,7 @@ def main():
     x, y = js("(r => [r.x + r.width / 2, r.y + r.height / 2])(document.querySelector("
               "'[data-key=ArrowRight]').getBoundingClientRect())")
     for kind in ("mousePressed", "mouseReleased"):
-        call("Input.dispatchMouseEvent", type=kind, x=x, y=y, button="left", clickCount=1)
+        browser.call("Input.dispatchMouseEvent", type=kind, x=x, y=y, button="left", clickCount=1)
     until("a touch button moves the pair", lambda: column() == at + 1)
     # A gamepad whose d-pad left is down from its fourth poll on.
     js("polls = 0; navigator.getGamepads = () => [{ index: 0, mapping: 'standard', buttons: "
@@ -188,8 +157,7 @@ def main():
 
 try:
     main()
+except devtools.Error as error:
+    sys.exit(f"FAIL: {error}")
 finally:
-    for child in reversed(children):
-        child.kill()
-        child.wait()
-    shutil.rmtree(tmp, ignore_errors=True)
+    browser.close()

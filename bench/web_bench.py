@@ -1,0 +1,85 @@
+#!/usr/bin/python3
+# SPDX-License-Identifier: MIT
+"""The browser's figures in the README, in headless Chromium: one main-loop iteration on a full
+field, the processor share of every Chromium process over 10 s of play, the site's size.
+Builds nothing: serves build-web/site (scripts/build-web.sh builds it)."""
+import argparse
+import os
+import subprocess
+import sys
+import time
+
+repo = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+sys.path.insert(0, f"{repo}/web")
+import devtools
+
+# A full field without a group: nothing clears, every iteration draws the same.
+FULL = "02**02/131*13/202*20/313131/020202/131313/202020/313131/020202/131313/202020/313131"
+# Every call timed on its own, in the page; the 10th, 50th and 90th percentile in ms.
+STEPS = """(() => { const t = [];
+  for (let i = 0; i < 1000; ++i) { const s = performance.now(); Module._gemletsStep();
+    t.push(performance.now() - s); }
+  t.sort((a, b) => a - b); return [t[100], t[500], t[900]]; })()"""
+RUNNING = "typeof Module !== 'undefined' && Module.calledRun === true"
+PLAY = 10  # seconds
+
+
+def processor_seconds(profile):  # user and system time of every process started with it
+    ticks = 0
+    for pid in filter(str.isdigit, os.listdir("/proc")):
+        try:
+            with open(f"/proc/{pid}/cmdline", "rb") as f:
+                if profile.encode() not in f.read():
+                    continue
+            with open(f"/proc/{pid}/stat") as f:
+                ticks += sum(int(v) for v in f.read().rsplit(")", 1)[1].split()[11:13])
+        except OSError:  # ended meanwhile
+            pass
+    return ticks / os.sysconf("SC_CLK_TCK")
+
+
+def share(browser, url):  # processor seconds over PLAY seconds of url, once it runs
+    browser.open(url)
+    if url != "about:blank":
+        browser.wait("the game running", lambda: browser.js(RUNNING))
+    time.sleep(1)
+    before = processor_seconds(browser.profile)
+    time.sleep(PLAY)
+    return processor_seconds(browser.profile) - before
+
+
+def main(browser):
+    site = f"{repo}/build-web/site"
+    if not os.path.isfile(f"{site}/index.html"):
+        raise devtools.Error(f"{site}/index.html: missing; scripts/build-web.sh builds the site")
+    server = browser.start(f"{repo}/web/serve.py", site, "--port=0", text=True,
+                           stdout=subprocess.PIPE)
+    base = server.stdout.readline().split()[-1]
+    browser.launch()
+    print(f"{browser.call('Browser.getVersion')['product']}, headless; load average "
+          + " ".join(f"{v:.1f}" for v in os.getloadavg()))
+
+    browser.open(f"{base}?field={FULL}")
+    browser.wait("the game running", lambda: browser.js(RUNNING))
+    browser.key("KeyP")
+    time.sleep(0.5)
+    low, median, high = (round(v * 1000) for v in browser.js(STEPS))
+    print(f"one iteration, full field, paused, 1,000 calls: median {median} µs "
+          f"(10th-90th percentile {low}-{high} µs)")
+
+    game, blank = share(browser, base), share(browser, "about:blank")
+    print(f"processor share, {PLAY} s of play on the shipped field, every Chromium process: "
+          f"{game:.2f} s, {game / PLAY:.0%} of a core (about:blank: {blank:.2f} s)")
+
+    files = [f"{site}/{name}" for name in sorted(os.listdir(site))]
+    print(f"the site: {sum(map(os.path.getsize, files)):,} bytes in {len(files)} files")
+
+
+argparse.ArgumentParser(description=__doc__).parse_args()
+browser = devtools.Browser()
+try:
+    main(browser)
+except devtools.Error as error:
+    sys.exit(f"web_bench.py: {error}")
+finally:
+    browser.close()
