@@ -50,9 +50,9 @@ def executable(build, target):
 def load_table():
     sys.dont_write_bytecode = True  # no __pycache__ in the checkout
     path = os.path.join(REPO, "tests", "mutation", "mutants.py")
-    spec = importlib.util.spec_from_file_location("mutants", path)
-    module = importlib.util.module_from_spec(spec)
-    spec.loader.exec_module(module)
+    table = importlib.util.spec_from_file_location("mutants", path)
+    module = importlib.util.module_from_spec(table)
+    table.loader.exec_module(module)
     return module.MUTANTS
 
 
@@ -158,6 +158,8 @@ def main():
     words = sys.argv[1:]
     chosen = [(n, m) for n, m in enumerate(mutants, 1)
               if not words or any(w in m[0] or w in m[3] for w in words)]
+    if not chosen:
+        sys.exit(f"mutate.py: no mutant's file or note holds {' or '.join(words)}")
     keep = os.environ.get("GEMLETS_MUTATION_DIR")
     scratch = os.path.abspath(keep) if keep else tempfile.mkdtemp(prefix="gemlets-mutation-")
     if scratch == REPO or scratch.startswith(REPO + os.sep):
