@@ -57,29 +57,32 @@ bool keepsVideoDriver(std::string_view driver, const char* requested) {
 
 namespace {
 
-// Standard output goes to /dev/null while this lives: a text-mode driver writes its
-// terminal set-up and reset there during SDL_Init and SDL_Quit.
-class QuietStandardOutput {
+// A standard stream goes to /dev/null while this lives. During SDL_Init a text-mode driver
+// writes its terminal set-up to standard output, and the libraries SDL tries on its way to a
+// driver (a display server that is not there, a sound system without a card) write their
+// complaints to standard error; a failure is reported in the game's own words after it.
+class QuietStream {
 public:
-    QuietStandardOutput() {
-        std::fflush(stdout);
+    QuietStream(std::FILE* stream, int fd) : fd_(fd), saved_(fcntl(fd, F_DUPFD_CLOEXEC, 0)) {
+        std::fflush(stream);
         const int null = open("/dev/null", O_WRONLY | O_CLOEXEC);
         if (null >= 0 && saved_ >= 0)
-            dup2(null, STDOUT_FILENO);
+            dup2(null, fd_);
         if (null >= 0)
             close(null);
     }
-    ~QuietStandardOutput() {
+    ~QuietStream() {
         if (saved_ < 0)
             return;
-        dup2(saved_, STDOUT_FILENO);
+        dup2(saved_, fd_);
         close(saved_);
     }
-    QuietStandardOutput(const QuietStandardOutput&) = delete;
-    QuietStandardOutput& operator=(const QuietStandardOutput&) = delete;
+    QuietStream(const QuietStream&) = delete;
+    QuietStream& operator=(const QuietStream&) = delete;
 
 private:
-    int saved_ = fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, 0);
+    int fd_;
+    int saved_;
 };
 
 // A connection of our own to the X server while SDL_Init runs. SDL 1.2 first opens and closes
@@ -98,7 +101,8 @@ class XServerHold {
 // One SDL_Init; an empty text on success, otherwise what failed.
 std::string initOnce() {
     [[maybe_unused]] const XServerHold hold;
-    const QuietStandardOutput quiet;
+    const QuietStream quietOutput(stdout, STDOUT_FILENO);
+    const QuietStream quietError(stderr, STDERR_FILENO);
     if (SDL_Init(SDL_INIT_EVERYTHING) != 0) {
         std::string failure = sdlFailure("SDL_Init");
         SDL_Quit();
@@ -138,9 +142,8 @@ SdlSession::SdlSession() {
     // libcaca's null output touches no terminal; the fallback is then refused with our message.
     if (!keepsVideoDriver("caca", std::getenv("SDL_VIDEODRIVER")))
         setenv("CACA_DRIVER", "null", 0);
-    // The game plays no sound, but SDL_INIT_EVERYTHING opens an audio device, and on a
-    // machine without one the sound system fills standard error with its complaints. SDL's
-    // silent driver serves unless SDL_AUDIODRIVER names another.
+    // The game plays no sound, but SDL_INIT_EVERYTHING opens an audio device: SDL's silent
+    // driver serves unless SDL_AUDIODRIVER names another.
     setenv("SDL_AUDIODRIVER", "dummy", 0);
     for (int attempt = 1;; ++attempt) {
         const std::string failure = initOnce();
