@@ -69,6 +69,17 @@ run_ctest() {
     summaries+=("$(printf '%-6s %s' "$name" "${summary:-(no summary)}")")
 }
 
+# Runs a command, shows its output, and prints its last line again for the final report.
+# (tee to /dev/stderr would reopen a log file that standard error is, truncating it.)
+last_line() {
+    local log status=0
+    log=$(mktemp)
+    "$@" | tee "$log" || status=$?
+    tail -n 1 "$log" >&3
+    rm -f "$log"
+    return "$status"
+}
+
 # Configures one folder, warnings as errors, and builds one target in it ("all" for
 # everything); further arguments go to the configure.
 build_tree() {
@@ -97,7 +108,7 @@ end
 begin mutation
 # Its own scratch build outside the checkout: every plausible fault in the table must make
 # some test fail (scripts/mutate.py).
-mutation_result=$(python3 scripts/mutate.py | tee /dev/stderr | tail -n 1)
+mutation_result=$(last_line python3 scripts/mutate.py 3>&1 >&2)
 end
 
 begin "compat tests"
@@ -116,7 +127,7 @@ begin web
 # The site takes its images from the plain build; the test compares the page's trace with
 # that build's game under Xvfb.
 scripts/build-web.sh "$plain_dir"
-web_result=$(/usr/bin/python3 tests/web/web_test.py "$plain_dir" | tee /dev/stderr | tail -n 1)
+web_result=$(last_line /usr/bin/python3 tests/web/web_test.py "$plain_dir" 3>&1 >&2)
 end
 
 begin "fuzz build"
@@ -178,7 +189,7 @@ for arch in armel arm64; do
 done
 
 begin package
-package_result=$(bash tests/package/package_test.sh | tee /dev/stderr | tail -n 1)
+package_result=$(last_line bash tests/package/package_test.sh 3>&1 >&2)
 end
 
 echo
