@@ -40,7 +40,7 @@ double seconds(Clock::duration d) {
 struct StartedGame {
     StartedGame() {
         screen.font = openFont(runDir / fontFile, fontPointSize);
-        startUp(game, screen, dropTask, runDir);
+        startUp(game, screen, dropTask, {openWindow, loadImage}, runDir);
     }
 
     // Declared in the executable's order, so that they end in its order too.

@@ -34,7 +34,7 @@ int play(const Options& options) {
     const JoystickPtr joystick = openJoystick();
     RandomGenerator random(startSeed(SDL_GetTicks()));
     DropTask dropTask(game);
-    startUp(game, screen, dropTask);
+    startUp(game, screen, dropTask, {openWindow, loadImage});
 
     MainLoop loop{game, dropTask, screen, random};
     loop.frameRate = options.frameRate;

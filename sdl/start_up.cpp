@@ -3,23 +3,23 @@
 
 #include "model/game_start.h"
 #include "play/load_field.h"
-#include "sdl/sdl_resources.h"
 
 #include <cstddef>
 
 namespace gemlets {
 
-void startUp(Game& game, Screen& screen, DropTask& dropTask, const std::filesystem::path& folder) {
+void startUp(Game& game, Screen& screen, DropTask& dropTask, const Platform& platform,
+             const std::filesystem::path& folder) {
     startGame(game);
-    screen.surface = openWindow();
+    screen.surface = platform.openWindow();
     SDL_FillRect(screen.surface, &screen.backgroundRect,
                  SDL_MapRGB(screen.surface->format, 255, 255, 255));
     clearField(game);
     dropTask.start();
     loadField(game, folder / fieldFileName);
     for (std::size_t colour = 0; colour < cellImageFiles.size(); ++colour)
-        screen.cellImages[colour] = loadImage(folder / cellImageFiles[colour]);
-    screen.gameover = loadImage(folder / gameoverImageFile);
+        screen.cellImages[colour] = platform.loadImage(folder / cellImageFiles[colour]);
+    screen.gameover = platform.loadImage(folder / gameoverImageFile);
 }
 
 } // namespace gemlets

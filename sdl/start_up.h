@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-// The start-up steps between opening the font and entering the main loop, shared by the
-// executable and the tests that time it.
+// The start-up steps between opening the font and entering the main loop, in the same order
+// on every platform: the desktop's executable, the bench that times it, and the browser.
 #pragma once
 
 #include "model/game.h"
@@ -11,10 +11,17 @@
 
 namespace gemlets {
 
+// How a platform opens its window and loads an image. Each throws, naming the call or the
+// file, when it cannot.
+struct Platform {
+    SDL_Surface* (*openWindow)();
+    SurfacePtr (*loadImage)(const std::filesystem::path& path);
+};
+
 // The game's starting values, the window painted white, the drop task started, the field file
 // turned into gemlets and the five images loaded, in that order. Files are read from `folder`
-// (the working directory when empty). Throws StartupError or FieldFileError.
-void startUp(Game& game, Screen& screen, DropTask& dropTask,
+// (the working directory when empty). Throws what the platform throws, or FieldFileError.
+void startUp(Game& game, Screen& screen, DropTask& dropTask, const Platform& platform,
              const std::filesystem::path& folder = {});
 
 } // namespace gemlets

@@ -3,20 +3,19 @@
 // main-loop iteration per display refresh. Every SDL call stays on the page's thread; the
 // drop task runs on a worker as a thread of its own.
 #include "model/game.h"
-#include "model/game_start.h"
 #include "model/random_colours.h"
 #include "play/drop_task.h"
-#include "play/load_field.h"
 #include "play/start_seed.h"
 #include "sdl/main_loop.h"
 #include "sdl/rendering.h"
+#include "sdl/start_up.h"
 
 #include <SDL.h>
 #include <SDL_image.h>
 #include <SDL_ttf.h>
-#include <cstddef>
 #include <emscripten.h>
 #include <exception>
+#include <filesystem>
 #include <iostream>
 #include <memory>
 #include <stdexcept>
@@ -43,12 +42,20 @@ void ignoreUnusedEvents() {
         SDL_EventState(type, SDL_IGNORE);
 }
 
+SDL_Surface* openWindow() {
+    SDL_Surface* surface =
+        SDL_SetVideoMode(windowWidth, windowHeight, windowBitsPerPixel, SDL_SWSURFACE);
+    if (surface == nullptr)
+        throw failure(videoModeCall());
+    return surface;
+}
+
 // The images are preloaded at the top folder; the field file is read from the working folder,
 // which the page moves for a field given in the address.
-SurfacePtr loadImage(const char* file) {
-    SurfacePtr image(IMG_Load((std::string("/") + file).c_str()));
+SurfacePtr loadImage(const std::filesystem::path& file) {
+    SurfacePtr image(IMG_Load(("/" / file).c_str()));
     if (!image)
-        throw failure(std::string(file) + ": IMG_Load");
+        throw failure(file.string() + ": IMG_Load");
     return image;
 }
 
@@ -62,8 +69,8 @@ struct Run {
 
 std::unique_ptr<Run> run;
 
-// The desktop's start-up steps in its order, with the browser's SDL.
-void startUp(Run& r) {
+// SDL and the font, then the desktop's start-up steps with the browser's window and images.
+void startRun(Run& r) {
     if (SDL_Init(SDL_INIT_VIDEO) != 0)
         throw failure("SDL_Init");
     if (TTF_Init() != 0)
@@ -71,19 +78,7 @@ void startUp(Run& r) {
     ignoreUnusedEvents();
     // The page registers the font's file under this name; the canvas draws text with it.
     r.screen.font.reset(TTF_OpenFont(fontFile, fontPointSize));
-    startGame(r.game);
-    r.screen.surface =
-        SDL_SetVideoMode(windowWidth, windowHeight, windowBitsPerPixel, SDL_SWSURFACE);
-    if (r.screen.surface == nullptr)
-        throw failure(videoModeCall());
-    SDL_FillRect(r.screen.surface, &r.screen.backgroundRect,
-                 SDL_MapRGB(r.screen.surface->format, 255, 255, 255));
-    clearField(r.game);
-    r.dropTask.start();
-    loadField(r.game);
-    for (std::size_t colour = 0; colour < cellImageFiles.size(); ++colour)
-        r.screen.cellImages[colour] = loadImage(cellImageFiles[colour]);
-    r.screen.gameover = loadImage(gameoverImageFile);
+    startUp(r.game, r.screen, r.dropTask, {openWindow, loadImage});
 }
 
 void iterate() {
@@ -117,7 +112,7 @@ extern "C" EMSCRIPTEN_KEEPALIVE void gemletsStep() {
 int main() {
     try {
         gemlets::run = std::make_unique<gemlets::Run>();
-        gemlets::startUp(*gemlets::run);
+        gemlets::startRun(*gemlets::run);
     } catch (const std::exception& error) {
         std::cerr << "gemlets: " << error.what() << std::endl;
         gemlets::run.reset();
