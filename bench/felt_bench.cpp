@@ -3,14 +3,14 @@
 // start-up, how soon Escape ends the game, and how little a paused drop task costs. Start-up
 // is the game's own (startUp), with its files read from the run folder.
 #include "bench/frame_stage.h"
+#include "desktop/desktop_resources.h"
+#include "desktop/sdl_session.h"
+#include "frame/main_loop.h"
+#include "frame/start_up.h"
 #include "model/game_start.h"
 #include "play/commands.h"
 #include "play/drop_task.h"
 #include "play/start_seed.h"
-#include "sdl/main_loop.h"
-#include "sdl/sdl_resources.h"
-#include "sdl/sdl_session.h"
-#include "sdl/start_up.h"
 
 #include <SDL.h>
 #include <atomic>
@@ -39,7 +39,7 @@ double seconds(Clock::duration d) {
 // intervals are the game's; the start of each is noted.
 struct StartedGame {
     StartedGame() {
-        screen.font = openFont(runDir / fontFile, fontPointSize);
+        screen.font = openFont(runDir / fontFile);
         startUp(game, screen, dropTask, {openWindow, loadImage}, runDir);
     }
 

@@ -7,11 +7,11 @@
 // well, and SDL's fill of the window alone, which every frame starts with.
 #include "bench/bench_fields.h"
 #include "bench/frame_stage.h"
+#include "desktop/desktop_resources.h"
+#include "desktop/sdl_session.h"
+#include "frame/rendering.h"
 #include "model/game_start.h"
 #include "model/gravity.h"
-#include "sdl/rendering.h"
-#include "sdl/sdl_resources.h"
-#include "sdl/sdl_session.h"
 
 #include <SDL_image.h>
 #include <benchmark/benchmark.h>
@@ -41,7 +41,7 @@ SurfacePtr loadOrThrow(const std::filesystem::path& path) {
 struct FrameStage {
     FrameStage() {
         screen.surface = openWindow();
-        screen.font = openFont(runDir / fontFile, fontPointSize);
+        screen.font = openFont(runDir / fontFile);
         for (std::size_t colour = 0; colour < cellImageFiles.size(); ++colour) {
             const std::filesystem::path path = runDir / cellImageFiles[colour];
             screen.cellImages[colour] = loadImage(path);

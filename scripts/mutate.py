@@ -29,7 +29,7 @@ SOAK_GAMES = "100"  # random games of the soak test; the plain stage plays 10,00
 TARGETS = {
     "model": ["model_tests", "play_tests", "play_concurrency_tests"],
     "play": ["play_tests", "play_concurrency_tests"],
-    "sdl": [],
+    "frame": [],
 }
 SDL_TARGETS = ["sdl_tests", "sdl_frame_update_tests"]
 LAST = ["play_soak_tests"]
@@ -38,12 +38,12 @@ LAST = ["play_soak_tests"]
 def targets_for(path):
     layer = path.split("/")[0]
     if layer not in TARGETS:
-        sys.exit(f"mutate.py: {path}: not in model/, play/ or sdl/")
-    return TARGETS[layer] + SDL_TARGETS + (LAST if layer != "sdl" else [])
+        sys.exit(f"mutate.py: {path}: not in model/, play/ or frame/")
+    return TARGETS[layer] + SDL_TARGETS + (LAST if layer != "frame" else [])
 
 
 def executable(build, target):
-    folder = "sdl" if target.startswith("sdl") else target.split("_")[0]
+    folder = "frame" if target.startswith("sdl") else target.split("_")[0]
     return os.path.join(build, "tests", folder, target)
 
 

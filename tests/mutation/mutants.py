@@ -5,7 +5,7 @@ GROUPS, INTERVAL, GRAVITY, FILE = "model/groups.cpp", "model/drop_interval.h", \
     "model/gravity.cpp", "model/field_file.cpp"
 START, TURN, MOVES = "model/game_start.cpp", "model/turn.cpp", "model/movement.cpp"
 COMMANDS, TASK = "play/commands.cpp", "play/drop_task.cpp"
-LOOP, FRAME = "sdl/main_loop.cpp", "sdl/rendering.cpp"
+LOOP, FRAME = "frame/main_loop.cpp", "frame/rendering.cpp"
 MUTANTS = [
     (GROUPS, "backtrack(f, x + 1, y, col);", "", "a group that needs a step right stays"),
     (GROUPS, "backtrack(f, x, y + 1, col);", "", "a group that needs a step down stays"),

@@ -3,10 +3,11 @@
 // game with a window whose iterations a test drives one at a time.
 #pragma once
 
+#include "desktop/desktop_resources.h"
+#include "desktop/sdl_session.h"
+#include "frame/main_loop.h"
 #include "model/game_start.h"
 #include "play/drop_task.h"
-#include "sdl/main_loop.h"
-#include "sdl/sdl_session.h"
 
 #include <SDL.h>
 #include <cstdlib>

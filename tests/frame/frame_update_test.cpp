@@ -2,14 +2,14 @@
 // A frame hands SDL only the parts of the window that changed since the last one. The screen,
 // which receives only those parts, must still show every frame exactly.
 #include "model/gravity.h"
-#include "tests/sdl/sdl_fixture.h"
+#include "tests/frame/sdl_fixture.h"
 
 namespace gemlets {
 
 using FrameUpdateTest = fixture::DummyWindowTest;
 
 TEST_F(FrameUpdateTest, TheScreenShowsEveryFrameFromTheHandedOverPartsAndAllAfterAnExpose) {
-    screen.font = openFont(fixture::runDir / fontFile, fontPointSize);
+    screen.font = openFont(fixture::runDir / fontFile);
     for (std::size_t colour = 0; colour < screen.cellImages.size(); ++colour)
         screen.cellImages[colour] = loadImage(fixture::runDir / cellImageFiles[colour]);
     std::vector<Uint16> shown(windowWidth * windowHeight); // the screen: black until shown

@@ -1,5 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "sdl/sdl_session.h"
+#include "desktop/sdl_session.h"
+
+#include "frame/resources.h"
 
 #include <SDL.h>
 #include <SDL_ttf.h>
@@ -117,24 +119,7 @@ std::string initOnce() {
            "\" video driver, which shows nothing";
 }
 
-// Events the game never acts on. Enabled, SDL queues every one (a moving pointer or a
-// gamepad's stick alone fills the queue), and a key press waits behind them, taken one an
-// iteration, or is lost when the queue is full.
-constexpr std::array<Uint8, 9> unusedEvents{
-    SDL_ACTIVEEVENT,   SDL_KEYUP,         SDL_MOUSEMOTION,  SDL_MOUSEBUTTONDOWN, SDL_MOUSEBUTTONUP,
-    SDL_JOYAXISMOTION, SDL_JOYBALLMOTION, SDL_JOYHATMOTION, SDL_JOYBUTTONUP,
-};
-
 } // namespace
-
-void ignoreUnusedEvents() {
-    for (const Uint8 type : unusedEvents)
-        SDL_EventState(type, SDL_IGNORE);
-}
-
-std::string sdlFailure(const std::string& what) {
-    return what + ": " + SDL_GetError();
-}
 
 SdlSession::SdlSession() {
     // Classic SDL's fallback without a display, libcaca, draws through ncurses, which ends the
@@ -158,7 +143,7 @@ SdlSession::SdlSession() {
         SDL_Quit();
         throw StartupError(failure);
     }
-    ignoreUnusedEvents();
+    ignoreUnusedEvents({SDL_ACTIVEEVENT});
 }
 
 SdlSession::~SdlSession() {

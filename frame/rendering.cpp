@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "sdl/rendering.h"
+#include "frame/rendering.h"
 
 #include "model/gravity.h"
 

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: MIT
-#include "sdl/main_loop.h"
+#include "frame/main_loop.h"
 
+#include "frame/keys.h"
 #include "play/commands.h"
 #include "play/frame_pacer.h"
 #include "play/turn_step.h"
-#include "sdl/keys.h"
 
 #include <thread>
 

@@ -4,17 +4,15 @@
 #pragma once
 
 #include "assets/asset_names.h"
+#include "frame/resources.h"
 #include "model/field.h"
 #include "model/game.h"
-#include "sdl/sdl_resources.h"
 
 #include <SDL.h>
 #include <array>
 #include <string>
 
 namespace gemlets {
-
-inline constexpr int fontPointSize = 32;
 
 // Where the score or "Paused" goes: right of the field, at half the window's height.
 inline constexpr int textX = fieldPixelW + 10;

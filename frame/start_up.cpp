@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "sdl/start_up.h"
+#include "frame/start_up.h"
 
 #include "model/game_start.h"
 #include "play/load_field.h"

@@ -1,17 +1,17 @@
 // SPDX-License-Identifier: MIT
 // The gemlets executable: start-up, the main loop and shutdown. Every SDL call stays on
 // this thread; the drop task touches only the game.
+#include "desktop/desktop_resources.h"
+#include "desktop/sdl_session.h"
+#include "frame/main_loop.h"
+#include "frame/rendering.h"
+#include "frame/start_up.h"
 #include "model/game.h"
 #include "model/random_colours.h"
 #include "play/drop_task.h"
 #include "play/options.h"
 #include "play/start_seed.h"
 #include "play/stop_signals.h"
-#include "sdl/main_loop.h"
-#include "sdl/rendering.h"
-#include "sdl/sdl_resources.h"
-#include "sdl/sdl_session.h"
-#include "sdl/start_up.h"
 
 #include <SDL.h>
 #include <algorithm>
@@ -30,7 +30,7 @@ int play(const Options& options) {
     Game game;
     SdlSession session;
     Screen screen;
-    screen.font = openFont(fontFile, fontPointSize);
+    screen.font = openFont(fontFile);
     const JoystickPtr joystick = openJoystick();
     RandomGenerator random(startSeed(SDL_GetTicks()));
     DropTask dropTask(game);

@@ -3,11 +3,11 @@
 // rate it never sleeps.
 #pragma once
 
+#include "frame/rendering.h"
 #include "model/game.h"
 #include "model/random_colours.h"
 #include "play/drop_task.h"
 #include "play/stop_signals.h"
-#include "sdl/rendering.h"
 
 #include <SDL.h>
 #include <functional>

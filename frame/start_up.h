@@ -3,9 +3,9 @@
 // on every platform: the desktop's executable, the bench that times it, and the browser.
 #pragma once
 
+#include "frame/rendering.h"
 #include "model/game.h"
 #include "play/drop_task.h"
-#include "sdl/rendering.h"
 
 #include <filesystem>
 

@@ -1,9 +1,6 @@
 // SPDX-License-Identifier: MIT
-#include "sdl/sdl_resources.h"
+#include "desktop/desktop_resources.h"
 
-#include "sdl/sdl_session.h"
-
-#include <SDL_image.h>
 #include <algorithm>
 #include <optional>
 #include <string>
@@ -48,20 +45,8 @@ bool isSdl12Compat() {
 
 } // namespace
 
-SDL_Surface* openWindow() {
-    SDL_WM_SetCaption("gemlets", "gemlets");
-    SDL_Surface* surface =
-        SDL_SetVideoMode(windowWidth, windowHeight, windowBitsPerPixel, SDL_SWSURFACE);
-    if (surface == nullptr)
-        throw StartupError(sdlFailure(videoModeCall()));
-    SDL_ShowCursor(SDL_DISABLE);
-    return surface;
-}
-
 SurfacePtr loadImage(const std::filesystem::path& path) {
-    const SurfacePtr loaded(IMG_Load(path.c_str()));
-    if (!loaded)
-        throw StartupError(sdlFailure(path.string() + ": IMG_Load"));
+    const SurfacePtr loaded = openImage(path);
     SurfacePtr converted(SDL_DisplayFormat(loaded.get()));
     if (!converted)
         throw StartupError(sdlFailure(path.string() + ": SDL_DisplayFormat"));
@@ -79,13 +64,6 @@ void prepareForBlits(SDL_Surface* image) {
         SDL_UnlockSurface(image);
     if (key && SDL_SetColorKey(image, SDL_SRCCOLORKEY | SDL_RLEACCEL, *key) != 0)
         throw StartupError(sdlFailure("SDL_SetColorKey"));
-}
-
-FontPtr openFont(const std::filesystem::path& path, int pointSize) {
-    FontPtr font(TTF_OpenFont(path.c_str(), pointSize));
-    if (!font)
-        throw StartupError(sdlFailure(path.string() + ": TTF_OpenFont"));
-    return font;
 }
 
 JoystickPtr openJoystick() {

@@ -2,12 +2,12 @@
 // The SDL front end on SDL's dummy video driver: events pushed with SDL_PushEvent, drop
 // steps called directly, and every frame read back from the 16-bit video surface; a flood of
 // events, and a stop signal beside the real drop task.
+#include "frame/keys.h"
 #include "play/commands.h"
 #include "play/drop_task.h"
 #include "play/stop_signals.h"
-#include "sdl/keys.h"
+#include "tests/frame/sdl_fixture.h"
 #include "tests/play/field_fixture.h"
-#include "tests/sdl/sdl_fixture.h"
 
 #include <SDL.h>
 #include <SDL_image.h>
@@ -70,7 +70,7 @@ protected:
         for (std::size_t colour = 0; colour < screen.cellImages.size(); ++colour)
             screen.cellImages[colour] = solidImage(gemletW, gemletH, colours[colour]);
         screen.gameover = solidImage(fieldW * gemletW, gameoverHeight, colours[4]);
-        screen.font = openFont(fixture::runDir / fontFile, fontPointSize);
+        screen.font = openFont(fixture::runDir / fontFile);
     }
 
     SurfacePtr solidImage(int w, int h, Colour colour) {
