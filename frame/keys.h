@@ -16,7 +16,7 @@ struct SdlKey {
     Key key;
 };
 
-inline constexpr std::array<SdlKey, 7> sdlKeys{{
+inline constexpr std::array<SdlKey, keyCount> sdlKeys{{
     {SDLK_LEFT, Key::left},
     {SDLK_RIGHT, Key::right},
     {SDLK_UP, Key::up},
@@ -25,6 +25,8 @@ inline constexpr std::array<SdlKey, 7> sdlKeys{{
     {SDLK_p, Key::p},
     {SDLK_ESCAPE, Key::escape},
 }};
+static_assert(namesEveryKeyOnce(sdlKeys, &SdlKey::key),
+              "every key of the play layer needs one SDL symbol here");
 
 // The key an SDL key symbol stands for, or none for a key the game does not use.
 constexpr std::optional<Key> keyFor(int symbol) {

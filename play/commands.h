@@ -7,6 +7,7 @@
 #include "play/drop_task.h"
 
 #include <array>
+#include <cstddef>
 #include <optional>
 
 namespace gemlets {
@@ -14,8 +15,22 @@ namespace gemlets {
 enum class Command { moveLeft, moveRight, rotate, dropOne, hardDrop, togglePause, quit };
 
 // The keys the game acts on, apart from any platform's key numbers: each platform maps its
-// own key symbols to these.
-enum class Key { left, right, up, down, space, p, escape };
+// own key symbols to these. `end` is no key: it counts them, so that a key table that misses
+// a key added before it fails to compile.
+enum class Key { left, right, up, down, space, p, escape, end };
+inline constexpr std::size_t keyCount = static_cast<std::size_t>(Key::end);
+
+// True when the table names every key exactly once.
+template <class Entry, std::size_t N>
+constexpr bool namesEveryKeyOnce(const std::array<Entry, N>& table, Key Entry::*key) {
+    std::array<int, keyCount> seen{};
+    for (const Entry& entry : table) {
+        const auto at = static_cast<std::size_t>(entry.*key);
+        if (at >= keyCount || seen[at]++ != 0)
+            return false;
+    }
+    return N == keyCount;
+}
 
 template <typename Code> struct Binding {
     Code code; // a joystick button number or a key
@@ -33,7 +48,7 @@ inline constexpr std::array<Binding<int>, 7> buttonTable{{
     {14, Command::hardDrop},   // X
 }};
 
-inline constexpr std::array<Binding<Key>, 7> keyTable{{
+inline constexpr std::array<Binding<Key>, keyCount> keyTable{{
     {Key::left, Command::moveLeft},
     {Key::right, Command::moveRight},
     {Key::up, Command::rotate},
@@ -42,6 +57,7 @@ inline constexpr std::array<Binding<Key>, 7> keyTable{{
     {Key::p, Command::togglePause},
     {Key::escape, Command::quit},
 }};
+static_assert(namesEveryKeyOnce(keyTable, &Binding<Key>::code), "every key needs one command");
 
 // The command bound to code, or none for a code the table does not hold.
 template <typename Code, std::size_t N>
