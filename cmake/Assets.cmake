@@ -4,6 +4,10 @@
 # The code gets them through the generated header assets/asset_names.h (target
 # gemlets_asset_names).
 set(GEMLETS_FONT_FILE font.ttf)
+# The field the game starts from; the shipped one is assets/ under the same name.
+set(GEMLETS_FIELD_FILE test.txt)
+# The font's licence, beside it wherever the font itself is shipped.
+set(GEMLETS_FONT_LICENSE_FILE font-LICENSE.txt)
 # By colour code, as the game's colour codes run: 0 blue, 1 red, 2 green, 3 yellow.
 set(GEMLETS_CELL_IMAGE_FILES gemlet_blue.jpg gemlet_red.jpg gemlet_green.jpg gemlet_yellow.jpg)
 set(GEMLETS_GAMEOVER_IMAGE_FILE gameover.jpg)
@@ -21,3 +25,41 @@ unset(literals)
 add_library(gemlets_asset_names INTERFACE)
 target_include_directories(gemlets_asset_names INTERFACE ${GEMLETS_GENERATED_DIR}
                                                           ${PROJECT_SOURCE_DIR})
+
+# Where the files come from. The font is Debian's fonts-dejavu-core: the game's text, the
+# game-over words (bold) and the licence that travels with it; without them there is nothing
+# to ship.
+set(GEMLETS_FONT /usr/share/fonts/truetype/dejavu/DejaVuSans.ttf)
+set(GEMLETS_TITLE_FONT /usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf)
+set(GEMLETS_FONT_LICENSE /usr/share/doc/fonts-dejavu-core/copyright)
+foreach(required IN ITEMS ${GEMLETS_FONT} ${GEMLETS_TITLE_FONT} ${GEMLETS_FONT_LICENSE})
+    if(NOT EXISTS ${required})
+        message(FATAL_ERROR "gemlets needs ${required}, which is missing. "
+                            "Install it with: apt-get install fonts-dejavu-core")
+    endif()
+endforeach()
+set(GEMLETS_SHIPPED_FIELD ${PROJECT_SOURCE_DIR}/assets/${GEMLETS_FIELD_FILE})
+
+# The field's size, for the manual page and the metainfo: read from the code, which owns it.
+# The shipped field must be an empty one of that size.
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
+             ${PROJECT_SOURCE_DIR}/model/field.h ${GEMLETS_SHIPPED_FIELD})
+foreach(size IN ITEMS W H)
+    file(STRINGS ${PROJECT_SOURCE_DIR}/model/field.h line
+         REGEX "^inline constexpr int field${size} = [0-9]+;$")
+    if(NOT line MATCHES "= ([0-9]+)")
+        message(FATAL_ERROR "model/field.h: field${size} must be a plain number, which the "
+                            "manual page and the metainfo are written with")
+    endif()
+    set(GEMLETS_FIELD_${size} ${CMAKE_MATCH_1})
+endforeach()
+string(REPEAT "*" ${GEMLETS_FIELD_W} row)
+string(REPEAT "${row}\n" ${GEMLETS_FIELD_H} emptyField)
+file(READ ${GEMLETS_SHIPPED_FIELD} shipped)
+if(NOT shipped STREQUAL emptyField)
+    message(FATAL_ERROR "${GEMLETS_SHIPPED_FIELD} must be the empty field: "
+                        "${GEMLETS_FIELD_H} lines of ${GEMLETS_FIELD_W} '*'")
+endif()
+unset(row)
+unset(emptyField)
+unset(shipped)

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-// The field grid: 6 x 12 cells in row-major order, row 0 at the top, and the small
+// The field grid: fieldW x fieldH cells in row-major order, row 0 at the top, and the small
 // operations that every rule uses to read, copy, count and dump it.
 #pragma once
 
@@ -50,7 +50,7 @@ void copyField(const Field& src, Field& dst);
 
 int countElements(const Field& f, int elem);
 
-// Twelve lines of six lower-case hex values, each followed by a blank.
+// fieldH lines of fieldW lower-case hex values, each followed by a blank.
 void printField(const Field& f, std::ostream& out);
 
 } // namespace gemlets

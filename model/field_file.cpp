@@ -48,7 +48,8 @@ FieldFileError badCharacter(std::string_view text, std::size_t at, std::string_v
                             std::string_view expected) {
     std::string message = std::string(name) + ": " + position(text, at) + ": found " +
                           describe(text[at]) + " where " + std::string(expected) +
-                          " was expected (" + cellCharacters + ", six to a line)";
+                          " was expected (" + cellCharacters + ", " + std::to_string(fieldW) +
+                          " to a line)";
     // Rows are read by count, so a CR LF file shows up as a stray line end or CR in a cell.
     if (text.substr(0, at + 1).find('\r') != std::string_view::npos)
         message += "; the file has CR LF line ends, save it with LF line ends";
@@ -64,8 +65,8 @@ void textToField(std::string_view text, Field& f, std::string_view name) {
         if (at >= text.size())
             throw FieldFileError(std::string(name) + ": the file ends after " + std::to_string(i) +
                                  " of " + std::to_string(cells.size()) + " cells (it needs " +
-                                 std::to_string(fieldH) + " lines of six cells " + cellCharacters +
-                                 ")");
+                                 std::to_string(fieldH) + " lines of " + std::to_string(fieldW) +
+                                 " cells " + cellCharacters + ")");
         const std::optional<int> value = cellValue(text[at]);
         if (!value)
             throw badCharacter(text, at, name, "a cell");

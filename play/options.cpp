@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "play/options.h"
 
+#include "assets/asset_names.h"
+
 #include <charconv>
 
 namespace gemlets {
@@ -50,9 +52,11 @@ Options parseOptions(const std::vector<std::string_view>& args) {
 }
 
 std::string usage() {
-    return "Usage: gemlets [--frame-rate N]\n"
-           "       gemlets --help | --version\n"
-           "Plays gemlets. The images, font.ttf and the starting field test.txt are read from\n"
+    return std::string("Usage: gemlets [--frame-rate N]\n"
+                       "       gemlets --help | --version\n"
+                       "Plays gemlets. The images, ") +
+           fontFile + " and the starting field " + fieldFileName +
+           " are read from\n"
            "the working folder.\n"
            "  --frame-rate N  draw at most N frames a second (1 to 1000); without it the game\n"
            "                  draws as fast as the machine allows\n"

@@ -11,6 +11,7 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace gemlets::assets {
@@ -120,9 +121,9 @@ void paintWord(Canvas& canvas, const Coverage& word, int left, int top) {
     }
 }
 
-// The field as the game left it: a heap whose middle columns reach the top row.
-constexpr int heapColumns = gameOverWidth / gemletW;
-constexpr std::array<const char*, gameOverHeight / gemletW> heap{{
+// The field as the game left it: a heap whose middle columns reach the top row. Drawn cell
+// for cell over the field, so it is as wide and as high as the field.
+constexpr std::array<std::string_view, fieldH> heap{{
     "**13**",
     "**20**",
     "**31**",
@@ -136,6 +137,14 @@ constexpr std::array<const char*, gameOverHeight / gemletW> heap{{
     "132012",
     "201320",
 }};
+static_assert(std::all_of(heap.begin(), heap.end(),
+                          [](std::string_view row) {
+                              return row.size() == static_cast<std::size_t>(fieldW) &&
+                                     std::all_of(row.begin(), row.end(), [](char cell) {
+                                         return cell == '*' || isColour(cell - '0');
+                                     });
+                          }),
+              "the heap needs fieldH rows of fieldW cells, '*' or a colour code");
 
 void paintBackground(Canvas& canvas) {
     constexpr Colour top{0.04f, 0.05f, 0.16f};
@@ -144,12 +153,13 @@ void paintBackground(Canvas& canvas) {
         for (int x = 0; x < canvas.width(); ++x)
             canvas.blend(x, y, mix(top, bottom, static_cast<float>(y) / canvas.height()), 1);
     for (std::size_t row = 0; row < heap.size(); ++row)
-        for (int column = 0; column < heapColumns; ++column)
+        for (std::size_t column = 0; column < heap[row].size(); ++column)
             if (const char cell = heap[row][column]; cell != '*')
-                paintGemlet(canvas, column * gemletW, static_cast<int>(row) * gemletW, cell - '0');
+                paintGemlet(canvas, static_cast<int>(column) * gemletW,
+                            static_cast<int>(row) * gemletH, cell - '0');
     // Dim the heap so the words stand out, and darken a soft-edged band behind them.
-    constexpr int bandTop = 112;
-    constexpr int bandBottom = 272;
+    constexpr int bandTop = gameOverHeight / 2 - 80;
+    constexpr int bandBottom = gameOverHeight / 2 + 80;
     constexpr float fade = 20.0f;
     for (int y = 0; y < canvas.height(); ++y) {
         const float inside =

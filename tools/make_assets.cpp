@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // Build-time tool: paints the four gemlet images and the game-over image and writes them as
-// JPEG files into the game's run folder, and the menu icon as PNG files into another.
-//   gemlets_make_assets <output folder> <font for the game-over words> <icon folder>
+// JPEG files into the game's run folder, and the menu icon in each size asked as a PNG file.
+//   gemlets_make_assets <output folder> <font for the game-over words> [<size> <icon file>]...
 #include "assets/asset_names.h"
 #include "tools/canvas.h"
 #include "tools/game_over_art.h"
@@ -10,13 +10,17 @@
 #include "tools/jpeg_encoder.h"
 #include "tools/png_encoder.h"
 
+#include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -42,15 +46,14 @@ std::vector<Picture> paintAll(const std::filesystem::path& fontPath) {
     return pictures;
 }
 
-// The sizes the desktop's icon theme asks for most; gemlets_<size>.png each.
-constexpr int iconSizes[] = {48, 128};
-
-std::vector<Picture> paintIcons() {
-    std::vector<Picture> icons;
-    for (int size : iconSizes)
-        icons.push_back({"gemlets_" + std::to_string(size) + ".png",
-                         gemlets::assets::encodePng(gemlets::assets::paintIcon(size))});
-    return icons;
+// The icon's side in pixels, from the command line; none when it is not a number from 16 to
+// 1024.
+std::optional<int> iconSize(std::string_view text) {
+    int size = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), size);
+    if (error != std::errc() || end != text.data() + text.size() || size < 16 || size > 1024)
+        return std::nullopt;
+    return size;
 }
 
 // Written beside the target and renamed over it, so a failed run never leaves a truncated
@@ -79,20 +82,31 @@ void writeFile(const std::filesystem::path& path, const std::vector<unsigned cha
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 4) {
+    if (argc < 3 || argc % 2 == 0) {
         std::fprintf(stderr,
-                     "usage: %s <output folder> <font for the game-over words> <icon folder>\n",
+                     "usage: %s <output folder> <font for the game-over words> "
+                     "[<size> <icon file>]...\n",
                      argc > 0 ? argv[0] : "gemlets_make_assets");
         return EXIT_FAILURE;
+    }
+    std::vector<std::pair<int, std::filesystem::path>> icons;
+    for (int arg = 3; arg < argc; arg += 2) {
+        const std::optional<int> size = iconSize(argv[arg]);
+        if (!size) {
+            std::fprintf(stderr,
+                         "gemlets_make_assets: icon size '%s': not a number from 16 to 1024\n",
+                         argv[arg]);
+            return EXIT_FAILURE;
+        }
+        icons.emplace_back(*size, argv[arg + 1]);
     }
     try {
         const std::filesystem::path folder = argv[1];
         const std::vector<Picture> pictures = paintAll(argv[2]);
         for (const Picture& picture : pictures)
             writeFile(folder / picture.name, picture.bytes);
-        const std::filesystem::path iconFolder = argv[3];
-        for (const Picture& icon : paintIcons())
-            writeFile(iconFolder / icon.name, icon.bytes);
+        for (const auto& [size, path] : icons)
+            writeFile(path, gemlets::assets::encodePng(gemlets::assets::paintIcon(size)));
     } catch (const std::exception& error) {
         std::fprintf(stderr, "gemlets_make_assets: %s\n", error.what());
         return EXIT_FAILURE;

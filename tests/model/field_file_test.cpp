@@ -36,10 +36,9 @@ TEST(FieldFile, ReadsRowsByCountAndIgnoresWhatFollowsTheLast) {
 std::string at(int line, int column, const std::string& found, const char* expected) {
     return "test.txt: line " + std::to_string(line) + ", column " + std::to_string(column) +
            ": found " + found + " where " + expected +
-           " was expected ('*' or '0' to '3', six to "
-           "a line)";
+           " was expected ('*' or '0' to '3', 6 to a line)";
 }
-const std::string shortFile = " of 72 cells (it needs 12 lines of six cells '*' or '0' to '3')";
+const std::string shortFile = " of 72 cells (it needs 12 lines of 6 cells '*' or '0' to '3')";
 
 // Rejected text, with the message naming where; the field stays as it was.
 TEST(FieldFile, RejectsMalformedTextAndSaysWhere) {
