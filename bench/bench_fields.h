@@ -6,6 +6,7 @@
 #include "model/game.h"
 #include "model/gravity.h"
 
+#include <cstddef>
 #include <string_view>
 
 namespace gemlets::bench {
@@ -72,6 +73,19 @@ inline constexpr std::string_view worstChainField = "10**20\n"
                                                     "122333\n"
                                                     "201012\n"
                                                     "011302\n";
+
+// The text form of a whole field: fieldH lines of fieldW cells. The fields above are drawn for
+// the field's size; a change of size must draw them anew.
+constexpr bool isWholeField(std::string_view text) {
+    constexpr auto lineLength = static_cast<std::size_t>(fieldW) + 1;
+    for (std::size_t i = 0; i < text.size(); ++i)
+        if ((text[i] == '\n') != ((i + 1) % lineLength == 0))
+            return false;
+    return text.size() == lineLength * static_cast<std::size_t>(fieldH);
+}
+static_assert(isWholeField(fullField) && isWholeField(emptyFieldText) &&
+              isWholeField(pairAboveHalfField) && isWholeField(pairOneRowLower) &&
+              isWholeField(worstChainField));
 
 // The game as the drop task leaves it when everything has landed on this field.
 inline void layOutLanded(Game& game, std::string_view text) {

@@ -1,18 +1,22 @@
 // SPDX-License-Identifier: MIT
 // Runs every benchmark on SDL's dummy video driver, repeated and interleaved so that the
-// ratios compare figures taken over the same stretch of time, then checks the medians
-// against the budgets.
+// ratios compare figures taken over the same stretch of time, then prints the medians beside
+// their budgets.
 #include <benchmark/benchmark.h>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace {
 
-// Prints as the console reporter does and keeps each benchmark's median real time, in
-// nanoseconds, and the medians of its counters.
+// Each benchmark's median real time in nanoseconds, and the median of each of its counters
+// under "benchmark.counter".
+using Medians = std::map<std::string, double>;
+
+// Prints as the console reporter does and keeps the medians.
 class MedianReporter : public benchmark::ConsoleReporter {
 public:
     using ConsoleReporter::ConsoleReporter;
@@ -22,16 +26,15 @@ public:
         for (const Run& run : reports) {
             if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median" &&
                 !run.error_occurred) {
-                medians[run.run_name.function_name] =
-                    run.GetAdjustedRealTime() * nanosecondsPer(run.time_unit);
-                for (const auto& [name, counter] : run.counters)
-                    counterMedians[run.run_name.function_name + "." + name] = counter.value;
+                const std::string& name = run.run_name.function_name;
+                medians[name] = run.GetAdjustedRealTime() * nanosecondsPer(run.time_unit);
+                for (const auto& [counter, value] : run.counters)
+                    medians[name + "." + counter] = value.value;
             }
         }
     }
 
-    std::map<std::string, double> medians;
-    std::map<std::string, double> counterMedians;
+    Medians medians;
 
 private:
     static double nanosecondsPer(benchmark::TimeUnit unit) {
@@ -49,70 +52,65 @@ private:
     }
 };
 
-// One line per budget whose benchmarks ran (a --benchmark_filter may leave some out).
-void checkBudgets(const MedianReporter& reporter) {
-    const auto median = [&](const std::string& name) {
-        const auto found = reporter.medians.find(name);
-        return found == reporter.medians.end() ? -1.0 : found->second;
-    };
-    const auto line = [](bool ran, bool met, const std::string& text) {
-        if (ran)
-            std::printf("  %-7s %s\n", met ? "met" : "MISSED", text.c_str());
-    };
-    char text[300];
+// What a median is divided by for its figure: a figure is either a median over this, or a
+// median over the memory floor's (how many frames' worth of plain memory traffic it costs).
+constexpr double overFloor = 0;
 
-    const double floor = median("memoryFloor");
-    const auto frameLine = [&](const char* what, const std::string& name) {
-        const double frame = median(name);
-        std::snprintf(text, sizeof text,
-                      "frame step, full field, %s: %.1f us = %.1f x the memory floor (%.1f us); "
-                      "budget 8 x",
-                      what, frame / 1e3, frame / floor, floor / 1e3);
-        line(floor > 0 && frame > 0, frame / floor <= 8, text);
-    };
-    frameLine("unchanged since the last frame", "frameStepFullField");
-    frameLine("shown whole (the first frame, after an expose)", "frameStepFullFieldShownWhole");
-    const auto compared = [&](const char* what, const std::string& name) {
-        if (median(name) > 0 && floor > 0)
-            std::printf("          %s: %.1f us = %.1f x\n", what, median(name) / 1e3,
-                        median(name) / floor);
-    };
-    compared("the pair one row lower than in the last frame", "frameStepPairFalling");
-    compared("full field, images in the window's format only",
-             "frameStepFullFieldImagesInWindowFormatOnly");
-    compared("full field, images as loaded (24 bits)", "frameStepFullFieldImagesAsLoaded");
-    compared("empty field", "frameStepEmptyField");
-    compared("SDL_FillRect of the window alone", "sdlFillRectWindow");
+// A figure the run prints and its budget, the most it may be.
+struct Figure {
+    const char* what;
+    const char* median; // a benchmark's name, or "benchmark.counter"
+    double per;         // the figure is the median (ns, or the counter's value) over this
+    const char* unit;
+    double budget; // 0: none, a figure for comparison
+};
 
-    const double turn = median("worstTurnStepTraceDiscarded");
-    std::snprintf(text, sizeof text,
-                  "worst turn step, trace discarded: %.2f ms; budget 5 ms (to a pipe: %.2f ms)",
-                  turn / 1e6, median("worstTurnStepTraceToPipe") / 1e6);
-    line(turn > 0, turn < 5e6, text);
-
-    const double startUp = median("startUpToFirstFrame");
-    std::snprintf(text, sizeof text, "start-up to the first frame: %.1f ms; budget 100 ms",
-                  startUp / 1e6);
-    line(startUp > 0, startUp < 100e6, text);
-
-    const double quitDone = median("escapeToSdlQuitDone");
-    const auto counter = [&](const std::string& name) {
-        const auto found = reporter.counterMedians.find("escapeToSdlQuitDone." + name);
-        return found == reporter.counterMedians.end() ? -1.0 : found->second;
-    };
-    std::snprintf(text, sizeof text,
-                  "Escape in the drop task's sleep to the main loop's return: %.2f ms, to the "
-                  "drop task's end: %.2f ms, to the end of SDL_Quit: %.2f ms; budget 50 ms",
-                  counter("loop_returned_ms"), counter("task_joined_ms"), quitDone / 1e6);
-    line(quitDone > 0, quitDone < 50e6, text);
-
+// Every figure and budget of the bench.
+const Figure figures[] = {
+    {"memory floor: memset + memcpy of one frame", "memoryFloor", 1e3, "us", 0},
+    {"frame step, full field, unchanged since the last frame", "frameStepFullField", overFloor,
+     "x the floor", 8},
+    {"frame step, full field, shown whole (the first frame, after an expose)",
+     "frameStepFullFieldShownWhole", overFloor, "x the floor", 8},
+    {"frame step, the pair one row lower than in the last frame", "frameStepPairFalling", overFloor,
+     "x the floor", 0},
+    {"frame step, empty field", "frameStepEmptyField", overFloor, "x the floor", 0},
+    {"SDL_FillRect of the window alone", "sdlFillRectWindow", overFloor, "x the floor", 0},
+    {"worst turn step, trace discarded", "worstTurnStepTraceDiscarded", 1e6, "ms", 5},
+    {"worst turn step, trace through a pipe", "worstTurnStepTraceToPipe", 1e6, "ms", 0},
+    {"dropGemlets on a full field", "dropGemletsFullField", 1e3, "us", 0},
+    {"fileToField", "fileToFieldFullField", 1e3, "us", 0},
+    {"start-up to the first frame", "startUpToFirstFrame", 1e6, "ms", 100},
+    {"Escape in the drop task's sleep to the main loop's return",
+     "escapeToSdlQuitDone.loop_returned_ms", 1, "ms", 0},
+    {"Escape in the drop task's sleep to the drop task's end", "escapeToSdlQuitDone.task_joined_ms",
+     1, "ms", 0},
+    {"Escape in the drop task's sleep to the end of SDL_Quit", "escapeToSdlQuitDone", 1e6, "ms",
+     50},
     // Processor time over two seconds of pause: 1 % of a core is 20 ms.
-    const double paused = median("pausedDropTaskProcessorTime");
-    std::snprintf(text, sizeof text,
-                  "paused drop task: %.3f %% of a core (%.2f ms of processor time in 2 s); "
-                  "budget 1 %%",
-                  paused / 2e9 * 100, paused / 1e6);
-    line(paused >= 0, paused < 20e6, text);
+    {"paused drop task", "pausedDropTaskProcessorTime", 2e7, "% of a core", 1},
+};
+
+// A line per figure whose benchmarks ran (a --benchmark_filter may leave some out): met or
+// MISSED beside a budget.
+void printFigures(const Medians& medians) {
+    const auto median = [&](const std::string& name) -> std::optional<double> {
+        const auto found = medians.find(name);
+        return found == medians.end() ? std::nullopt : std::optional(found->second);
+    };
+    for (const Figure& figure : figures) {
+        const std::optional<double> value = median(figure.median);
+        const std::optional<double> per =
+            figure.per == overFloor ? median("memoryFloor") : figure.per;
+        if (!value || !per || *per <= 0)
+            continue;
+        const double shown = *value / *per;
+        const char* verdict = figure.budget == 0 ? "" : shown <= figure.budget ? "met" : "MISSED";
+        std::printf("  %-7s %s: %.3g %s", verdict, figure.what, shown, figure.unit);
+        if (figure.budget != 0)
+            std::printf("; budget %g %s", figure.budget, figure.unit);
+        std::printf("\n");
+    }
 }
 
 } // namespace
@@ -142,7 +140,7 @@ int main(int argc, char** argv) {
 
     // A missed budget is reported, not turned into a failure: these are figures from a
     // shared machine, for a person to read.
-    std::printf("\nBudgets (medians of this run):\n");
-    checkBudgets(reporter);
+    std::printf("\nFigures and budgets (medians of this run):\n");
+    printFigures(reporter.medians);
     return 0;
 }

@@ -3,8 +3,7 @@
 // the memory floor of one frame: writing and copying every byte of a 384 x 384, 16-bit
 // window once. The loop draws thousands of frames between two changes, so the plain figures
 // are of frames that change nothing; beside them, frames handed to SDL whole and frames in
-// which the pair moved. For comparison, the same frame with the cell images prepared less
-// well, and SDL's fill of the window alone, which every frame starts with.
+// which the pair moved, and SDL's fill of the window alone, which every frame starts with.
 #include "bench/bench_fields.h"
 #include "bench/frame_stage.h"
 #include "desktop/desktop_resources.h"
@@ -13,7 +12,6 @@
 #include "model/game_start.h"
 #include "model/gravity.h"
 
-#include <SDL_image.h>
 #include <benchmark/benchmark.h>
 #include <cstdlib>
 #include <cstring>
@@ -27,29 +25,14 @@ namespace {
 
 const std::filesystem::path runDir = GEMLETS_RUN_DIR;
 
-using CellImages = std::array<SurfacePtr, maxCols>;
-
-SurfacePtr loadOrThrow(const std::filesystem::path& path) {
-    SurfacePtr image(IMG_Load(path.c_str()));
-    if (!image)
-        throw StartupError(sdlFailure(path.string() + ": IMG_Load"));
-    return image;
-}
-
 // A window and everything the game draws with, made once and kept for every frame benchmark,
 // as the game keeps them for its whole run.
 struct FrameStage {
     FrameStage() {
         screen.surface = openWindow();
         screen.font = openFont(runDir / fontFile);
-        for (std::size_t colour = 0; colour < cellImageFiles.size(); ++colour) {
-            const std::filesystem::path path = runDir / cellImageFiles[colour];
-            screen.cellImages[colour] = loadImage(path);
-            asLoaded[colour] = loadOrThrow(path);
-            windowFormat[colour].reset(SDL_DisplayFormat(asLoaded[colour].get()));
-            if (!windowFormat[colour])
-                throw StartupError(sdlFailure(path.string() + ": SDL_DisplayFormat"));
-        }
+        for (std::size_t colour = 0; colour < cellImageFiles.size(); ++colour)
+            screen.cellImages[colour] = loadImage(runDir / cellImageFiles[colour]);
         screen.gameover = loadImage(runDir / gameoverImageFile);
         startGame(game);
     }
@@ -57,10 +40,6 @@ struct FrameStage {
     // Declared first so that it ends last, after the surfaces and the font.
     SdlSession session;
     Screen screen;
-    // The JPEGs as SDL_image gives them (24 bits a pixel), and in the window's format without
-    // prepareForBlits.
-    CellImages asLoaded;
-    CellImages windowFormat;
     std::ostringstream out;
     Game game{out};
     Game otherGame{out}; // for frames that alternate between two games
@@ -84,21 +63,16 @@ FrameStage* frameStage(benchmark::State& state) {
     return currentStage.get();
 }
 
-// Frames of the field, drawn with the game's images or, for comparison, with other ones.
-void measureFrames(benchmark::State& state, std::string_view fieldText,
-                   CellImages FrameStage::*otherImages = nullptr) {
+// Frames of the field that change nothing since the last.
+void measureFrames(benchmark::State& state, std::string_view fieldText) {
     FrameStage* stage = frameStage(state);
     if (stage == nullptr)
         return;
     Game& game = stage->game;
     layOutLanded(game, fieldText);
     game.state = State::unpause;
-    if (otherImages != nullptr)
-        std::swap(stage->screen.cellImages, stage->*otherImages);
     for (auto _ : state)
         frameStep(stage->screen, game);
-    if (otherImages != nullptr)
-        std::swap(stage->screen.cellImages, stage->*otherImages);
 }
 
 void frameStepFullField(benchmark::State& state) {
@@ -142,16 +116,6 @@ void frameStepEmptyField(benchmark::State& state) {
     measureFrames(state, emptyFieldText);
 }
 BENCHMARK(frameStepEmptyField)->Unit(benchmark::kMicrosecond);
-
-void frameStepFullFieldImagesInWindowFormatOnly(benchmark::State& state) {
-    measureFrames(state, fullField, &FrameStage::windowFormat);
-}
-BENCHMARK(frameStepFullFieldImagesInWindowFormatOnly)->Unit(benchmark::kMicrosecond);
-
-void frameStepFullFieldImagesAsLoaded(benchmark::State& state) {
-    measureFrames(state, fullField, &FrameStage::asLoaded);
-}
-BENCHMARK(frameStepFullFieldImagesAsLoaded)->Unit(benchmark::kMicrosecond);
 
 // The white fill that starts every frame, on its own.
 void sdlFillRectWindow(benchmark::State& state) {
