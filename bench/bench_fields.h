@@ -84,8 +84,9 @@ constexpr bool isWholeField(std::string_view text) {
     return text.size() == lineLength * static_cast<std::size_t>(fieldH);
 }
 static_assert(isWholeField(fullField) && isWholeField(emptyFieldText) &&
-              isWholeField(pairAboveHalfField) && isWholeField(pairOneRowLower) &&
-              isWholeField(worstChainField));
+                  isWholeField(pairAboveHalfField) && isWholeField(pairOneRowLower) &&
+                  isWholeField(worstChainField),
+              "the bench's fields are drawn for the field's size");
 
 // The game as the drop task leaves it when everything has landed on this field.
 inline void layOutLanded(Game& game, std::string_view text) {

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // Feeds arbitrary bytes to the field-file loader. Whatever the bytes, the loader either fills
-// all 72 cells with -1 or a colour code, or throws a FieldFileError that names the file and
+// every cell with -1 or a colour code, or throws a FieldFileError that names the file and
 // leaves the field as it was. The game relies on both: a cell out of range would index the
 // colour images, and a half-loaded field would start a game no file describes. libFuzzer keeps
 // the failing input in its own file.
@@ -21,8 +21,9 @@ using gemlets::Field;
 
 constexpr std::string_view fileName = "fuzzed-field.txt";
 
+constexpr std::size_t cellCount = gemlets::fieldW * gemlets::fieldH;
 // fileToField hands textToField at most this much of a file: the cells and their separators.
-constexpr std::size_t bytesRead = gemlets::fieldW * gemlets::fieldH + gemlets::fieldH;
+constexpr std::size_t bytesRead = cellCount + gemlets::fieldH;
 
 // A field unlike anything a valid file loads in one go, so that a partial write shows.
 Field startingField() {
@@ -49,9 +50,9 @@ std::pair<Field, std::string> load(std::string_view text) {
             fail("refused without naming the file, or with the field changed: " + message, f);
         return {f, message};
     }
-    if (f.size() != 72 ||
+    if (f.size() != cellCount ||
         !std::ranges::all_of(f, [](int v) { return v == -1 || gemlets::isColour(v); }))
-        fail("accepted, but a cell holds no colour code", f);
+        fail("accepted, but a cell is missing or holds no colour code", f);
     return {f, ""};
 }
 
