@@ -6,8 +6,8 @@
 #include "play/commands.h"
 #include "play/drop_task.h"
 #include "play/stop_signals.h"
+#include "tests/field_fixture.h"
 #include "tests/frame/sdl_fixture.h"
-#include "tests/play/field_fixture.h"
 
 #include <SDL.h>
 #include <SDL_image.h>
@@ -200,6 +200,19 @@ TEST_F(SdlTest, AStopSignalOnAnyThreadEndsTheLoopLikeEscape) {
     task.stop();
     EXPECT_FALSE(game.run);
     EXPECT_GE(intervals, 20);
+}
+
+// The menu entry's frame rate: about 60 iterations a second, not as many as the loop can run.
+TEST_F(SdlTest, AFrameRateOfSixtyPacesTheLoop) {
+    const auto start = std::chrono::steady_clock::now();
+    int iterations = 0;
+    loop.frameRate = 60;
+    loop.stopRequested = [&] {
+        ++iterations;
+        return std::chrono::steady_clock::now() - start >= std::chrono::seconds(1);
+    };
+    mainLoop(loop);
+    EXPECT_TRUE(iterations >= 40 && iterations <= 62) << iterations << " iterations in 1 s";
 }
 
 // The cell images are prepared for fast blits with a colour key no pixel holds: they must still

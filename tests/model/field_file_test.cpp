@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "fixtures.h"
+#include "tests/field_fixture.h"
 
 #include <filesystem>
 #include <fstream>
@@ -9,7 +9,7 @@
 namespace gemlets {
 namespace {
 
-using testing::bottomRows;
+using fixture::bottomRows;
 
 const std::string tenEmptyRows = fieldToText(emptyField()).substr(0, 70);
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "fixtures.h"
 #include "model/drop_interval.h"
 #include "model/groups.h"
+#include "tests/field_fixture.h"
 
 #include <gtest/gtest.h>
 #include <sstream>
@@ -9,9 +9,9 @@
 namespace gemlets {
 namespace {
 
-using testing::bottomRows;
-using testing::printed;
-using testing::settle;
+using fixture::bottomRows;
+using fixture::printed;
+using fixture::settle;
 using Rows = std::vector<std::string_view>;
 
 std::string header(int count) {

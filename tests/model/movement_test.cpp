@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-#include "fixtures.h"
 #include "model/movement.h"
+#include "tests/field_fixture.h"
 
 #include <gtest/gtest.h>
 #include <sstream>

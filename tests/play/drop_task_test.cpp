@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: MIT
-// The drop task on its own thread: what wakes it, and when it takes no step.
+// The drop task on its own thread: what wakes it, when it takes no step, and how fast the pair
+// falls with the game's own intervals.
 #include "model/game_start.h"
 #include "play/commands.h"
 #include "play/drop_task.h"
-#include "tests/play/field_fixture.h"
+#include "tests/field_fixture.h"
 
 #include <gtest/gtest.h>
+#include <optional>
 #include <sstream>
 
 namespace gemlets {
@@ -60,6 +62,46 @@ TEST_F(DropTaskTest, WhilePausedOrAfterGameOverTheTaskTakesNoStep) {
         if (waiting == State::pause)
             waitForIntervals(1); // the end of the pause starts the next interval
         task.stop();
+    }
+}
+
+// The task as the game makes it, with the intervals a player sees written out here: the first
+// step one interval after the start or the end of a pause, then one an interval. A step never
+// comes early; a loaded machine may make one late, but not by a level's tenth of a second.
+TEST(DropTiming, ThePairFallsARowAnIntervalOfItsLevelFromTheStartAndFromAResume) {
+    using Clock = std::chrono::steady_clock;
+    const struct {
+        int level;
+        std::optional<Command> resume; // ends a pause the task started in
+        int steps;
+        std::chrono::milliseconds interval;
+    } cases[] = {{0, std::nullopt, 1, 1000ms},
+                 {5, Command::togglePause, 2, 500ms},
+                 {9, Command::moveLeft, 5, 100ms}};
+    for (const auto& c : cases) {
+        std::ostringstream out;
+        Game game{out};
+        startGame(game);
+        game.level = c.level;
+        game.state = c.resume ? State::pause : State::unpause;
+        DropTask task(game);
+        const auto row = [&] {
+            std::scoped_lock lock(game.lock);
+            return *gemletY(*game.second);
+        };
+        Clock::time_point start = Clock::now();
+        task.start();
+        if (c.resume) {
+            std::this_thread::sleep_for(150ms);
+            start = Clock::now();
+            applyCommand(game, task, *c.resume);
+        }
+        for (int step = 1, from = row(); step <= c.steps; ++step, ++from) {
+            while (row() == from)
+                std::this_thread::sleep_for(1ms);
+            EXPECT_GE(Clock::now() - start, step * c.interval) << "level " << c.level;
+        }
+        EXPECT_LT(Clock::now() - start, c.steps * (c.interval + 90ms)) << "level " << c.level;
     }
 }
 

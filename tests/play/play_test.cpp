@@ -3,10 +3,11 @@
 // the first pair, the drop step's announcement of a landing, and the command line.
 #include "model/game_start.h"
 #include "play/commands.h"
+#include "play/frame_pacer.h"
 #include "play/load_field.h"
 #include "play/options.h"
 #include "play/turn_step.h"
-#include "tests/play/field_fixture.h"
+#include "tests/field_fixture.h"
 
 #include <gtest/gtest.h>
 #include <sstream>
@@ -45,29 +46,76 @@ TEST_F(PlayTest, PauseTogglesOnlyBetweenPauseAndUnpause) {
     }
 }
 
+// While paused, as the player expects: Left and Right move the pair and end the pause; Up turns
+// it, Down and Space drop it, and the game stays paused. Keys and GP2X buttons alike.
+TEST_F(PlayTest, WhilePausedMovesEndThePauseAndTurnsAndDropsKeepIt) {
+    const struct {
+        Key key;
+        int button;
+        std::string field;
+        State state;
+    } cases[] = {
+        {Key::left, 2, fixture::topRows({"******", "**3***", "**1***"}), State::unpause},
+        {Key::right, 6, fixture::topRows({"******", "****3*", "****1*"}), State::unpause},
+        {Key::up, 13, fixture::topRows({"******", "**13**"}), State::pause},
+        {Key::down, 4, fixture::topRows({"******", "******", "***3**", "***1**"}), State::pause},
+        {Key::space, 14, fieldToText(fixture::bottomRows({"***3**", "***1**"})), State::pause},
+    };
+    for (const auto& c : cases) {
+        for (const bool byButton : {false, true}) {
+            startGame(game);
+            gemletsToField(game);
+            game.state = State::pause;
+            if (byButton)
+                pressButton(game, dropTask, c.button);
+            else
+                pressKey(game, dropTask, c.key);
+            EXPECT_EQ(fieldPicture(game), c.field) << "button " << c.button << " or its key";
+            EXPECT_EQ(game.state, c.state) << "button " << c.button << " or its key";
+        }
+    }
+}
+
+// Either spawn cell taken, the left or the right.
 TEST_F(PlayTest, ATakenSpawnCellEndsTheGameWithoutASearch) {
-    fixture::layOut(game, {"***2**"});
-    game.state = State::newGemlets;
-    RandomGenerator random(1);
-    turnStep(game, random);
-    EXPECT_EQ(game.state, State::gameover);
-    EXPECT_EQ(game.gemlets.size(), 1u) << fieldPicture(game);
+    for (const std::string_view top : {"**2***", "***2**"}) {
+        fixture::layOut(game, {top});
+        game.state = State::newGemlets;
+        RandomGenerator random(1);
+        turnStep(game, random);
+        EXPECT_EQ(game.state, State::gameover) << top;
+        EXPECT_EQ(game.gemlets.size(), 1u) << fieldPicture(game);
+    }
     EXPECT_EQ(out.str(), "") << "no group search after game over";
 }
 
-TEST_F(PlayTest, AFieldFileCellUnderTheFirstPairIsRejectedAndTheGameIsUntouched) {
-    const auto path =
-        fixture::tempFile("test.txt", fixture::topRows({"******", "******", "***0**"}));
-    const std::string before = fieldPicture(game);
-    try {
-        loadField(game, path);
-        ADD_FAILURE() << "accepted";
-    } catch (const FieldFileError& error) {
-        EXPECT_EQ(error.what(), path.string() + ": line 3, column 4: cell (3, 2) is taken by the "
-                                                "first falling pair; it must be '*'");
+// The file as start-up reads it: either cell of the first pair taken, or a short file, is
+// refused with the game untouched; a last line without its line end is read.
+TEST_F(PlayTest, AFieldFileIsReadWholeOrRefusedWithTheGameUntouched) {
+    const std::string empty = fixture::topRows({});
+    const std::pair<std::string, std::string> cases[] = {
+        {fixture::topRows({"******", "***0**"}),
+         ": line 2, column 4: cell (3, 1) is taken by the first falling pair; it must be '*'"},
+        {fixture::topRows({"******", "******", "***0**"}),
+         ": line 3, column 4: cell (3, 2) is taken by the first falling pair; it must be '*'"},
+        {empty.substr(0, 35), ": the file ends after 30 of 72 cells (it needs 12 lines of six "
+                              "cells '*' or '0' to '3')"},
+        {empty.substr(0, 70) + "2*****\n00000*", ""}, // accepted
+    };
+    for (const auto& [text, message] : cases) {
+        const auto path = fixture::tempFile("test.txt", text);
+        const std::string before = fieldPicture(game);
+        try {
+            loadField(game, path);
+            EXPECT_EQ(message, "") << "accepted:\n" << text;
+        } catch (const FieldFileError& error) {
+            EXPECT_EQ(error.what(), path.string() + message);
+            EXPECT_EQ(fieldPicture(game), before);
+        }
     }
-    EXPECT_EQ(fieldPicture(game), before);
-    EXPECT_EQ(game.gemlets.size(), 2u);
+    EXPECT_EQ(fieldPicture(game),
+              fixture::topRows({"******", "***3**", "***1**", "******", "******", "******",
+                                "******", "******", "******", "******", "2*****", "00000*"}));
 }
 
 // A drop step leaves the field showing its last gemlet a row higher; a turn right after it
@@ -93,6 +141,18 @@ TEST_F(PlayTest, APauseTakenBeforeALandingOutlastsItAndTheLandingComesOnResume) 
     game.state = State::gameover;
     dropStep(game);
     EXPECT_EQ(game.state, State::gameover) << "a drop step undid the game over";
+}
+
+// Ten frames a second: a steady beat, and a frame that ran late starts the beat anew from its
+// end instead of rushing the next ones to catch up.
+TEST(FramePacer, KeepsABeatAndStartsItAnewAfterALateFrame) {
+    const FramePacer::Clock::time_point zero{};
+    FramePacer pacer(10, zero);
+    const std::pair<int, int> endsAndStarts[] = {{1, 100}, {150, 200}, {350, 350}, {360, 450}};
+    for (const auto& [end, start] : endsAndStarts)
+        EXPECT_EQ(pacer.nextStart(zero + std::chrono::milliseconds(end)),
+                  zero + std::chrono::milliseconds(start))
+            << "a frame ending at " << end << " ms";
 }
 
 TEST(Options, EachCommandLinePlaysShowsTextOrIsRefusedNamingTheFault) {
