@@ -89,8 +89,8 @@ TEST_F(PlayTest, ATakenSpawnCellEndsTheGameWithoutASearch) {
     EXPECT_EQ(out.str(), "") << "no group search after game over";
 }
 
-// The file as start-up reads it: either cell of the first pair taken, or a short file, is
-// refused with the game untouched; a last line without its line end is read.
+// The file as start-up reads it: either cell of the first pair taken, a short file, no file or a
+// folder is refused with the game untouched; a last line without its line end is read.
 TEST_F(PlayTest, AFieldFileIsReadWholeOrRefusedWithTheGameUntouched) {
     const std::string empty = fixture::topRows({});
     const std::pair<std::string, std::string> cases[] = {
@@ -100,19 +100,28 @@ TEST_F(PlayTest, AFieldFileIsReadWholeOrRefusedWithTheGameUntouched) {
          ": line 3, column 4: cell (3, 2) is taken by the first falling pair; it must be '*'"},
         {empty.substr(0, 35), ": the file ends after 30 of 72 cells (it needs 12 lines of six "
                               "cells '*' or '0' to '3')"},
-        {empty.substr(0, 70) + "2*****\n00000*", ""}, // accepted
+        {empty.substr(0, 70) + "2*****\n00000*", ""}, // read
     };
-    for (const auto& [text, message] : cases) {
-        const auto path = fixture::tempFile("test.txt", text);
+    const auto refusal = [&](const std::filesystem::path& path) -> std::string {
         const std::string before = fieldPicture(game);
         try {
             loadField(game, path);
-            EXPECT_EQ(message, "") << "accepted:\n" << text;
+            return "";
         } catch (const FieldFileError& error) {
-            EXPECT_EQ(error.what(), path.string() + message);
-            EXPECT_EQ(fieldPicture(game), before);
+            EXPECT_EQ(fieldPicture(game), before) << path;
+            return error.what();
         }
+    };
+    for (const auto& [text, message] : cases) {
+        const auto path = fixture::tempFile("test.txt", text);
+        EXPECT_EQ(refusal(path), message.empty() ? "" : path.string() + message) << text;
     }
+    const auto path = fixture::tempFile("test.txt", "");
+    std::filesystem::remove(path);
+    EXPECT_EQ(refusal(path), path.string() + ": cannot open: No such file or directory");
+    std::filesystem::create_directory(path);
+    EXPECT_EQ(refusal(path), path.string() + ": cannot read: Is a directory");
+    std::filesystem::remove(path);
     EXPECT_EQ(fieldPicture(game),
               fixture::topRows({"******", "***3**", "***1**", "******", "******", "******",
                                 "******", "******", "******", "******", "2*****", "00000*"}));
