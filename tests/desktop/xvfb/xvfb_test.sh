@@ -177,7 +177,13 @@ keys_beside_a_moving_pointer)
     # shellcheck disable=SC2086 # one argument per word
     (while :; do xdotool $moves; done) &
     mover=$!
-    sleep 1
+    # Paced, the main thread sleeps between frames; flat out it never does.
+    sleeps=0
+    for _ in {1..50}; do
+        [[ $(cat "/proc/$gamePid/task/$gamePid/wchan") != *nanosleep* ]] || ((++sleeps))
+        sleep 0.02
+    done
+    ((sleeps >= 10)) || fail "--frame-rate 60: the main thread slept at $sleeps of 50 looks"
     xdotool key p
     # shellcheck disable=SC2016 # eval expands it at each try
     until_ 3 "Paused, the pointer moving" eval 'shoot && [[ $(textArea) != "$before" ]]'
