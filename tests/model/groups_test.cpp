@@ -82,7 +82,7 @@ TEST_F(GroupTest, ALevelIsGainedEveryFiftyPointsUpToTen) {
 
 TEST(DropInterval, ASecondAtLevelZeroATenthLessEachLevelAndNoWaitAtTen) {
     const int milliseconds[] = {1000, 900, 800, 700, 600, 500, 400, 300, 200, 100, 0};
-    for (int level = 0; level <= maxLevel; ++level)
+    for (int level = 0; level <= 10; ++level)
         EXPECT_EQ(dropInterval(level), std::chrono::milliseconds(milliseconds[level])) << level;
 }
 
