@@ -25,9 +25,9 @@ apt install "$deb"
 
 Xvfb -displayfd 3 -nolisten tcp -noreset 3>"$tmp/display" 2>"$tmp/xvfb.log" & pids+=($!)
 # Xvfb writes the number and its line end in two writes: only a whole line is read.
-displayLine() { read -r display <"$tmp/display" && [[ -n $display ]]; }
+displayLine() { { read -r display <"$tmp/display"; } 2>/dev/null && [[ -n $display ]]; }
 waitFor displayLine || fail "Xvfb wrote no whole display line in 10 s; it holds" \
-    "'$(cat "$tmp/display")'; Xvfb $(kill -0 "${pids[-1]}" 2>/dev/null && echo runs ||
+    "'$(cat "$tmp/display" 2>/dev/null)'; Xvfb $(kill -0 "${pids[-1]}" 2>/dev/null && echo runs ||
         echo ended): $(tail -c 500 "$tmp/xvfb.log")"
 # A HOME that does not exist yet: the launcher makes the player's folder.
 export DISPLAY=:$display HOME=$tmp/home && unset XDG_DATA_HOME

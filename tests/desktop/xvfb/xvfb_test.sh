@@ -40,11 +40,11 @@ Xvfb -displayfd 3 -screen 0 640x480x24 -nolisten tcp -noreset 3>"$tmp/display" 2
 xvfbPid=$!
 # Xvfb writes the number and its line end in two writes: only a whole line is read.
 deadline=$(($(now) + 10000))
-until read -r display <"$tmp/display" && [[ -n $display ]]; do
+until { read -r display <"$tmp/display"; } 2>/dev/null && [[ -n $display ]]; do
     kill -0 "$xvfbPid" 2>/dev/null || fail "Xvfb ended before it wrote its display line:" \
         "$(tail -c 500 "$tmp/xvfb.log")"
     (($(now) < deadline)) || fail "Xvfb wrote no whole display line in 10 s; it holds" \
-        "'$(cat "$tmp/display")'"
+        "'$(cat "$tmp/display" 2>/dev/null)'"
     sleep 0.02
 done
 export DISPLAY=:$display
