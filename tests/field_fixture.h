@@ -22,12 +22,13 @@ namespace gemlets::fixture {
 
 using Rows = std::vector<std::string_view>;
 
-// The text form of a field whose top rows (or bottom rows) are these; '#' is kept.
+// The text form of a field whose top rows (or bottom rows) are these, "" an empty row; '#' is
+// kept.
 inline std::string fieldText(const Rows& rows, bool atBottom = false) {
     std::string text;
     const std::size_t first = atBottom ? fieldH - rows.size() : 0;
     for (std::size_t y = 0; y < static_cast<std::size_t>(fieldH); ++y) {
-        const bool given = y >= first && y - first < rows.size();
+        const bool given = y >= first && y - first < rows.size() && !rows[y - first].empty();
         text += std::string(given ? rows[y - first] : "******") + "\n";
     }
     return text;

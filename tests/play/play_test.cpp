@@ -10,6 +10,7 @@
 #include "tests/field_fixture.h"
 
 #include <gtest/gtest.h>
+#include <optional>
 #include <sstream>
 
 namespace gemlets {
@@ -26,52 +27,47 @@ protected:
     DropTask dropTask{game}; // never started: the tests drive every step themselves
 };
 
-TEST_F(PlayTest, AButtonWritesItsLineThenActsAndAnUnboundOneOnlyItsLine) {
-    pressButton(game, dropTask, 13);
-    pressButton(game, dropTask, 0);
-    EXPECT_EQ(out.str(), "\nbutton  13 pressed\n\nbutton  0 pressed\n");
-    EXPECT_EQ(fieldPicture(game), fixture::topRows({"******", "**13**"}))
-        << "button 13 should have turned the pair a quarter, button 0 nothing";
-}
-
-TEST_F(PlayTest, PauseTogglesOnlyBetweenPauseAndUnpause) {
-    const std::pair<State, State> transitions[] = {{State::unpause, State::pause},
-                                                   {State::pause, State::unpause},
-                                                   {State::newGemlets, State::newGemlets},
-                                                   {State::gameover, State::gameover}};
-    for (const auto& [from, to] : transitions) {
-        game.state = from;
-        pressKey(game, dropTask, Key::p);
-        EXPECT_EQ(game.state, to) << "from state " << static_cast<int>(from);
-    }
-}
-
-// While paused, as the player expects: Left and Right move the pair and end the pause; Up turns
-// it, Down and Space drop it, and the game stays paused. Keys and GP2X buttons alike.
-TEST_F(PlayTest, WhilePausedMovesEndThePauseAndTurnsAndDropsKeepIt) {
+// Each key and its GP2X button as the player expects them. While paused Left and Right move the
+// pair and end the pause; Up turns it, Down and Space drop it, and the game stays paused. P
+// toggles only between pause and play. A button writes its line first; an unbound one, only that.
+TEST_F(PlayTest, KeysAndButtonsActInEveryStateAndOnlyAMoveEndsAPause) {
+    const std::string start = fixture::topRows({"******", "***3**", "***1**"});
     const struct {
-        Key key;
+        std::optional<Key> key;
         int button;
+        State from;
         std::string field;
-        State state;
+        State to;
     } cases[] = {
-        {Key::left, 2, fixture::topRows({"******", "**3***", "**1***"}), State::unpause},
-        {Key::right, 6, fixture::topRows({"******", "****3*", "****1*"}), State::unpause},
-        {Key::up, 13, fixture::topRows({"******", "**13**"}), State::pause},
-        {Key::down, 4, fixture::topRows({"******", "******", "***3**", "***1**"}), State::pause},
-        {Key::space, 14, fieldToText(fixture::bottomRows({"***3**", "***1**"})), State::pause},
+        {Key::left, 2, State::pause, fixture::topRows({"", "**3***", "**1***"}), State::unpause},
+        {Key::right, 6, State::pause, fixture::topRows({"", "****3*", "****1*"}), State::unpause},
+        {Key::up, 13, State::pause, fixture::topRows({"", "**13**"}), State::pause},
+        {Key::down, 4, State::pause, fixture::topRows({"", "", "***3**", "***1**"}), State::pause},
+        {Key::space, 14, State::pause, fieldToText(fixture::bottomRows({"***3**", "***1**"})),
+         State::pause},
+        {Key::p, 8, State::unpause, start, State::pause},
+        {Key::p, 8, State::pause, start, State::unpause},
+        {Key::p, 8, State::newGemlets, start, State::newGemlets},
+        {Key::p, 8, State::gameover, start, State::gameover},
+        {std::nullopt, 0, State::pause, start, State::pause},
     };
     for (const auto& c : cases) {
         for (const bool byButton : {false, true}) {
             startGame(game);
             gemletsToField(game);
-            game.state = State::pause;
+            game.state = c.from;
+            out.str("");
             if (byButton)
                 pressButton(game, dropTask, c.button);
-            else
-                pressKey(game, dropTask, c.key);
-            EXPECT_EQ(fieldPicture(game), c.field) << "button " << c.button << " or its key";
-            EXPECT_EQ(game.state, c.state) << "button " << c.button << " or its key";
+            else if (c.key)
+                pressKey(game, dropTask, *c.key);
+            const std::string what = "button " + std::to_string(c.button) + " or its key, state " +
+                                     std::to_string(static_cast<int>(c.from));
+            EXPECT_EQ(fieldPicture(game), c.field) << what;
+            EXPECT_EQ(game.state, c.to) << what;
+            EXPECT_EQ(out.str(),
+                      byButton ? "\nbutton  " + std::to_string(c.button) + " pressed\n" : "")
+                << what;
         }
     }
 }
