@@ -1,13 +1,15 @@
 #!/usr/bin/env python3
 # SPDX-License-Identifier: MIT
 """Mutation stage: puts each mutant of tests/mutation/mutants.py into a scratch copy of the
-tree, one at a time, rebuilds the test executables that can see it and runs them until one
-fails. Passes only if every mutant is killed.
+tree, one at a time, rebuilds it and runs the test executables the build registers (ctest)
+that the rebuild relinked, quickest first, until one fails. Passes only if every mutant is
+killed. The Xvfb tests (label xvfb: a real window, minutes each) are left out.
 
 Usage: scripts/mutate.py [WORD...]   only the mutants whose file or note holds a WORD
 GEMLETS_MUTATION_DIR names a scratch folder to keep and reuse (default: a fresh one, removed).
 """
 import importlib.util
+import json
 import os
 import re
 import shutil
@@ -24,27 +26,34 @@ SLOWDOWN = 4
 MIN_TIMEOUT = 20
 timeouts = {}
 SOAK_GAMES = "100"  # random games of the soak test; the plain stage plays 10,000
-# The gtest executables each layer's code reaches, quickest and most telling first. The Xvfb
-# tests (a real window, minutes each) and the asset checks (tools/ only) are left out.
-TARGETS = {
-    "model": ["model_tests", "play_tests", "play_concurrency_tests"],
-    "play": ["play_tests", "play_concurrency_tests"],
-    "frame": [],
-}
-SDL_TARGETS = ["sdl_tests", "sdl_frame_update_tests"]
-LAST = ["play_soak_tests"]
+LEFT_OUT = "xvfb"  # a label: the tests that start the real game in a window
 
 
-def targets_for(path):
-    layer = path.split("/")[0]
-    if layer not in TARGETS:
-        sys.exit(f"mutate.py: {path}: not in model/, play/ or frame/")
-    return TARGETS[layer] + SDL_TARGETS + (LAST if layer != "frame" else [])
+def registered(build_dir):
+    """What ctest would run, as (name, command, folder), the Xvfb tests left out: a GoogleTest
+    executable once, run whole, and any other test as ctest runs it."""
+    listed = subprocess.run(["ctest", "--test-dir", build_dir, "--show-only=json-v1"],
+                            check=True, capture_output=True, text=True).stdout
+    units = {}
+    for test in json.loads(listed)["tests"]:
+        properties = {p["name"]: p["value"] for p in test.get("properties", [])}
+        if LEFT_OUT in properties.get("LABELS", []):
+            continue
+        command = test.get("command")
+        if not command:
+            sys.exit(f"mutate.py: the test {test['name']} has no command: {command}")
+        folder = properties.get("WORKING_DIRECTORY", build_dir)
+        if any(arg.startswith("--gtest_filter=") for arg in command):
+            units[command[0]] = (os.path.basename(command[0]), command[:1], folder)
+        else:
+            units[test["name"]] = (test["name"], command, folder)
+    return list(units.values())
 
 
-def executable(build, target):
-    folder = "frame" if target.startswith("sdl") else target.split("_")[0]
-    return os.path.join(build, "tests", folder, target)
+def built_files(build_dir, command):
+    """The command's words that name files of the build, with their modification times."""
+    return {arg: os.stat(arg).st_mtime_ns for arg in command
+            if arg.startswith(build_dir + os.sep) and os.path.isfile(arg)}
 
 
 def load_table():
@@ -94,20 +103,19 @@ def copy_tree(scratch):
         os.utime(target)  # newer than any object built from an older copy
 
 
-def build(build_dir, targets):
-    done = subprocess.run(["cmake", "--build", build_dir, "-j", JOBS, "--target", *targets],
+def build(build_dir):
+    done = subprocess.run(["cmake", "--build", build_dir, "-j", JOBS],
                           capture_output=True, text=True)
     return done.returncode == 0, done.stdout + done.stderr
 
 
-def run_tests(build_dir, target):
-    """The first failing test of the executable, or None when every test passes."""
+def run_tests(unit):
+    """The first failing test of the unit, or None when every test passes."""
+    name, command, folder = unit
     env = dict(os.environ, GEMLETS_SOAK_GAMES=SOAK_GAMES)
-    binary = executable(build_dir, target)
     try:
-        done = subprocess.run([binary], cwd=os.path.dirname(binary), env=env,
-                              timeout=timeouts.get(target), capture_output=True, text=True,
-                              errors="replace")
+        done = subprocess.run(command, cwd=folder, env=env, timeout=timeouts.get(name),
+                              capture_output=True, text=True, errors="replace")
         output, status = done.stdout + done.stderr, done.returncode
     except subprocess.TimeoutExpired as expired:
         output = expired.stdout or ""
@@ -121,10 +129,10 @@ def run_tests(build_dir, target):
         return None
     started = re.findall(r"^\[ RUN      \] (\S+)", output, re.M)
     why = status if status == "timed out" else f"exit status {status}"
-    return f"{started[-1] if started else target} ({why})"
+    return f"{started[-1] if started else name} ({why})"
 
 
-def try_mutant(scratch, build_dir, path, text, replacement):
+def try_mutant(scratch, build_dir, units, path, text, replacement):
     """'killed by TEST', 'SURVIVED', or 'ERROR: ...' when the mutant does not compile."""
     file = os.path.join(scratch, path)
     with open(file, encoding="utf-8") as f:
@@ -132,14 +140,17 @@ def try_mutant(scratch, build_dir, path, text, replacement):
     try:
         with open(file, "w", encoding="utf-8") as f:
             f.write(original.replace(text, replacement))
-        for target in targets_for(path):
-            built, log = build(build_dir, [target])
-            if not built:
-                errors = [line for line in log.splitlines() if ": error:" in line]
-                return "ERROR: does not compile: " + (errors[0] if errors else log[-300:])
-            killer = run_tests(build_dir, target)
-            if killer:
-                return f"killed by {killer}"
+        before = [built_files(build_dir, unit[1]) for unit in units]
+        built, log = build(build_dir)
+        if not built:
+            errors = [line for line in log.splitlines() if ": error:" in line]
+            return "ERROR: does not compile: " + (errors[0] if errors else log[-300:])
+        # A test whose files the build left alone cannot see the mutant.
+        for unit, files in zip(units, before):
+            if built_files(build_dir, unit[1]) != files:
+                killer = run_tests(unit)
+                if killer:
+                    return f"killed by {killer}"
         return "SURVIVED"
     finally:
         # Written back and touched, so that the next build compiles the original again.
@@ -175,22 +186,25 @@ def main():
             print(configured.stdout + configured.stderr + "\nmutate.py: cmake cannot configure "
                   f"the copy in {scratch}", file=sys.stderr)
             return 1
-        every = sorted({t for n, m in chosen for t in targets_for(m[0])})
-        built, log = build(build_dir, every)
+        built, log = build(build_dir)
         if not built:
             print(log[-3000:] + "\nmutate.py: the unmutated tree does not build", file=sys.stderr)
             return 1
-        for target in every:
+        units, took = registered(build_dir), {}
+        for unit in units:
             began = time.monotonic()
-            failed = run_tests(build_dir, target)
+            failed = run_tests(unit)
             if failed:
                 print(f"mutate.py: {failed} fails on the unmutated tree", file=sys.stderr)
                 return 1
-            timeouts[target] = max(MIN_TIMEOUT, SLOWDOWN * (time.monotonic() - began))
-        print(f"unmutated build and tests: {time.monotonic() - start:.0f} s", flush=True)
+            took[unit[0]] = time.monotonic() - began
+            timeouts[unit[0]] = max(MIN_TIMEOUT, SLOWDOWN * took[unit[0]])
+        units.sort(key=lambda unit: took[unit[0]])
+        print(f"unmutated build and tests: {time.monotonic() - start:.0f} s; quickest first: "
+              f"{', '.join(unit[0] for unit in units)}", flush=True)
         killed = errors = 0
         for number, (path, text, replacement, what) in chosen:
-            result = try_mutant(scratch, build_dir, path, text, replacement)
+            result = try_mutant(scratch, build_dir, units, path, text, replacement)
             killed += result.startswith("killed")
             errors += result.startswith("ERROR")
             print(f"{number:3} {path}: {what}: {result}", flush=True)

@@ -6,8 +6,8 @@
 #include "play/commands.h"
 #include "play/drop_task.h"
 #include "play/stop_signals.h"
+#include "tests/field_fixture.h"
 #include "tests/frame/sdl_fixture.h"
-#include "tests/play/field_fixture.h"
 
 #include <SDL.h>
 #include <SDL_image.h>
@@ -42,7 +42,7 @@ std::string picture(SDL_Surface* s) {
     std::string text;
     for (int row = 0; row < fieldH; ++row) {
         for (int column = 0; column < fieldW; ++column) {
-            const Uint16 pixel = pixelAt(s, gemletW * column + 16, gemletH * row + 16);
+            const Uint16 pixel = pixelAt(s, 32 * column + 16, 32 * row + 16);
             char shown = pixel == mapped(s, white) ? '*' : '?';
             for (int i = 0; i < 5; ++i)
                 shown = pixel == mapped(s, colours[i]) ? "0123X"[i] : shown;
@@ -85,7 +85,7 @@ protected:
     void expectText(const std::string& text) {
         const std::vector<Uint16> shown = pixels(screen.surface, fieldW * gemletW);
         SDL_FillRect(screen.surface, nullptr, mapped(screen.surface, white));
-        drawSdlString(screen, text, textX, screen.surface->h / 2);
+        drawSdlString(screen, text, 202, 192);
         EXPECT_TRUE(shown == pixels(screen.surface, fieldW * gemletW))
             << "the frame does not show \"" << text << '"';
     }
@@ -200,6 +200,19 @@ TEST_F(SdlTest, AStopSignalOnAnyThreadEndsTheLoopLikeEscape) {
     task.stop();
     EXPECT_FALSE(game.run);
     EXPECT_GE(intervals, 20);
+}
+
+// The menu entry's frame rate: about 60 iterations a second, not as many as the loop can run.
+TEST_F(SdlTest, AFrameRateOfSixtyPacesTheLoop) {
+    const auto start = std::chrono::steady_clock::now();
+    int iterations = 0;
+    loop.frameRate = 60;
+    loop.stopRequested = [&] {
+        ++iterations;
+        return std::chrono::steady_clock::now() - start >= std::chrono::seconds(1);
+    };
+    mainLoop(loop);
+    EXPECT_TRUE(iterations >= 30 && iterations <= 62) << iterations << " iterations in 1 s";
 }
 
 // The cell images are prepared for fast blits with a colour key no pixel holds: they must still

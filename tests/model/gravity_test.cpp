@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: MIT
-#include "fixtures.h"
+#include "tests/field_fixture.h"
 
 #include <gtest/gtest.h>
 
 namespace gemlets {
 namespace {
 
-using testing::bottomRows;
-using testing::settle;
+using fixture::bottomRows;
+using fixture::settle;
 using Rows = std::vector<std::string_view>;
 
 GemletPtr dropping(int x, int y, int col) {

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "fixtures.h"
 #include "model/drop_interval.h"
 #include "model/groups.h"
+#include "tests/field_fixture.h"
 
 #include <gtest/gtest.h>
 #include <sstream>
@@ -9,9 +9,9 @@
 namespace gemlets {
 namespace {
 
-using testing::bottomRows;
-using testing::printed;
-using testing::settle;
+using fixture::bottomRows;
+using fixture::printed;
+using fixture::settle;
 using Rows = std::vector<std::string_view>;
 
 std::string header(int count) {
@@ -82,7 +82,7 @@ TEST_F(GroupTest, ALevelIsGainedEveryFiftyPointsUpToTen) {
 
 TEST(DropInterval, ASecondAtLevelZeroATenthLessEachLevelAndNoWaitAtTen) {
     const int milliseconds[] = {1000, 900, 800, 700, 600, 500, 400, 300, 200, 100, 0};
-    for (int level = 0; level <= maxLevel; ++level)
+    for (int level = 0; level <= 10; ++level)
         EXPECT_EQ(dropInterval(level), std::chrono::milliseconds(milliseconds[level])) << level;
 }
 

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-#include "fixtures.h"
 #include "model/movement.h"
+#include "tests/field_fixture.h"
 
 #include <gtest/gtest.h>
 #include <sstream>
@@ -16,13 +16,9 @@ using Cell = std::pair<int, int>;
 class PairTest : public ::testing::Test {
 protected:
     void start(Cell f, Cell s, int row = 0, std::string_view cells = "******") {
-        game.field = emptyField();
-        for (int x = 0; x < fieldW; ++x) {
-            const char cell = cells[static_cast<std::size_t>(x)];
-            game.field[getOffset(x, row)] = cell == '*' ? emptyCell : cell - '0';
-        }
-        game.gemlets.clear();
-        fieldToGemlets(game);
+        fixture::Rows rows(static_cast<std::size_t>(row), "******");
+        rows.push_back(cells);
+        fixture::layOut(game, rows);
         for (const GemletPtr& g : game.gemlets)
             setGemletState(*g, GemletState::landed);
         game.first =
@@ -104,8 +100,6 @@ TEST_F(PairTest, OnlyADroppingPairMovesAndASidewaysMoveEndsAPauseButNotAGameOver
     start({3, 10}, {4, 10}, 11, "***1**");
     setGemletState(*game.first, GemletState::landed);
     game.state = State::pause;
-    play("U");
-    EXPECT_EQ(game.state, State::pause) << "a turn leaves the state alone";
     play("L");
     EXPECT_EQ(pair(), "f (3, 10) s (4, 10)") << "a landed gemlet was moved";
     EXPECT_EQ(game.state, State::unpause);

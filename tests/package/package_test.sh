@@ -23,10 +23,14 @@ apt install "$deb"
 { desktop-file-validate /usr/share/applications/*gemlets*.desktop &&
     appstreamcli validate --no-net /usr/share/metainfo/*gemlets*.xml >/dev/null; } || fail "validators"
 
-Xvfb -displayfd 3 -nolisten tcp -noreset 3>"$tmp/display" 2>/dev/null & pids+=($!)
-waitFor test -s "$tmp/display" || fail "Xvfb gave no display number"
+Xvfb -displayfd 3 -nolisten tcp -noreset 3>"$tmp/display" 2>"$tmp/xvfb.log" & pids+=($!)
+# Xvfb writes the number and its line end in two writes: only a whole line is read.
+displayLine() { { read -r display <"$tmp/display"; } 2>/dev/null && [[ -n $display ]]; }
+waitFor displayLine || fail "Xvfb wrote no whole display line in 10 s; it holds" \
+    "'$(cat "$tmp/display" 2>/dev/null)'; Xvfb $(kill -0 "${pids[-1]}" 2>/dev/null && echo runs ||
+        echo ended): $(tail -c 500 "$tmp/xvfb.log")"
 # A HOME that does not exist yet: the launcher makes the player's folder.
-read -r display <"$tmp/display" && export DISPLAY=:$display HOME=$tmp/home && unset XDG_DATA_HOME
+export DISPLAY=:$display HOME=$tmp/home && unset XDG_DATA_HOME
 (cd / && exec /usr/games/gemlets --frame-rate 60) >"$tmp/game.log" 2>&1 & game=$!
 pids+=("$game")
 win=$(timeout 20 xdotool search --sync --onlyvisible --pid "$game" | head -n 1) || fail "no window"

@@ -3,12 +3,14 @@
 // the first pair, the drop step's announcement of a landing, and the command line.
 #include "model/game_start.h"
 #include "play/commands.h"
+#include "play/frame_pacer.h"
 #include "play/load_field.h"
 #include "play/options.h"
 #include "play/turn_step.h"
-#include "tests/play/field_fixture.h"
+#include "tests/field_fixture.h"
 
 #include <gtest/gtest.h>
+#include <optional>
 #include <sstream>
 
 namespace gemlets {
@@ -25,49 +27,100 @@ protected:
     DropTask dropTask{game}; // never started: the tests drive every step themselves
 };
 
-TEST_F(PlayTest, AButtonWritesItsLineThenActsAndAnUnboundOneOnlyItsLine) {
-    pressButton(game, dropTask, 13);
-    pressButton(game, dropTask, 0);
-    EXPECT_EQ(out.str(), "\nbutton  13 pressed\n\nbutton  0 pressed\n");
-    EXPECT_EQ(fieldPicture(game), fixture::topRows({"******", "**13**"}))
-        << "button 13 should have turned the pair a quarter, button 0 nothing";
-}
-
-TEST_F(PlayTest, PauseTogglesOnlyBetweenPauseAndUnpause) {
-    const std::pair<State, State> transitions[] = {{State::unpause, State::pause},
-                                                   {State::pause, State::unpause},
-                                                   {State::newGemlets, State::newGemlets},
-                                                   {State::gameover, State::gameover}};
-    for (const auto& [from, to] : transitions) {
-        game.state = from;
-        pressKey(game, dropTask, Key::p);
-        EXPECT_EQ(game.state, to) << "from state " << static_cast<int>(from);
+// Each key and its GP2X button as the player expects them. While paused Left and Right move the
+// pair and end the pause; Up turns it, Down and Space drop it, and the game stays paused. P
+// toggles only between pause and play. A button writes its line first; an unbound one, only that.
+TEST_F(PlayTest, KeysAndButtonsActInEveryStateAndOnlyAMoveEndsAPause) {
+    const std::string start = fixture::topRows({"******", "***3**", "***1**"});
+    const struct {
+        std::optional<Key> key;
+        int button;
+        State from;
+        std::string field;
+        State to;
+    } cases[] = {
+        {Key::left, 2, State::pause, fixture::topRows({"", "**3***", "**1***"}), State::unpause},
+        {Key::right, 6, State::pause, fixture::topRows({"", "****3*", "****1*"}), State::unpause},
+        {Key::up, 13, State::pause, fixture::topRows({"", "**13**"}), State::pause},
+        {Key::down, 4, State::pause, fixture::topRows({"", "", "***3**", "***1**"}), State::pause},
+        {Key::space, 14, State::pause, fieldToText(fixture::bottomRows({"***3**", "***1**"})),
+         State::pause},
+        {Key::p, 8, State::unpause, start, State::pause},
+        {Key::p, 8, State::pause, start, State::unpause},
+        {Key::p, 8, State::newGemlets, start, State::newGemlets},
+        {Key::p, 8, State::gameover, start, State::gameover},
+        {std::nullopt, 0, State::pause, start, State::pause},
+    };
+    for (const auto& c : cases) {
+        for (const bool byButton : {false, true}) {
+            startGame(game);
+            gemletsToField(game);
+            game.state = c.from;
+            out.str("");
+            if (byButton)
+                pressButton(game, dropTask, c.button);
+            else if (c.key)
+                pressKey(game, dropTask, *c.key);
+            const std::string what = "button " + std::to_string(c.button) + " or its key, state " +
+                                     std::to_string(static_cast<int>(c.from));
+            EXPECT_EQ(fieldPicture(game), c.field) << what;
+            EXPECT_EQ(game.state, c.to) << what;
+            EXPECT_EQ(out.str(),
+                      byButton ? "\nbutton  " + std::to_string(c.button) + " pressed\n" : "")
+                << what;
+        }
     }
 }
 
+// Either spawn cell taken, the left or the right.
 TEST_F(PlayTest, ATakenSpawnCellEndsTheGameWithoutASearch) {
-    fixture::layOut(game, {"***2**"});
-    game.state = State::newGemlets;
-    RandomGenerator random(1);
-    turnStep(game, random);
-    EXPECT_EQ(game.state, State::gameover);
-    EXPECT_EQ(game.gemlets.size(), 1u) << fieldPicture(game);
+    for (const std::string_view top : {"**2***", "***2**"}) {
+        fixture::layOut(game, {top});
+        game.state = State::newGemlets;
+        RandomGenerator random(1);
+        turnStep(game, random);
+        EXPECT_EQ(game.state, State::gameover) << top;
+        EXPECT_EQ(game.gemlets.size(), 1u) << fieldPicture(game);
+    }
     EXPECT_EQ(out.str(), "") << "no group search after game over";
 }
 
-TEST_F(PlayTest, AFieldFileCellUnderTheFirstPairIsRejectedAndTheGameIsUntouched) {
-    const auto path =
-        fixture::tempFile("test.txt", fixture::topRows({"******", "******", "***0**"}));
-    const std::string before = fieldPicture(game);
-    try {
-        loadField(game, path);
-        ADD_FAILURE() << "accepted";
-    } catch (const FieldFileError& error) {
-        EXPECT_EQ(error.what(), path.string() + ": line 3, column 4: cell (3, 2) is taken by the "
-                                                "first falling pair; it must be '*'");
+// The file as start-up reads it: either cell of the first pair taken, a short file, no file or a
+// folder is refused with the game untouched; a last line without its line end is read.
+TEST_F(PlayTest, AFieldFileIsReadWholeOrRefusedWithTheGameUntouched) {
+    const std::string empty = fixture::topRows({});
+    const std::pair<std::string, std::string> cases[] = {
+        {fixture::topRows({"******", "***0**"}),
+         ": line 2, column 4: cell (3, 1) is taken by the first falling pair; it must be '*'"},
+        {fixture::topRows({"******", "******", "***0**"}),
+         ": line 3, column 4: cell (3, 2) is taken by the first falling pair; it must be '*'"},
+        {empty.substr(0, 35), ": the file ends after 30 of 72 cells (it needs 12 lines of six "
+                              "cells '*' or '0' to '3')"},
+        {empty.substr(0, 70) + "2*****\n00000*", ""}, // read
+    };
+    const auto refusal = [&](const std::filesystem::path& path) -> std::string {
+        const std::string before = fieldPicture(game);
+        try {
+            loadField(game, path);
+            return "";
+        } catch (const FieldFileError& error) {
+            EXPECT_EQ(fieldPicture(game), before) << path;
+            return error.what();
+        }
+    };
+    for (const auto& [text, message] : cases) {
+        const auto path = fixture::tempFile("test.txt", text);
+        EXPECT_EQ(refusal(path), message.empty() ? "" : path.string() + message) << text;
     }
-    EXPECT_EQ(fieldPicture(game), before);
-    EXPECT_EQ(game.gemlets.size(), 2u);
+    const auto path = fixture::tempFile("test.txt", "");
+    std::filesystem::remove(path);
+    EXPECT_EQ(refusal(path), path.string() + ": cannot open: No such file or directory");
+    std::filesystem::create_directory(path);
+    EXPECT_EQ(refusal(path), path.string() + ": cannot read: Is a directory");
+    std::filesystem::remove(path);
+    EXPECT_EQ(fieldPicture(game),
+              fixture::topRows({"******", "***3**", "***1**", "******", "******", "******",
+                                "******", "******", "******", "******", "2*****", "00000*"}));
 }
 
 // A drop step leaves the field showing its last gemlet a row higher; a turn right after it
@@ -93,6 +146,18 @@ TEST_F(PlayTest, APauseTakenBeforeALandingOutlastsItAndTheLandingComesOnResume) 
     game.state = State::gameover;
     dropStep(game);
     EXPECT_EQ(game.state, State::gameover) << "a drop step undid the game over";
+}
+
+// Ten frames a second: a steady beat, and a frame that ran late starts the beat anew from its
+// end instead of rushing the next ones to catch up.
+TEST(FramePacer, KeepsABeatAndStartsItAnewAfterALateFrame) {
+    const FramePacer::Clock::time_point zero{};
+    FramePacer pacer(10, zero);
+    const std::pair<int, int> endsAndStarts[] = {{1, 100}, {150, 200}, {350, 350}, {360, 450}};
+    for (const auto& [end, start] : endsAndStarts)
+        EXPECT_EQ(pacer.nextStart(zero + std::chrono::milliseconds(end)),
+                  zero + std::chrono::milliseconds(start))
+            << "a frame ending at " << end << " ms";
 }
 
 TEST(Options, EachCommandLinePlaysShowsTextOrIsRefusedNamingTheFault) {

@@ -17,7 +17,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <gtest/gtest.h>
+#include <optional>
 #include <random>
+#include <ranges>
 #include <unistd.h>
 
 namespace gemlets {
@@ -47,20 +49,18 @@ public:
         for (long idle = 0; game_.state != State::gameover; ++idle) {
             if (idle == 5'000'000)
                 return fail("five million operations without a landing");
-            const int choice = pick_(player_);
-            if (choice == 7) {
+            const std::optional<Command> command = choices[pick_(player_)].command;
+            if (!command) {
                 std::this_thread::yield(); // a moment without input
                 continue;
             }
-            const Binding<Key> key = keyTable[static_cast<std::size_t>(choice)];
+            const auto bound = [&](const auto& binding) {
+                return binding.command == *command;
+            };
             if (player_() % 2 == 0)
-                pressKey(game_, dropTask_, key.code);
+                pressKey(game_, dropTask_, std::ranges::find_if(keyTable, bound)->code);
             else
-                pressButton(
-                    game_, dropTask_,
-                    std::find_if(buttonTable.begin(), buttonTable.end(), [&](Binding<int> b) {
-                        return b.command == key.command;
-                    })->code);
+                pressButton(game_, dropTask_, std::ranges::find_if(buttonTable, bound)->code);
             // std::mutex is not fair: a player taking it back to back could starve the task.
             if (idle > 1000)
                 std::this_thread::sleep_for(std::chrono::microseconds(50));
@@ -114,9 +114,18 @@ private:
 
     std::uint32_t seed_;
     std::mt19937 player_;
-    // By the key table's order: moves and turns most, drops less, pause toggles rarely, never
-    // quit; the last weight is a wait.
-    std::discrete_distribution<int> pick_{20, 20, 20, 8, 8, 2, 0, 22};
+    // Moves and turns most, drops less, pause toggles rarely, never quit; none is a wait.
+    struct Choice {
+        std::optional<Command> command;
+        double weight;
+    };
+    static constexpr Choice choices[] = {{Command::moveLeft, 20}, {Command::moveRight, 20},
+                                         {Command::rotate, 20},   {Command::dropOne, 8},
+                                         {Command::hardDrop, 8},  {Command::togglePause, 2},
+                                         {std::nullopt, 22}};
+    std::discrete_distribution<std::size_t> pick_{
+        std::views::transform(choices, &Choice::weight).begin(),
+        std::views::transform(choices, &Choice::weight).end()};
     RandomGenerator colours_;
     std::ostream discarded_{nullptr}; // no buffer: the trace is never even formatted
     Game game_{discarded_};

@@ -36,10 +36,17 @@ until_() {
 }
 
 # -noreset: a server that resets when its last client leaves refuses the next one a moment.
-Xvfb -displayfd 3 -screen 0 640x480x24 -nolisten tcp -noreset 3>"$tmp/display" 2>/dev/null &
+Xvfb -displayfd 3 -screen 0 640x480x24 -nolisten tcp -noreset 3>"$tmp/display" 2>"$tmp/xvfb.log" &
 xvfbPid=$!
-until_ 10 "Xvfb's display number" test -s "$tmp/display"
-read -r display <"$tmp/display"
+# Xvfb writes the number and its line end in two writes: only a whole line is read.
+deadline=$(($(now) + 10000))
+until { read -r display <"$tmp/display"; } 2>/dev/null && [[ -n $display ]]; do
+    kill -0 "$xvfbPid" 2>/dev/null || fail "Xvfb ended before it wrote its display line:" \
+        "$(tail -c 500 "$tmp/xvfb.log")"
+    (($(now) < deadline)) || fail "Xvfb wrote no whole display line in 10 s; it holds" \
+        "'$(cat "$tmp/display" 2>/dev/null)'"
+    sleep 0.02
+done
 export DISPLAY=:$display
 cp -r "$runDir" "$tmp/run"
 
@@ -170,7 +177,13 @@ keys_beside_a_moving_pointer)
     # shellcheck disable=SC2086 # one argument per word
     (while :; do xdotool $moves; done) &
     mover=$!
-    sleep 1
+    # Paced, the main thread sleeps between frames; flat out it never does.
+    sleeps=0
+    for _ in {1..50}; do
+        [[ $(cat "/proc/$gamePid/task/$gamePid/wchan") != *nanosleep* ]] || ((++sleeps))
+        sleep 0.02
+    done
+    ((sleeps >= 10)) || fail "--frame-rate 60: the main thread slept at $sleeps of 50 looks"
     xdotool key p
     # shellcheck disable=SC2016 # eval expands it at each try
     until_ 3 "Paused, the pointer moving" eval 'shoot && [[ $(textArea) != "$before" ]]'
