@@ -94,8 +94,8 @@ TEST_F(PlayTest, AFieldFileIsReadWholeOrRefusedWithTheGameUntouched) {
          ": line 2, column 4: cell (3, 1) is taken by the first falling pair; it must be '*'"},
         {fixture::topRows({"******", "******", "***0**"}),
          ": line 3, column 4: cell (3, 2) is taken by the first falling pair; it must be '*'"},
-        {empty.substr(0, 35), ": the file ends after 30 of 72 cells (it needs 12 lines of six "
-                              "cells '*' or '0' to '3')"},
+        {empty.substr(0, 35),
+         ": the file ends after 30 of 72 cells (it needs 12 lines of 6 cells '*' or '0' to '3')"},
         {empty.substr(0, 70) + "2*****\n00000*", ""}, // read
     };
     const auto refusal = [&](const std::filesystem::path& path) -> std::string {
