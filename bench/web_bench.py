@@ -1,8 +1,9 @@
 #!/usr/bin/python3
 # SPDX-License-Identifier: MIT
 """The browser's figures in the README, in headless Chromium: one main-loop iteration on a full
-field, the processor share of every Chromium process over 10 s of play, the site's size.
-Builds nothing: serves build-web/site (scripts/build-web.sh builds it)."""
+field, the processor share of every Chromium process over 10 s of play, the site's size; with
+--first-pair, how long a first visit takes to show the first pair, on a phone on a slow network
+and unthrottled. Builds nothing: serves build-web/site (scripts/build-web.sh builds it)."""
 import argparse
 import os
 import subprocess
@@ -22,6 +23,20 @@ STEPS = """(() => { const t = [];
   t.sort((a, b) => a - b); return [t[100], t[500], t[900]]; })()"""
 RUNNING = "typeof Module !== 'undefined' && Module.calledRun === true"
 PLAY = 10  # seconds
+# A phone on a slow network: 150 ms latency, 1.6 Mbit/s down, 750 kbit/s up, a processor four
+# times slower, a 390 x 844 screen.
+SLOW_NETWORK = {"offline": False, "latency": 150, "downloadThroughput": 1.6e6 / 8,
+                "uploadThroughput": 750e3 / 8}
+PHONE = {"width": 390, "height": 844, "deviceScaleFactor": 3, "mobile": True}
+# The time since the address was asked for, at the first frame whose canvas shows both cells of
+# the first pair (column 3, rows 1 and 2) in colour, looked at once a frame.
+FIRST_PAIR = """window.firstPair = new Promise((resolve) => {
+  const look = () => { const c = window.Module && Module.ctx;
+    if (c && [48, 80].every((y) => Math.min(...c.getImageData(112, y, 1, 1).data.slice(0, 3)) < 128))
+      resolve(performance.now());
+    else requestAnimationFrame(look); };
+  requestAnimationFrame(look); });"""
+VISITS = 5  # each in a fresh browser: nothing cached, no service worker
 
 
 def processor_seconds(profile):  # user and system time of every process started with it
@@ -48,13 +63,39 @@ def share(browser, url):  # processor seconds over PLAY seconds of url, once it 
     return processor_seconds(browser.profile) - before
 
 
-def main(browser):
+def first_pair(base, slow):  # ms from asking for the page to the first pair, one fresh visit
+    browser = devtools.Browser()
+    try:
+        browser.launch()
+        browser.call("Page.addScriptToEvaluateOnNewDocument", source=FIRST_PAIR)
+        if slow:
+            browser.call("Network.enable")
+            browser.call("Network.emulateNetworkConditions", **SLOW_NETWORK)
+            browser.call("Emulation.setCPUThrottlingRate", rate=4)
+            browser.call("Emulation.setDeviceMetricsOverride", **PHONE)
+        browser.call("Page.navigate", url=base)
+        return browser.call("Runtime.evaluate", expression="window.firstPair", awaitPromise=True,
+                            timeout=30000)["result"]["value"]
+    finally:
+        browser.close()
+
+
+def first_pairs(base):
+    for slow, what in ((True, "a phone on a slow network"), (False, "unthrottled")):
+        times = sorted(first_pair(base, slow) / 1000 for _ in range(VISITS))
+        print(f"first visit to the first pair, {what}, {VISITS} visits: median "
+              f"{times[VISITS // 2]:.2f} s ({', '.join(f'{t:.2f}' for t in times)})")
+
+
+def main(browser, first_pair_only):
     site = f"{repo}/build-web/site"
     if not os.path.isfile(f"{site}/index.html"):
         raise devtools.Error(f"{site}/index.html: missing; scripts/build-web.sh builds the site")
     server = browser.start(f"{repo}/web/serve.py", site, "--port=0", text=True,
                            stdout=subprocess.PIPE)
     base = server.stdout.readline().split()[-1]
+    if first_pair_only:
+        return first_pairs(base)
     browser.launch()
     print(f"{browser.call('Browser.getVersion')['product']}, headless; load average "
           + " ".join(f"{v:.1f}" for v in os.getloadavg()))
@@ -75,10 +116,13 @@ def main(browser):
     print(f"the site: {sum(map(os.path.getsize, files)):,} bytes in {len(files)} files")
 
 
-argparse.ArgumentParser(description=__doc__).parse_args()
+parser = argparse.ArgumentParser(description=__doc__)
+parser.add_argument("--first-pair", action="store_true",
+                    help="only the time a first visit takes to show the first pair")
+args = parser.parse_args()
 browser = devtools.Browser()
 try:
-    main(browser)
+    main(browser, args.first_pair)
 except devtools.Error as error:
     sys.exit(f"web_bench.py: {error}")
 finally:

@@ -83,6 +83,8 @@ function start() {
         Module.removeRunDependency('font');
       }, () => say('The font (font.ttf) did not load: the game cannot start.'));
     }],
+    // Everything loaded: offline.js keeps it from now on.
+    onRuntimeInitialized: () => window.dispatchEvent(new Event('gemlets-loaded')),
     onAbort: (what) => say('The game stopped: ' + what),
     onGameEnded: () => {
       say('The game has ended (Escape).');
