@@ -29,12 +29,14 @@ SLOW_NETWORK = {"offline": False, "latency": 150, "downloadThroughput": 1.6e6 / 
                 "uploadThroughput": 750e3 / 8}
 PHONE = {"width": 390, "height": 844, "deviceScaleFactor": 3, "mobile": True}
 # The time since the address was asked for, at the first frame whose canvas shows both cells of
-# the first pair (column 3, rows 1 and 2) in colour, looked at once a frame.
+# the first pair (column 3, rows 1 and 2) in colour: their least channel is 160 or less on
+# average, where the white field's is 255. Looked at once a frame.
 FIRST_PAIR = """window.firstPair = new Promise((resolve) => {
-  const look = () => { const c = window.Module && Module.ctx;
-    if (c && [48, 80].every((y) => Math.min(...c.getImageData(112, y, 1, 1).data.slice(0, 3)) < 128))
-      resolve(performance.now());
-    else requestAnimationFrame(look); };
+  const coloured = (y) => { const d = Module.ctx.getImageData(96, y, 32, 32).data; let s = 0;
+    for (let i = 0; i < d.length; i += 4) s += Math.min(d[i], d[i + 1], d[i + 2]);
+    return s / 1024 <= 160; };
+  const look = () => window.Module?.ctx && coloured(32) && coloured(64)
+    ? resolve(performance.now()) : requestAnimationFrame(look);
   requestAnimationFrame(look); });"""
 VISITS = 5  # each in a fresh browser: nothing cached, no service worker
 
@@ -67,6 +69,7 @@ def first_pair(base, slow):  # ms from asking for the page to the first pair, on
     browser = devtools.Browser()
     try:
         browser.launch()
+        browser.call("Page.enable")
         browser.call("Page.addScriptToEvaluateOnNewDocument", source=FIRST_PAIR)
         if slow:
             browser.call("Network.enable")
@@ -74,6 +77,7 @@ def first_pair(base, slow):  # ms from asking for the page to the first pair, on
             browser.call("Emulation.setCPUThrottlingRate", rate=4)
             browser.call("Emulation.setDeviceMetricsOverride", **PHONE)
         browser.call("Page.navigate", url=base)
+        browser.wait("the page", lambda: browser.js(f"location.href == '{base}' && !!window.firstPair"))
         return browser.call("Runtime.evaluate", expression="window.firstPair", awaitPromise=True,
                             timeout=30000)["result"]["value"]
     finally:
