@@ -3,8 +3,12 @@
 # site with its SHA-256, and a name for the build made from that list, so that any change to
 # any file makes a new worker.
 #   cmake -DSITE=<site folder> -DSOURCE=<web/sw.js> -P service_worker.cmake
+cmake_path(ABSOLUTE_PATH SITE NORMALIZE)
 file(GLOB names LIST_DIRECTORIES false RELATIVE ${SITE} ${SITE}/*)
 list(REMOVE_ITEM names sw.js)
+if(NOT names)
+    message(FATAL_ERROR "service_worker.cmake: ${SITE} holds no site to list")
+endif()
 set(entries "")
 set(listed "")
 foreach(name IN LISTS names)
