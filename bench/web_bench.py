@@ -98,8 +98,7 @@ def first_pairs(base):
               + "); the files in at " + ", ".join(f"{files:.2f}" for files, _ in visits) + " s")
 
 
-def main(browser, first_pair_only):
-    site = f"{repo}/build-web/site"
+def main(browser, site, first_pair_only):
     if not os.path.isfile(f"{site}/index.html"):
         raise devtools.Error(f"{site}/index.html: missing; scripts/build-web.sh builds the site")
     server = browser.start(f"{repo}/web/serve.py", site, "--port=0", text=True,
@@ -130,10 +129,11 @@ def main(browser, first_pair_only):
 parser = argparse.ArgumentParser(description=__doc__)
 parser.add_argument("--first-pair", action="store_true",
                     help="only the time a first visit takes to show the first pair")
+parser.add_argument("--site", default=f"{repo}/build-web/site", help="the site to serve")
 args = parser.parse_args()
 browser = devtools.Browser()
 try:
-    main(browser, args.first_pair)
+    main(browser, args.site, args.first_pair)
 except devtools.Error as error:
     sys.exit(f"web_bench.py: {error}")
 finally:

@@ -44,18 +44,16 @@ function pollPads() {
   requestAnimationFrame(pollPads);
 }
 
-// The wasm travels gzipped, a third of its size, as no header from the host is needed for that;
-// a host that sends it with Content-Encoding: gzip has had the browser unpack it already.
+// The wasm travels gzipped, a third of its size, without asking the host for a header: it is
+// unpacked and compiled as it arrives. A host that sends it with Content-Encoding has had the
+// browser unpack it already.
 async function compressedWasm(imports) {
   const response = await fetch('gemlets.wasm.gz');
   if (!response.ok) throw new Error(`HTTP ${response.status}`);
-  let bytes = await response.arrayBuffer();
-  const head = new Uint8Array(bytes, 0, 2);
-  if (head[0] === 0x1f && head[1] === 0x8b) {
-    bytes = await new Response(new Blob([bytes]).stream()
-      .pipeThrough(new DecompressionStream('gzip'))).arrayBuffer();
-  }
-  return WebAssembly.instantiate(bytes, imports);
+  const body = response.headers.has('Content-Encoding') ? response.body
+    : response.body.pipeThrough(new DecompressionStream('gzip'));
+  return WebAssembly.instantiateStreaming(
+    new Response(body, { headers: { 'Content-Type': 'application/wasm' } }), imports);
 }
 
 function lineWriter(onLine) {
