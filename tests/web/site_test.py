@@ -11,11 +11,16 @@ sys.path.insert(0, f"{repo}/web")
 import devtools
 
 browser, passed = devtools.Browser(), []
-# Policy violations, recorded from before the page's first script; a cell's mean colour.
-WATCH = ("violations = []; document.addEventListener('securitypolicyviolation', "
-         "(e) => violations.push(e.violatedDirective));")
-CELL = """cell = (x, y) => { const s = [0, 0, 0]; Module.ctx.getImageData(x * 32, y * 32, 32, 32)
+# From before the page's first script: the policy violations, and a cell's mean colour.
+WATCH = """violations = []; document.addEventListener('securitypolicyviolation',
+  (e) => violations.push(e.violatedDirective));
+cell = (x, y) => { const s = [0, 0, 0]; Module.ctx.getImageData(x * 32, y * 32, 32, 32)
   .data.forEach((v, i) => i % 4 < 3 && (s[i % 4] += v / 1024)); return s; }"""
+# The shipped field's first pair, yellow over red, wherever it has fallen to in column 3; a
+# ?field= link's blue at the bottom of column 2.
+PAIR = lambda column, _: any(min(y[:2]) > y[2] + 60 and r[0] > max(r[1:]) + 60
+                             for y, r in zip(column, column[1:]))
+BLUE = lambda _, cell: cell[2] > cell[0] + 60
 
 
 def js(expression):  # a promise awaited
@@ -31,20 +36,13 @@ def check(what, test, timeout=10):
     passed.append(what)
 
 
-def load(url, what, shown):  # shown: from the mean colours of column 3 and of the cell below it
+def load(url, what, shown):  # shown(column 3's cells, the cell at the bottom of column 2)
     browser.open(url)
-    check(what, lambda: js(f"window.Module?.calledRun && Module.ctx && ({CELL}, true)") and shown(
+    check(what, lambda: js("window.Module?.calledRun && !!Module.ctx") and shown(
         *js("[Array.from({ length: 12 }, (_, y) => cell(3, y)), cell(2, 11)]")))
 
 
-# The shipped field's first pair, yellow over red, wherever it has fallen to; a ?field= link's
-# blue at the bottom.
-PAIR = lambda column, _: any(min(y[:2]) > y[2] + 60 and r[0] > max(r[1:]) + 60
-                             for y, r in zip(column, column[1:]))
-BLUE = lambda _, cell: cell[2] > cell[0] + 60
-
-
-def main():
+try:
     site = shutil.copytree(f"{repo}/build-web/site", f"{browser.tmp}/site")
     size = sum(os.path.getsize(f"{site}/{name}") for name in os.listdir(site))
     check(f"the site, {size:,} bytes, within 600 KB", lambda: size <= 600_000, 0)
@@ -60,9 +58,8 @@ def main():
     check("no policy violation while the game plays", lambda: js("violations") == [], 0)
     check("Chromium finds it installable",
           lambda: browser.call("Page.getInstallabilityErrors")["installabilityErrors"] == [])
-    active = "navigator.serviceWorker.getRegistration().then((r) => r?.active?.state)"
-    check("the service worker keeps the site",
-          lambda: js(active) == "activated" and len(js("caches.keys()")) == 1)
+    check("the service worker keeps the site", lambda: len(js("caches.keys()")) == 1
+          and js("navigator.serviceWorker.ready.then((r) => r.active.state)") == "activated")
     old = js("caches.keys()")
     with open(f"{site}/page.js", "a") as f:  # a new build: page.js and the worker that lists it
         f.write("window.newBuild = true;\n")
@@ -82,10 +79,6 @@ def main():
     check("an inline script is refused",
           lambda: js("violations") == ["script-src-elem"] and js("window.inline") is None)
     print(f"site: {len(passed)} checks passed")
-
-
-try:
-    main()
 except devtools.Error as error:
     sys.exit(f"FAIL: {error}")
 finally:
