@@ -1,8 +1,9 @@
 #!/usr/bin/python3
 # SPDX-License-Identifier: MIT
 """The browser's figures in the README, in headless Chromium: one main-loop iteration on a full
-field, the processor share of every Chromium process over 10 s of play, the site's size.
-Builds nothing: serves build-web/site (scripts/build-web.sh builds it)."""
+field, the processor share of every Chromium process over 10 s of play, the site's size; with
+--first-pair, how long a first visit takes to show the first pair, on a phone on a slow network
+and unthrottled. Builds nothing: serves build-web/site (scripts/build-web.sh builds it)."""
 import argparse
 import os
 import subprocess
@@ -22,6 +23,22 @@ STEPS = """(() => { const t = [];
   t.sort((a, b) => a - b); return [t[100], t[500], t[900]]; })()"""
 RUNNING = "typeof Module !== 'undefined' && Module.calledRun === true"
 PLAY = 10  # seconds
+# A phone on a slow network: 150 ms latency, 1.6 Mbit/s down, 750 kbit/s up, a processor four
+# times slower, a 390 x 844 screen.
+SLOW_NETWORK = {"offline": False, "latency": 150, "downloadThroughput": 1.6e6 / 8,
+                "uploadThroughput": 750e3 / 8}
+PHONE = {"width": 390, "height": 844, "deviceScaleFactor": 3, "mobile": True}
+# The time since the address was asked for, at the first frame whose canvas shows both cells of
+# the first pair (column 3, rows 1 and 2) in colour: their least channel is 160 or less on
+# average, where the white field's is 255. Looked at once a frame.
+FIRST_PAIR = """window.firstPair = new Promise((resolve) => {
+  const coloured = (y) => { const d = Module.ctx.getImageData(96, y, 32, 32).data; let s = 0;
+    for (let i = 0; i < d.length; i += 4) s += Math.min(d[i], d[i + 1], d[i + 2]);
+    return s / 1024 <= 160; };
+  const look = () => window.Module?.ctx && coloured(32) && coloured(64)
+    ? resolve(performance.now()) : requestAnimationFrame(look);
+  requestAnimationFrame(look); });"""
+VISITS = 5  # each in a fresh browser: nothing cached, no service worker
 
 
 def processor_seconds(profile):  # user and system time of every process started with it
@@ -48,13 +65,47 @@ def share(browser, url):  # processor seconds over PLAY seconds of url, once it 
     return processor_seconds(browser.profile) - before
 
 
-def main(browser):
-    site = f"{repo}/build-web/site"
+# When the last of the files that the game waits for had come, in ms, as the page saw it.
+FILES_IN = """Math.max(...performance.getEntriesByType('resource')
+  .filter((e) => /gemlets\\.|font\\.ttf/.test(e.name)).map((e) => e.responseEnd))"""
+
+
+def first_pair(base, slow):  # s from asking for the page to the files and to the first pair
+    browser = devtools.Browser()
+    try:
+        browser.launch()
+        browser.call("Page.enable")
+        browser.call("Page.addScriptToEvaluateOnNewDocument", source=FIRST_PAIR)
+        if slow:
+            browser.call("Network.enable")
+            browser.call("Network.emulateNetworkConditions", **SLOW_NETWORK)
+            browser.call("Emulation.setCPUThrottlingRate", rate=4)
+            browser.call("Emulation.setDeviceMetricsOverride", **PHONE)
+        browser.call("Page.navigate", url=base)
+        browser.wait("the page", lambda: browser.js(f"location.href == '{base}' && !!window.firstPair"))
+        shown = browser.call("Runtime.evaluate", expression="window.firstPair",
+                             awaitPromise=True, timeout=30000)["result"]["value"]
+        return browser.js(FILES_IN) / 1000, shown / 1000
+    finally:
+        browser.close()
+
+
+def first_pairs(base):
+    for slow, what in ((True, "a phone on a slow network"), (False, "unthrottled")):
+        visits = sorted((first_pair(base, slow) for _ in range(VISITS)), key=lambda v: v[1])
+        print(f"first visit to the first pair, {what}, {VISITS} visits: median "
+              f"{visits[VISITS // 2][1]:.2f} s (" + ", ".join(f"{shown:.2f}" for _, shown in visits)
+              + "); the files in at " + ", ".join(f"{files:.2f}" for files, _ in visits) + " s")
+
+
+def main(browser, site, first_pair_only):
     if not os.path.isfile(f"{site}/index.html"):
         raise devtools.Error(f"{site}/index.html: missing; scripts/build-web.sh builds the site")
     server = browser.start(f"{repo}/web/serve.py", site, "--port=0", text=True,
                            stdout=subprocess.PIPE)
     base = server.stdout.readline().split()[-1]
+    if first_pair_only:
+        return first_pairs(base)
     browser.launch()
     print(f"{browser.call('Browser.getVersion')['product']}, headless; load average "
           + " ".join(f"{v:.1f}" for v in os.getloadavg()))
@@ -75,10 +126,14 @@ def main(browser):
     print(f"the site: {sum(map(os.path.getsize, files)):,} bytes in {len(files)} files")
 
 
-argparse.ArgumentParser(description=__doc__).parse_args()
+parser = argparse.ArgumentParser(description=__doc__)
+parser.add_argument("--first-pair", action="store_true",
+                    help="only the time a first visit takes to show the first pair")
+parser.add_argument("--site", default=f"{repo}/build-web/site", help="the site to serve")
+args = parser.parse_args()
 browser = devtools.Browser()
 try:
-    main(browser)
+    main(browser, args.site, args.first_pair)
 except devtools.Error as error:
     sys.exit(f"web_bench.py: {error}")
 finally:

@@ -12,6 +12,11 @@ set(GEMLETS_FONT_LICENSE_FILE font-LICENSE.txt)
 set(GEMLETS_CELL_IMAGE_FILES gemlet_blue.jpg gemlet_red.jpg gemlet_green.jpg gemlet_yellow.jpg)
 set(GEMLETS_GAMEOVER_IMAGE_FILE gameover.jpg)
 set(GEMLETS_IMAGE_FILES ${GEMLETS_CELL_IMAGE_FILES} ${GEMLETS_GAMEOVER_IMAGE_FILE})
+# The icon's sizes in pixels, gemlets_<size>.png each, painted by the asset painter from these
+# lists: the desktop's icon theme installs the first, the browser's web app manifest names the
+# second.
+set(GEMLETS_DESKTOP_ICON_SIZES 48 128)
+set(GEMLETS_WEB_ICON_SIZES 192 512)
 
 set(literals ${GEMLETS_CELL_IMAGE_FILES})
 list(TRANSFORM literals PREPEND "\"")

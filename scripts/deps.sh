@@ -8,7 +8,7 @@ set -euo pipefail
 web=(
     cmake make g++ pkg-config
     libsdl1.2-dev libsdl-image1.2-dev libsdl-ttf2.0-dev libjpeg-dev libpng-dev fonts-dejavu-core
-    emscripten python3-fonttools
+    emscripten python3-fonttools esbuild
 )
 packages=(
     cmake make ninja-build g++ pkg-config python3

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
 // Build-time tool: paints the four gemlet images and the game-over image and writes them as
-// JPEG files into the game's run folder, and the menu icon in each size asked as a PNG file.
-//   gemlets_make_assets <output folder> <font for the game-over words> [<size> <icon file>]...
+// JPEG files into the game's run folder, and the icon as PNG files into another, one for each
+// size the build lists (the desktop's menu and the browser's web app manifest).
+//   gemlets_make_assets <output folder> <font for the game-over words> <icon folder> <size>...
 #include "assets/asset_names.h"
 #include "tools/canvas.h"
 #include "tools/game_over_art.h"
@@ -46,14 +47,25 @@ std::vector<Picture> paintAll(const std::filesystem::path& fontPath) {
     return pictures;
 }
 
-// The icon's side in pixels, from the command line; none when it is not a number from 16 to
-// 1024.
-std::optional<int> iconSize(std::string_view text) {
+// The icon is four gemlets of half its size each: a size is even, and large enough to show
+// them, yet small enough that no build asks for a picture of gigabytes.
+int iconSize(const std::string& text) {
     int size = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), size);
-    if (error != std::errc() || end != text.data() + text.size() || size < 16 || size > 1024)
-        return std::nullopt;
+    if (error != std::errc() || end != text.data() + text.size() || size < 16 || size > 4096 ||
+        size % 2 != 0)
+        throw std::runtime_error("icon size \"" + text + "\" is not an even number of pixels " +
+                                 "from 16 to 4096");
     return size;
+}
+
+// gemlets_<size>.png each.
+std::vector<Picture> paintIcons(const std::vector<int>& sizes) {
+    std::vector<Picture> icons;
+    for (int size : sizes)
+        icons.push_back({"gemlets_" + std::to_string(size) + ".png",
+                         gemlets::assets::encodePng(gemlets::assets::paintIcon(size))});
+    return icons;
 }
 
 // Written beside the target and renamed over it, so a failed run never leaves a truncated
@@ -82,31 +94,24 @@ void writeFile(const std::filesystem::path& path, const std::vector<unsigned cha
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 3 || argc % 2 == 0) {
+    if (argc < 5) {
         std::fprintf(stderr,
-                     "usage: %s <output folder> <font for the game-over words> "
-                     "[<size> <icon file>]...\n",
+                     "usage: %s <output folder> <font for the game-over words> <icon folder> "
+                     "<icon size>...\n",
                      argc > 0 ? argv[0] : "gemlets_make_assets");
         return EXIT_FAILURE;
     }
-    std::vector<std::pair<int, std::filesystem::path>> icons;
-    for (int arg = 3; arg < argc; arg += 2) {
-        const std::optional<int> size = iconSize(argv[arg]);
-        if (!size) {
-            std::fprintf(stderr,
-                         "gemlets_make_assets: icon size '%s': not a number from 16 to 1024\n",
-                         argv[arg]);
-            return EXIT_FAILURE;
-        }
-        icons.emplace_back(*size, argv[arg + 1]);
-    }
     try {
+        std::vector<int> sizes;
+        for (int i = 4; i < argc; ++i)
+            sizes.push_back(iconSize(argv[i]));
         const std::filesystem::path folder = argv[1];
         const std::vector<Picture> pictures = paintAll(argv[2]);
         for (const Picture& picture : pictures)
             writeFile(folder / picture.name, picture.bytes);
-        for (const auto& [size, path] : icons)
-            writeFile(path, gemlets::assets::encodePng(gemlets::assets::paintIcon(size)));
+        const std::filesystem::path iconFolder = argv[3];
+        for (const Picture& icon : paintIcons(sizes))
+            writeFile(iconFolder / icon.name, icon.bytes);
     } catch (const std::exception& error) {
         std::fprintf(stderr, "gemlets_make_assets: %s\n", error.what());
         return EXIT_FAILURE;

@@ -44,6 +44,18 @@ function pollPads() {
   requestAnimationFrame(pollPads);
 }
 
+// The wasm travels gzipped, a third of its size, without asking the host for a header: it is
+// unpacked and compiled as it arrives. A host that sends it with Content-Encoding has had the
+// browser unpack it already.
+async function compressedWasm(imports) {
+  const response = await fetch('gemlets.wasm.gz');
+  if (!response.ok) throw new Error(`HTTP ${response.status}`);
+  const body = response.headers.has('Content-Encoding') ? response.body
+    : response.body.pipeThrough(new DecompressionStream('gzip'));
+  return WebAssembly.instantiateStreaming(
+    new Response(body, { headers: { 'Content-Type': 'application/wasm' } }), imports);
+}
+
 function lineWriter(onLine) {
   let line = [];
   return (byte) => {
@@ -83,6 +95,13 @@ function start() {
         Module.removeRunDependency('font');
       }, () => say('The font (font.ttf) did not load: the game cannot start.'));
     }],
+    instantiateWasm: (imports, receive) => {
+      compressedWasm(imports).then((loaded) => receive(loaded.instance, loaded.module),
+        (error) => say(`gemlets.wasm.gz did not load (${error.message}): the game cannot start.`));
+      return {};
+    },
+    // Everything loaded: offline.js keeps it from now on.
+    onRuntimeInitialized: () => window.dispatchEvent(new Event('gemlets-loaded')),
     onAbort: (what) => say('The game stopped: ' + what),
     onGameEnded: () => {
       say('The game has ended (Escape).');
