@@ -84,8 +84,10 @@ protected:
     // (202, 192).
     void expectText(const std::string& text) {
         const std::vector<Uint16> shown = pixels(screen.surface, fieldW * gemletW);
-        SDL_FillRect(screen.surface, nullptr, mapped(screen.surface, white));
+        screen.placing.clear();
         drawSdlString(screen, text, textX, screen.surface->h / 2);
+        drawPlaced(screen);
+        showWholeWindowNext(screen); // the surface no longer holds the frame
         EXPECT_TRUE(shown == pixels(screen.surface, fieldW * gemletW))
             << "the frame does not show \"" << text << '"';
     }
@@ -113,8 +115,8 @@ TEST_F(SdlTest, AFrameShowsTheFieldOrTheGameOverImageAndTheScoreOrPaused) {
 }
 
 TEST_F(SdlTest, CellsHoldingNoColourStayBlankAndAShortFieldWrapsAtSix) {
-    SDL_FillRect(screen.surface, nullptr, mapped(screen.surface, white));
     drawField(screen, Field{-1, 255, 2, 4, -7, 0, 3, 1});
+    drawPlaced(screen);
     EXPECT_EQ(picture(screen.surface), fixture::topRows({"**2**0", "31****"}));
 }
 
