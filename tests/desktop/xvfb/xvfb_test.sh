@@ -176,6 +176,26 @@ keys_beside_a_moving_pointer)
     until_ 3 "Paused, the pointer moving" eval 'shoot && [[ $(textArea) != "$before" ]]'
     kill "$mover"
     finish Escape ;;
+uncovered_and_remapped)
+    # Paused, nothing changes: on a server that keeps nothing of a covered window, only the
+    # game's answer to the expose can bring the picture back.
+    field
+    start
+    xdotool key p
+    until_ 10 "the first pair" shows "$pairAt3"
+    sleep 0.2 && shoot && paused=$grid
+    convert -size 640x480 xc:magenta "$tmp/cover.png"
+    display -geometry 640x480+0+0 "$tmp/cover.png" &
+    cover=$!
+    # shellcheck disable=SC2016 # eval expands it at each try
+    until_ 10 "the window covered" eval 'shoot && [[ $grid != "$paused" ]]'
+    kill "$cover" && { wait "$cover" || true; }
+    # shellcheck disable=SC2016
+    until_ 5 "the game shown once uncovered" eval 'shoot && [[ $grid == "$paused" ]] && inked'
+    xdotool windowunmap --sync "$win" windowmap --sync "$win"
+    # shellcheck disable=SC2016
+    until_ 5 "the game shown once mapped again" eval 'shoot && [[ $grid == "$paused" ]] && inked'
+    finish Escape ;;
 bad_start_up_files)
     cp -r "$tmp/run" "$tmp/good"
     # case WORD SETUP: the game started after SETUP in a fresh run folder stops at once with a
