@@ -51,9 +51,11 @@ void addUnmatched(std::vector<SDL_Rect>& areas, const std::vector<Placement>& pl
                   const std::vector<SDL_Rect>& placedAreas, const std::vector<Placement>& other) {
     for (std::size_t i = 0; i < placed.size(); ++i) {
         const SDL_Rect& area = placedAreas[i];
-        if (area.w == 0 || area.h == 0 || std::ranges::find(other, placed[i]) != other.end())
+        if (area.w == 0 || area.h == 0 ||
+            std::find(other.begin(), other.end(), placed[i]) != other.end())
             continue;
-        if (std::ranges::none_of(areas, [&](const SDL_Rect& r) { return sameArea(r, area); }))
+        if (std::none_of(areas.begin(), areas.end(),
+                         [&](const SDL_Rect& r) { return sameArea(r, area); }))
             areas.push_back(area);
     }
 }
