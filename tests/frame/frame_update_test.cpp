@@ -2,9 +2,9 @@
 // A frame is drawn only when what the window shows changes, and SDL is handed only the parts
 // that changed. The window, which receives only those parts, must still show every frame drawn
 // at once, also after an expose has blanked it.
-#include "model/game_start.h"
 #include "play/drop_task.h"
 #include "tests/frame/sdl_fixture.h"
+#include "tests/play/field_fixture.h"
 
 #include <functional>
 
@@ -28,14 +28,6 @@ TEST_F(FrameUpdateTest, TheWindowShowsEveryChangeAtOnceAndNothingIsDrawnWithoutO
         while (game.state != State::newGemlets)
             dropStep(game);
     };
-    const auto fourYellows = [&] { // a group beside the landed pair, which has moved left
-        Field cells(fieldW * fieldH, emptyCell);
-        for (const std::size_t at :
-             {getOffset(5, 10), getOffset(3, 11), getOffset(4, 11), getOffset(5, 11)})
-            cells[at] = 3;
-        placeField(game, cells, "four yellows");
-        landAll();
-    };
     const struct {
         const char* what;
         std::function<void()> act; // before the iteration
@@ -52,7 +44,7 @@ TEST_F(FrameUpdateTest, TheWindowShowsEveryChangeAtOnceAndNothingIsDrawnWithoutO
         {"a hard drop", press(SDLK_SPACE), true},
         {"the landing, whose turn step spawns the next pair", landAll, false},
         {"the next pair", [] {}, true},
-        {"four yellows landed, cleared by the turn step", fourYellows, true},
+        {"four yellows landed", [&] { fixture::layOut(game, {"3333**"}), landAll(); }, true},
         {"the clear and its score", [] {}, true},
         {"an expose blanking the window",
          [&] { push(SDL_VIDEOEXPOSE), std::ranges::fill(window, 0); }, true},
@@ -76,6 +68,9 @@ TEST_F(FrameUpdateTest, TheWindowShowsEveryChangeAtOnceAndNothingIsDrawnWithoutO
         EXPECT_TRUE(std::equal(window.begin(), window.end() - 1, pixels)) << step.what << ": stale";
     }
     EXPECT_NE(out.str().find("sweeping"), std::string::npos) << "the yellows were not cleared";
+    EXPECT_EQ(window, std::vector<Uint16>(window.size(),
+                                          SDL_MapRGB(screen.surface->format, 255, 255, 255)));
+    EXPECT_FALSE(runIteration(loop)) << "the loop goes on after the quit";
 }
 
 } // namespace gemlets

@@ -120,15 +120,6 @@ TEST_F(SdlTest, CellsHoldingNoColourStayBlankAndAShortFieldWrapsAtSix) {
     EXPECT_EQ(picture(screen.surface), fixture::topRows({"**2**0", "31****"}));
 }
 
-TEST_F(SdlTest, QuitLeavesAPlainWhiteLastFrameAndEndsTheLoop) {
-    push(SDL_KEYDOWN, SDLK_ESCAPE);
-    EXPECT_TRUE(runIteration(loop));
-    EXPECT_FALSE(game.run);
-    EXPECT_EQ(pixels(screen.surface),
-              std::vector<Uint16>(windowWidth * windowHeight, mapped(screen.surface, white)));
-    EXPECT_FALSE(runIteration(loop));
-}
-
 TEST_F(SdlTest, ALandingBringsTheNextPairToTheSpawnCellsAFrameLater) {
     while (game.state != State::newGemlets)
         dropStep(game);

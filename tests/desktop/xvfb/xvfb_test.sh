@@ -182,19 +182,17 @@ uncovered_and_remapped)
     field
     start
     xdotool key p
-    until_ 10 "the first pair" shows "$pairAt3"
-    sleep 0.2 && shoot && paused=$grid
+    sleep 1.1 # the drop at the end of the interval under way still comes
+    shoot && paused=$grid
+    asPaused() { shoot && [[ $grid == "$paused" ]] && inked; }
     convert -size 640x480 xc:magenta "$tmp/cover.png"
     display -geometry 640x480+0+0 "$tmp/cover.png" &
     cover=$!
-    # shellcheck disable=SC2016 # eval expands it at each try
-    until_ 10 "the window covered" eval 'shoot && [[ $grid != "$paused" ]]'
+    until_ 10 "the window covered" eval '! asPaused'
     kill "$cover" && { wait "$cover" || true; }
-    # shellcheck disable=SC2016
-    until_ 5 "the game shown once uncovered" eval 'shoot && [[ $grid == "$paused" ]] && inked'
+    until_ 5 "the paused game shown once uncovered" asPaused
     xdotool windowunmap --sync "$win" windowmap --sync "$win"
-    # shellcheck disable=SC2016
-    until_ 5 "the game shown once mapped again" eval 'shoot && [[ $grid == "$paused" ]] && inked'
+    until_ 5 "the paused game shown once mapped again" asPaused
     finish Escape ;;
 bad_start_up_files)
     cp -r "$tmp/run" "$tmp/good"
