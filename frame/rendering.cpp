@@ -22,73 +22,65 @@ SDL_Rect coveredArea(const SDL_Surface* image, const SDL_Surface* surface, int x
                     static_cast<Uint16>(right - left), static_cast<Uint16>(bottom - top)};
 }
 
-Placed blitAt(SDL_Surface* image, SDL_Surface* surface, int x, int y) {
+SDL_Rect blitAt(SDL_Surface* image, SDL_Surface* surface, int x, int y) {
     if (image == nullptr)
-        return Placed{};
+        return SDL_Rect{0, 0, 0, 0};
     SDL_Rect destination{static_cast<Sint16>(x), static_cast<Sint16>(y),
                          static_cast<Uint16>(image->w), static_cast<Uint16>(image->h)};
     SDL_BlitSurface(image, nullptr, surface, &destination);
-    return Placed{image, coveredArea(image, surface, x, y)};
+    return coveredArea(image, surface, x, y);
 }
 
-bool isEmpty(const SDL_Rect& r) {
-    return r.w == 0 || r.h == 0;
-}
-
-SDL_Rect unite(const SDL_Rect& a, const SDL_Rect& b) {
-    if (isEmpty(a))
-        return b;
-    if (isEmpty(b))
-        return a;
-    const int left = std::min(a.x, b.x);
-    const int top = std::min(a.y, b.y);
-    const int right = std::max(a.x + a.w, b.x + b.w);
-    const int bottom = std::max(a.y + a.h, b.y + b.h);
-    return SDL_Rect{static_cast<Sint16>(left), static_cast<Sint16>(top),
-                    static_cast<Uint16>(right - left), static_cast<Uint16>(bottom - top)};
+SDL_Rect drawText(const Screen& screen, const std::string& str, int x, int y) {
+    if (!screen.font)
+        return SDL_Rect{0, 0, 0, 0};
+    const SDL_Color black{0, 0, 0, 0};
+    const SurfacePtr text(TTF_RenderText_Blended(screen.font.get(), str.c_str(), black));
+    return blitAt(text.get(), screen.surface, x, y);
 }
 
 bool sameArea(const SDL_Rect& a, const SDL_Rect& b) {
     return a.x == b.x && a.y == b.y && a.w == b.w && a.h == b.h;
 }
 
-// Where two frames' pixels may differ because of one place: nowhere when the same image went
-// to the same area.
-SDL_Rect changedArea(const Placed& a, const Placed& b) {
-    if (a.image == b.image && sameArea(a.area, b.area))
-        return SDL_Rect{0, 0, 0, 0};
-    return unite(a.area, b.area);
+// Adds to `areas` the area of each of `placed` that `other` does not hold. The placements come
+// in one fixed order (the game-over image or the cells by index, then the text), so what two
+// frames both place is drawn in the same order in both: their pixels can differ only where one
+// placed what the other did not.
+void addUnmatched(std::vector<SDL_Rect>& areas, const std::vector<Placement>& placed,
+                  const std::vector<SDL_Rect>& placedAreas, const std::vector<Placement>& other) {
+    for (std::size_t i = 0; i < placed.size(); ++i) {
+        const SDL_Rect& area = placedAreas[i];
+        if (area.w == 0 || area.h == 0 ||
+            std::find(other.begin(), other.end(), placed[i]) != other.end())
+            continue;
+        if (std::none_of(areas.begin(), areas.end(),
+                         [&](const SDL_Rect& r) { return sameArea(r, area); }))
+            areas.push_back(area);
+    }
 }
 
-// Hands SDL the frame just drawn: the whole window when it is due, otherwise two areas at
-// most, the changes left of the text (cells and game-over image) and the text's.
+// Hands SDL the frame just drawn: the whole window when it is due, otherwise the areas where
+// it differs from the last one drawn.
 void showFrame(Screen& screen) {
-    const FrameLayout& now = screen.drawing;
-    const FrameLayout& before = screen.shown;
     if (screen.wholeWindowDue) {
-        screen.updated[0] = screen.backgroundRect;
-        screen.updatedCount = 1;
+        screen.updated.push_back(screen.backgroundRect);
         SDL_Flip(screen.surface);
     } else {
-        SDL_Rect field = changedArea(now.gameover, before.gameover);
-        for (std::size_t i = 0; i < now.cells.size(); ++i)
-            field = unite(field, changedArea(now.cells[i], before.cells[i]));
-        const SDL_Rect text = now.text == before.text
-                                  ? changedArea(now.textPlaced, before.textPlaced)
-                                  : unite(now.textPlaced.area, before.textPlaced.area);
-        screen.updatedCount = 0;
-        for (const SDL_Rect& area : {field, text}) {
-            if (!isEmpty(area))
-                screen.updated[screen.updatedCount++] = area;
-        }
-        // Also with no area: every frame still reaches SDL, and sdl12-compat then presents
-        // its copy of the window once a display refresh, which also mends an expose that
-        // went unreported.
-        SDL_UpdateRects(screen.surface, static_cast<int>(screen.updatedCount),
-                        screen.updated.data());
+        addUnmatched(screen.updated, screen.placing, screen.placingAreas, screen.shown);
+        addUnmatched(screen.updated, screen.shown, screen.shownAreas, screen.placing);
+        if (!screen.updated.empty())
+            SDL_UpdateRects(screen.surface, static_cast<int>(screen.updated.size()),
+                            screen.updated.data());
     }
     screen.wholeWindowDue = false;
-    std::swap(screen.shown, screen.drawing);
+    std::swap(screen.shown, screen.placing);
+    std::swap(screen.shownAreas, screen.placingAreas);
+}
+
+void placeImage(Screen& screen, SDL_Surface* image, int x, int y) {
+    if (image != nullptr)
+        screen.placing.push_back(Placement{image, "", x, y});
 }
 
 } // namespace
@@ -99,28 +91,27 @@ void drawField(Screen& screen, const Field& f) {
             continue;
         const int column = static_cast<int>(i % fieldW);
         const int row = static_cast<int>(i / fieldW);
-        const Placed placed = blitAt(screen.cellImages[static_cast<std::size_t>(f[i])].get(),
-                                     screen.surface, gemletW * column, gemletH * row);
-        // Cells past the field's are below the window: nothing of them shows.
-        if (i < screen.drawing.cells.size())
-            screen.drawing.cells[i] = placed;
+        placeImage(screen, screen.cellImages[static_cast<std::size_t>(f[i])].get(),
+                   gemletW * column, gemletH * row);
     }
 }
 
 void drawSdlString(Screen& screen, const std::string& str, int x, int y) {
-    screen.drawing.text = str;
-    if (!screen.font)
-        return;
-    const SDL_Color black{0, 0, 0, 0};
-    const SurfacePtr text(TTF_RenderText_Blended(screen.font.get(), str.c_str(), black));
-    screen.drawing.textPlaced = blitAt(text.get(), screen.surface, x, y);
-    screen.drawing.textPlaced.image = nullptr; // freed below: its address means nothing
+    screen.placing.push_back(Placement{nullptr, str, x, y});
+}
+
+void drawPlaced(Screen& screen) {
+    SDL_FillRect(screen.surface, &screen.backgroundRect,
+                 SDL_MapRGB(screen.surface->format, 255, 255, 255));
+    screen.placingAreas.clear();
+    for (const Placement& p : screen.placing)
+        screen.placingAreas.push_back(p.image != nullptr ? blitAt(p.image, screen.surface, p.x, p.y)
+                                                         : drawText(screen, p.text, p.x, p.y));
 }
 
 void frameStep(Screen& screen, Game& game) {
-    SDL_FillRect(screen.surface, &screen.backgroundRect,
-                 SDL_MapRGB(screen.surface->format, 255, 255, 255));
-    screen.drawing = FrameLayout{};
+    screen.placing.clear();
+    screen.updated.clear();
     {
         // The field update and everything drawn from it: a frame never shows a field that a
         // drop step is rewriting.
@@ -129,13 +120,16 @@ void frameStep(Screen& screen, Game& game) {
         if (game.run) {
             const State state = game.state;
             if (state == State::gameover)
-                screen.drawing.gameover = blitAt(screen.gameover.get(), screen.surface, 0, 0);
+                placeImage(screen, screen.gameover.get(), 0, 0);
             else
                 drawField(screen, game.field);
             const int textY = screen.surface->h / 2;
             drawSdlString(screen, state == State::pause ? "Paused" : std::to_string(game.points),
                           textX, textY);
         }
+        if (!screen.wholeWindowDue && screen.placing == screen.shown)
+            return;
+        drawPlaced(screen);
     }
     showFrame(screen);
 }

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-// Drawing one frame: white background, the field's cell images or the game-over image, and
-// the score or "Paused" to the right of the field.
+// Drawing a frame: white background, the field's cell images or the game-over image, and the
+// score or "Paused" to the right of the field; drawn only when it differs from the last one.
 #pragma once
 
 #include "assets/asset_names.h"
@@ -11,31 +11,27 @@
 #include <SDL.h>
 #include <array>
 #include <string>
+#include <vector>
 
 namespace gemlets {
 
 // Where the score or "Paused" goes: right of the field, at half the window's height.
 inline constexpr int textX = fieldPixelW + 10;
 
-// Where one image went in a frame, clipped to the window; no image, an empty area.
-struct Placed {
-    const SDL_Surface* image = nullptr;
-    SDL_Rect area{0, 0, 0, 0};
+// One thing a frame draws over the white fill, with its top-left corner: an image, or a text.
+// A text's surface lives for one draw only, so a text is known by its string: the font being
+// fixed, the same string draws the same pixels.
+struct Placement {
+    SDL_Surface* image = nullptr;
+    std::string text;
+    int x = 0;
+    int y = 0;
+    bool operator==(const Placement&) const = default;
 };
 
-// What a frame drew over the white fill, place by place. Two frames that drew the same in a
-// place drew the same pixels there, so a frame differs from the last one only inside the
-// places whose image changed.
-struct FrameLayout {
-    std::array<Placed, fieldW * fieldH> cells{};
-    Placed gameover;
-    std::string text;  // the text's pixels depend only on the string, the font being fixed
-    Placed textPlaced; // its surface lives one call only: only its area is compared
-};
-
-// Everything a frame is drawn with, and what the last frame handed to SDL. The images and the
-// font are set before the first frame and kept: a frame compares images by address.
-// A missing font or image draws nothing in its place.
+// Everything a frame is drawn with, and what the window shows. The images and the font are
+// set before the first frame and kept: a frame compares images by address. A missing font or
+// image draws nothing in its place.
 struct Screen {
     SDL_Surface* surface = nullptr; // the window; SDL owns it
     SDL_Rect backgroundRect{0, 0, windowWidth, windowHeight};
@@ -43,32 +39,40 @@ struct Screen {
     std::array<SurfacePtr, maxCols> cellImages;
     SurfacePtr gameover;
 
-    FrameLayout drawing; // the frame under way
-    FrameLayout shown;   // the last frame handed to SDL
-    // The first frame, and the first after an expose, show the whole window: what it showed
-    // before is unknown.
+    // What the frame under way places, in drawing order, and the area each one covered when
+    // drawn (clipped to the window; empty for what drew nothing).
+    std::vector<Placement> placing;
+    std::vector<SDL_Rect> placingAreas;
+    // The same for the last frame drawn: what the window shows.
+    std::vector<Placement> shown;
+    std::vector<SDL_Rect> shownAreas;
+    // The first frame, and the first after an expose, are drawn and shown whole: what the
+    // window showed before is unknown.
     bool wholeWindowDue = true;
-    // The parts of the window the last frame handed to SDL to show.
-    std::array<SDL_Rect, 2> updated{};
-    std::size_t updatedCount = 0;
+    // The parts of the window the last frame step handed to SDL; none when it drew nothing.
+    std::vector<SDL_Rect> updated;
 };
 
-// Blits the image of every cell holding a colour code at (32 * (i mod 6), 32 * (i div 6));
-// any other value leaves its cell as it is.
+// Places the image of every cell holding a colour code at (32 * (i mod 6), 32 * (i div 6));
+// any other value places nothing.
 void drawField(Screen& screen, const Field& f);
 
-// Draws str in black with its top-left corner at (x, y); nothing when it cannot be rendered.
+// Places str, drawn in black with its top-left corner at (x, y).
 void drawSdlString(Screen& screen, const std::string& str, int x, int y);
 
-// One whole frame, from the white fill to handing it to SDL; brings game.field up to date
-// from the gemlets first. Draws nothing on the white once the run has ended. Every frame is
-// drawn whole on the window's surface, but SDL is given only the parts that changed since
-// the last frame (SDL_UpdateRects, no parts at all when nothing changed), or the whole window
-// (SDL_Flip) when wholeWindowDue: sdl12-compat converts and presents what it is given, and a
-// whole window costs it several times the rest of the frame.
+// Fills the window white and draws everything placed, in order, noting each one's area.
+// Nothing is drawn for a text that cannot be rendered.
+void drawPlaced(Screen& screen);
+
+// One frame: brings game.field up to date from the gemlets and places the field or the
+// game-over image and the score or "Paused" (nothing once the run has ended). When that is
+// what the last frame drawn placed, and no expose came since, the window already shows it:
+// nothing is drawn or handed to SDL. Otherwise the frame is drawn whole on the window's
+// surface, and SDL is given the areas of what differs between the two frames
+// (SDL_UpdateRects), or the whole window (SDL_Flip) when wholeWindowDue.
 void frameStep(Screen& screen, Game& game);
 
-// Call when SDL reports that the window was exposed: the next frame shows all of it.
+// Call when SDL reports that the window was exposed: the next frame is drawn and shown whole.
 void showWholeWindowNext(Screen& screen);
 
 } // namespace gemlets

@@ -84,8 +84,10 @@ protected:
     // (202, 192).
     void expectText(const std::string& text) {
         const std::vector<Uint16> shown = pixels(screen.surface, fieldW * gemletW);
-        SDL_FillRect(screen.surface, nullptr, mapped(screen.surface, white));
+        screen.placing.clear();
         drawSdlString(screen, text, 202, 192);
+        drawPlaced(screen);
+        showWholeWindowNext(screen); // the surface no longer holds the frame
         EXPECT_TRUE(shown == pixels(screen.surface, fieldW * gemletW))
             << "the frame does not show \"" << text << '"';
     }
@@ -113,18 +115,9 @@ TEST_F(SdlTest, AFrameShowsTheFieldOrTheGameOverImageAndTheScoreOrPaused) {
 }
 
 TEST_F(SdlTest, CellsHoldingNoColourStayBlankAndAShortFieldWrapsAtSix) {
-    SDL_FillRect(screen.surface, nullptr, mapped(screen.surface, white));
     drawField(screen, Field{-1, 255, 2, 4, -7, 0, 3, 1});
+    drawPlaced(screen);
     EXPECT_EQ(picture(screen.surface), fixture::topRows({"**2**0", "31****"}));
-}
-
-TEST_F(SdlTest, QuitLeavesAPlainWhiteLastFrameAndEndsTheLoop) {
-    push(SDL_KEYDOWN, SDLK_ESCAPE);
-    EXPECT_TRUE(runIteration(loop));
-    EXPECT_FALSE(game.run);
-    EXPECT_EQ(pixels(screen.surface),
-              std::vector<Uint16>(windowWidth * windowHeight, mapped(screen.surface, white)));
-    EXPECT_FALSE(runIteration(loop));
 }
 
 TEST_F(SdlTest, ALandingBringsTheNextPairToTheSpawnCellsAFrameLater) {

@@ -83,4 +83,6 @@ MUTANTS = [
     (FRAME, '"Paused"', '"Pause"', 'a paused game shows "Pause"'),
     (FRAME, "to_string(game.points)", "to_string(game.level)", "the level shows as the score"),
     (FRAME, "if (state == State::gameover)", "if (false)", "game over shows the field"),
+    (FRAME, "placing == screen.shown", "placing.size() == screen.shown.size()",
+     "a moved pair is still shown where it was: the window goes stale"),
 ]

@@ -189,6 +189,24 @@ keys_beside_a_moving_pointer)
     until_ 3 "Paused, the pointer moving" eval 'shoot && [[ $(textArea) != "$before" ]]'
     kill "$mover"
     finish Escape ;;
+uncovered_and_remapped)
+    # Paused, nothing changes: on a server that keeps nothing of a covered window, only the
+    # game's answer to the expose can bring the picture back.
+    field
+    start
+    xdotool key p
+    sleep 1.1 # the drop at the end of the interval under way still comes
+    shoot && paused=$grid
+    asPaused() { shoot && [[ $grid == "$paused" ]] && inked; }
+    convert -size 640x480 xc:magenta "$tmp/cover.png"
+    display -geometry 640x480+0+0 "$tmp/cover.png" &
+    cover=$!
+    until_ 10 "the window covered" eval '! asPaused'
+    kill "$cover" && { wait "$cover" || true; }
+    until_ 5 "the paused game shown once uncovered" asPaused
+    xdotool windowunmap --sync "$win" windowmap --sync "$win"
+    until_ 5 "the paused game shown once mapped again" asPaused
+    finish Escape ;;
 bad_start_up_files)
     cp -r "$tmp/run" "$tmp/good"
     # case WORD SETUP: the game started after SETUP in a fresh run folder stops at once with a

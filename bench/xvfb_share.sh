@@ -1,0 +1,101 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
+# The processor share of the X server and of the game while the game shows a window under
+# Xvfb (no backing store, no window manager): unpaced and at --frame-rate 60, each playing
+# (the first pair falling untouched on an empty field) and paused (P pressed). Each run has
+# an Xvfb of its own; the shares are utime + stime from /proc/PID/stat over the window of
+# time, the game's with every thread.
+#
+# Usage: bench/xvfb_share.sh [-c] [-s SECONDS] [RUN_DIR]
+#   -c          the game loads sdl12-compat (LD_LIBRARY_PATH=/usr/lib/x86_64-linux-gnu/sdl12-compat)
+#   -s SECONDS  how long each run is measured (default 10)
+#   RUN_DIR     the run folder (default build/run)
+set -euo pipefail
+
+compat=()
+seconds=10
+while getopts cs: option; do
+    case $option in
+    c) compat=(LD_LIBRARY_PATH=/usr/lib/x86_64-linux-gnu/sdl12-compat) ;;
+    s) seconds=$OPTARG ;;
+    *) exit 2 ;;
+    esac
+done
+shift $((OPTIND - 1))
+runDir=${1:-build/run}
+[[ -x $runDir/gemlets ]] || {
+    echo "no executable $runDir/gemlets: build the gemlets target first" >&2
+    exit 1
+}
+
+tmp=$(mktemp -d /tmp/gemlets-xvfb-share.XXXXXX)
+xvfbPid="" gamePid=""
+stopBoth() {
+    local pid
+    for pid in "$gamePid" "$xvfbPid"; do
+        if [[ -n $pid ]] && kill "$pid" 2>/dev/null; then
+            wait "$pid" 2>/dev/null || true
+        fi
+    done
+    gamePid="" xvfbPid=""
+}
+trap 'stopBoth; rm -rf "$tmp"' EXIT
+trap 'exit 130' INT TERM HUP
+cp -r "$runDir" "$tmp/run"
+printf '******\n%.0s' {1..12} >"$tmp/run/test.txt"
+ticks=$(getconf CLK_TCK)
+
+# Processor time of a process so far, in clock ticks.
+cpuTicks() {
+    local stat fields
+    read -r stat <"/proc/$1/stat"
+    read -ra fields <<<"${stat##*) }"
+    echo $((fields[11] + fields[12]))
+}
+
+# run LABEL PAUSE GAME-ARGUMENTS...: one game on a fresh Xvfb; prints its line.
+run() {
+    local label=$1 pause=$2 display window="" i
+    shift 2
+    rm -f "$tmp/display"
+    Xvfb -displayfd 3 -screen 0 640x480x24 -nolisten tcp -noreset 3>"$tmp/display" \
+        2>"$tmp/xvfb.log" &
+    xvfbPid=$!
+    for ((i = 0; i < 500; ++i)); do
+        [[ -s $tmp/display ]] && break
+        sleep 0.02
+    done
+    read -r display <"$tmp/display" || {
+        echo "Xvfb gave no display number: $(cat "$tmp/xvfb.log")" >&2
+        exit 1
+    }
+    (cd "$tmp/run" && exec env DISPLAY=":$display" "${compat[@]}" ./gemlets "$@") \
+        >/dev/null 2>"$tmp/stderr" &
+    gamePid=$!
+    for ((i = 0; i < 300; ++i)); do
+        window=$(DISPLAY=:$display xdotool search --onlyvisible --pid "$gamePid" 2>/dev/null |
+            head -n 1) || true
+        [[ -z $window ]] || break
+        sleep 0.05
+    done
+    [[ -n $window ]] || {
+        echo "no game window: $(cat "$tmp/stderr")" >&2
+        exit 1
+    }
+    ((pause == 0)) || DISPLAY=:$display xdotool windowfocus "$window" key p
+    sleep 1 # start-up and the last X client's requests are over
+    local game0 xvfb0 game1 xvfb1
+    game0=$(cpuTicks "$gamePid") xvfb0=$(cpuTicks "$xvfbPid")
+    sleep "$seconds"
+    game1=$(cpuTicks "$gamePid") xvfb1=$(cpuTicks "$xvfbPid")
+    stopBoth
+    awk -v label="$label" -v g=$((game1 - game0)) -v x=$((xvfb1 - xvfb0)) -v t="$ticks" \
+        -v s="$seconds" 'BEGIN { printf "%-28s Xvfb %6.2f s = %5.1f %%   game %6.2f s = %5.1f %%\n",
+            label, x / t, 100 * x / t / s, g / t, 100 * g / t / s }'
+}
+
+echo "processor time over ${seconds} s${compat[*]:+ (sdl12-compat)}, load average $(cut -d' ' -f1-3 /proc/loadavg)"
+run "unpaced, playing" 0
+run "unpaced, paused" 1
+run "--frame-rate 60, playing" 0 --frame-rate 60
+run "--frame-rate 60, paused" 1 --frame-rate 60
