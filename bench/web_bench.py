@@ -43,6 +43,7 @@ FRAMES = """(() => { let current = null, frames = new Set(), drew = new Set(), a
   window.benchFrames = () => [frames.size, drew.size + alone];
   window.benchFramesReset = () => { frames.clear(); drew.clear(); alone = 0; }; })()"""
 PLAY, PAUSED = 10, 5  # seconds
+SETTLE = 3  # seconds after a load, for WebAssembly's optimising compiler to finish
 
 
 class BrowserTarget:
@@ -74,7 +75,7 @@ def processor_time(browser, target, url):  # over PLAY seconds of url, once it r
     browser.open(url)
     if url.startswith("http"):
         browser.wait("the game running", lambda: browser.js(RUNNING))
-    time.sleep(1)
+    time.sleep(SETTLE)
     before = target.processor_seconds()
     time.sleep(PLAY)
     return target.processor_seconds() - before
