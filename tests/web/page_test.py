@@ -67,7 +67,7 @@ def main():
               r - l >= 44 and b - t >= 44 and t >= bottom and b <= 844 for l, t, r, b in buttons)
           and max(b for *_, b in buttons) - bottom > (844 - bottom) * 0.6, 0)
     browser.key("KeyP")
-    time.sleep(0.5)
+    time.sleep(1.5)  # the drop at the end of the interval under way still comes
     shown, before = js(PIXELS), js("frames_")
     time.sleep(1.5)
     check("paused, no animation frame runs and nothing changes",
