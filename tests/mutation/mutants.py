@@ -4,7 +4,7 @@
 GROUPS, INTERVAL, GRAVITY, FILE = "model/groups.cpp", "model/drop_interval.h", \
     "model/gravity.cpp", "model/field_file.cpp"
 START, TURN, MOVES = "model/game_start.cpp", "model/turn.cpp", "model/movement.cpp"
-COMMANDS, TASK = "play/commands.cpp", "play/drop_task.cpp"
+COMMANDS, TASK, SCHEDULE = "play/commands.cpp", "play/drop_task.cpp", "play/drop_schedule.cpp"
 LOOP, FRAME, PACER = "frame/main_loop.cpp", "frame/rendering.cpp", "play/frame_pacer.cpp"
 MUTANTS = [
     (GROUPS, "backtrack(f, x + 1, y, col);", "", "a group that needs a step right stays"),
@@ -64,17 +64,22 @@ MUTANTS = [
     (COMMANDS, "dropThemDown(game);", "if (game.state != State::pause)\n dropThemDown(game);",
      "Space does nothing while paused"),
     (COMMANDS, '"\\nbutton  "', '"\\nbutton "', "a button's line changes its format"),
-    (TASK, "if (state == State::pause)", "if (false)", "pairs keep falling while paused"),
-    (TASK, "waitFor(interval, quit)", "waitFor(interval, [] { return false; })",
+    (SCHEDULE, "if (state == State::pause)", "if (false)", "pairs keep falling while paused"),
+    (SCHEDULE, "over_ = state == State::gameover;", "over_ = false;",
+     "pairs fall on after game over"),
+    (TASK, "wait_until(lock, next.at, quit)", "wait_until(lock, next.at, [] { return false; })",
      "Escape waits out the drop interval"),
-    (TASK, "State expected = State::unpause;", "State expected = game.state;",
+    (SCHEDULE, "State expected = State::unpause;", "State expected = game.state;",
      "a pause taken before a landing ends by itself"),
-    (TASK, "interval_(game_.level)", "interval_(game_.level + 1)",
+    (SCHEDULE, "interval_(game_.level)", "interval_(game_.level + 1)",
      "pairs fall at the next level's speed"),
-    (TASK, "interval_(game_.level)", "interval_(game_.level - 1)",
+    (SCHEDULE, "interval_(game_.level)", "interval_(game_.level - 1)",
      "pairs fall at the level below's speed"),
-    (TASK, "waitFor(pausedLookInterval, pauseOver);",
-     "if (waitFor(pausedLookInterval, pauseOver))\n dropStep(game_);",
+    (SCHEDULE, "        if (state == State::pause)\n            return {Wait::pauseEnd};\n"
+     "        due_ = now + interval_(game_.level);",
+     "        static bool resumed = false;\n        if (state == State::pause) {\n"
+     "            resumed = true;\n            return {Wait::pauseEnd};\n        }\n"
+     "        due_ = resumed ? now : now + interval_(game_.level);\n        resumed = false;",
      "the pair drops at once when a pause ends"),
     (PACER, "std::max(start_ + period_, now)", "start_ + period_",
      "after a slow frame the game rushes frames to catch up"),

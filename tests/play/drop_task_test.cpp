@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The drop task on its own thread with the game's own intervals: how fast the pair falls, when
-// it does not, and what ends the task.
+// it does not, and what ends the task. Its rules on a clock of the test's own:
+// drop_schedule_test.cpp.
 #include "model/game_start.h"
 #include "play/commands.h"
 #include "play/drop_task.h"
