@@ -4,7 +4,7 @@
 # has glibc 2.31 and SDL2, so everything comes from Debian 11 (bullseye): its GCC 10 cross
 # compiler, its arm64 SDL_image 1.2 and SDL_ttf 2.0, and SDL2's headers, with sdl12-compat
 # (SDL 1.2 on the firmware's SDL2) built here from Debian 12's source package. The .deb files
-# and the source are downloaded once into a cache folder outside the checkout
+# are downloaded once into a cache folder outside the checkout
 # (GEMLETS_PORT_CACHE, else /var/cache/gemlets-port as root, else ~/.cache/gemlets-port) and
 # unpacked with dpkg -x; the system's packages stay as they are. The asset generator runs on
 # this machine: a native build folder (the first argument, build-assets/ when none) paints
@@ -50,8 +50,9 @@ headers=(libsdl-image1.2-dev libsdl-ttf2.0-dev)
 # and dlclose, which moved from libdl into libc in glibc 2.34 (see relinkDl).
 compat=(libsdl1.2-compat libsdl1.2-compat-dev)
 # A stand-in for the firmware, which the handheld test runs the port on: the C and C++
-# libraries and SDL2 2.0.14 with its X11 driver.
-firmware=(libc6 libstdc++6 libsdl2-2.0-0)
+# libraries, SDL2 2.0.14 with its X11 driver, and libudev, which SDL2 opens to find pads
+# (2.0.14 without it crashes in SDL_Quit).
+firmware=(libc6 libstdc++6 libsdl2-2.0-0 libudev1)
 
 # aptConf NAME ARCH LINE: a private apt configuration in the cache (its own sources, state and
 # an empty dpkg status), printed as its file name.
@@ -122,6 +123,7 @@ fetch arm64 arm64 bullseye "${bundled[*]}" "${headers[@]}"
 fetch firmware arm64 bullseye "${firmware[*]}"
 fetch compat arm64 bookworm "" "${compat[@]}"
 echo "port-handheld: downloads ready in $((SECONDS - start)) s"
+ln -sfn "$cache" "$out/cache" # the handheld test's stand-in firmware is unpacked from there
 
 # unpack DIR DEB...: the packages' files in DIR, absolute links turned relative so that they
 # stay inside it.
@@ -182,7 +184,7 @@ PYTHON
 # The compiler, glibc 2.31 and the arm64 libraries in one folder, made afresh each time (a few
 # seconds), with sdl12-compat where classic SDL 1.2 would be.
 start=$SECONDS
-made=$(cat "$cache"/debs-*/.complete)
+made=$(cat "$cache"/debs-{toolchain,arm64,compat}/.complete)
 multiarch=$sysroot/usr/lib/aarch64-linux-gnu
 if [[ ! -f $sysroot/.complete || $(cat "$sysroot/.complete") != "$made" ]]; then
     rm -rf "$sysroot"
@@ -259,7 +261,8 @@ done
 shot=$(mktemp -d)
 printf '%s\n' '******' '******' '******' '******' '******' '******' '******' '******' \
     '*1****' '*12*3*' '012033' '001223' >"$shot/test.txt"
-Xvfb -displayfd 3 -screen 0 640x480x24 -nolisten tcp 3>"$shot/display" 2>/dev/null &
+: >"$shot/display"
+Xvfb -displayfd 3 -screen 0 640x480x24 -nolisten tcp 3>>"$shot/display" 2>/dev/null &
 xvfb=$!
 trap 'kill "$xvfb" "${player:-}" 2>/dev/null || true; rm -rf "$shot"' EXIT
 # The number is whole once its line has ended.
