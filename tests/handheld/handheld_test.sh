@@ -69,6 +69,7 @@ play() {
     local player=$! window
     window=$(timeout 60 xdotool search --sync --onlyvisible --name '^gemlets$') || fail "no window"
     xdotool windowfocus --sync "$window"
+    geometry=$(xdotool getwindowgeometry "$window")
     press "${presses[0]}"
     timeout 60 bash -c "until [[ -s $tmp/stdout ]]; do sleep 0.1; done" || fail "no trace"
     press "${presses[1]}"
@@ -106,5 +107,7 @@ cp "$tmp/native.txt" "$tmp/roms/ports/gemlets/test.txt"
 unzip -q -o "$zip" -d "$tmp/roms/ports" # an update keeps the player's field
 press() { echo "$1" >&4; }
 PAD=$tmp/pad XDG_DATA_HOME=$tmp/data QEMU_LD_PREFIX=$tmp/root play pad "$tmp/roms/ports/Gemlets.sh"
+# The launcher's scaling: the screen's height, the shape kept.
+[[ $geometry == *"Geometry: 480x480"* ]] || fail "not 480x480 on a 640x480 screen: $geometry"
 cmp -s "$tmp/expected" "$tmp/stdout" || { diff "$tmp/expected" "$tmp/stdout" | head -n 20 >&2; fail "the trace differs"; }
 echo "handheld: the chain's trace equals the native game's; highest versions $glibc, $glibcxx"
