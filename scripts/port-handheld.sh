@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
 # Builds the PortMaster port for 64-bit ARM handhelds, build-port/gemlets.zip. Their firmware
-# has glibc 2.31 and SDL2, so everything comes from Debian 11 (bullseye): its GCC 10 cross
-# compiler, its arm64 SDL_image 1.2 and SDL_ttf 2.0, and SDL2's headers, with sdl12-compat
-# (SDL 1.2 on the firmware's SDL2) built here from Debian 12's source package. The .deb files
-# are downloaded once into a cache folder outside the checkout
+# has glibc 2.31 and SDL2, so everything comes from Debian 11 (bullseye), its GCC 10 cross
+# compiler and its arm64 SDL_image 1.2 and SDL_ttf 2.0, but for SDL 1.2: Debian 12's arm64
+# sdl12-compat (SDL 1.2 on the firmware's SDL2), brought back to glibc 2.31 (relinkDl). The
+# .deb files are downloaded once into a cache folder outside the checkout
 # (GEMLETS_PORT_CACHE, else /var/cache/gemlets-port as root, else ~/.cache/gemlets-port) and
 # unpacked with dpkg -x; the system's packages stay as they are. The asset generator runs on
 # this machine: a native build folder (the first argument, build-assets/ when none) paints
@@ -140,7 +140,7 @@ unpack() {
 
 # relinkDl LIBRARY: its dlopen, dlsym and dlclose taken from glibc 2.31's libdl.so.2 (their
 # home before 2.34) instead of 2.34's libc.so.6, and the GLIBC_2.34 requirement dropped.
-# Refuses a library that needs anything else beyond 2.17 from libc.
+# Refuses a library in which anything still uses GLIBC_2.34.
 relinkDl() {
     patchelf --add-needed libdl.so.2 \
         --clear-symbol-version dlopen --clear-symbol-version dlsym \
