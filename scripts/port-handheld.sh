@@ -123,6 +123,7 @@ fetch arm64 arm64 bullseye "${bundled[*]}" "${headers[@]}"
 fetch firmware arm64 bullseye "${firmware[*]}"
 fetch compat arm64 bookworm "" "${compat[@]}"
 echo "port-handheld: downloads ready in $((SECONDS - start)) s"
+mkdir -p "$out"
 ln -sfn "$cache" "$out/cache" # the handheld test's stand-in firmware is unpacked from there
 
 # unpack DIR DEB...: the packages' files in DIR, absolute links turned relative so that they
