@@ -11,6 +11,7 @@
 #   asan      every test, AddressSanitizer + UndefinedBehaviorSanitizer (build-asan/)
 #   armel     cross-built for 32-bit ARM, every test under qemu-arm (build-armel/)
 #   arm64     the same for 64-bit ARM (build-arm64/)
+#   handheld  the PortMaster port for aarch64 handhelds (build-port/), played under qemu
 #   package   the Debian package built, lintian, installed, played from /, purged
 # Each stage prints its name and duration; any sanitizer report fails the stage.
 set -euo pipefail
@@ -190,6 +191,11 @@ for arch in armel arm64; do
     end
 done
 
+begin handheld
+# The PortMaster port (build-port/), played in a Debian 11 arm64 root under qemu-aarch64.
+handheld_result=$(last_line bash tests/handheld/handheld_test.sh "$plain_dir" 3>&1 >&2)
+end
+
 begin package
 package_result=$(last_line bash tests/package/package_test.sh 3>&1 >&2)
 end
@@ -205,4 +211,5 @@ echo "$web_result"
 echo "$page_result"
 echo "$site_result"
 echo "$fuzz_result"
+echo "$handheld_result"
 echo "$package_result"

@@ -1,0 +1,43 @@
+#!/bin/bash
+# SPDX-License-Identifier: MIT
+# What PortMaster starts: the firmware's settings from PortMaster's control.txt, the pad
+# turned into the game's keys by gptokeyb (gemlets.gptk), and the game in its own folder,
+# where it reads its images, font and field file.
+XDG_DATA_HOME=${XDG_DATA_HOME:-$HOME/.local/share}
+if [ -d /opt/system/Tools/PortMaster/ ]; then
+    controlfolder=/opt/system/Tools/PortMaster
+elif [ -d /opt/tools/PortMaster/ ]; then
+    controlfolder=/opt/tools/PortMaster
+elif [ -d "$XDG_DATA_HOME/PortMaster/" ]; then
+    controlfolder=$XDG_DATA_HOME/PortMaster
+else
+    controlfolder=/roms/ports/PortMaster
+fi
+# shellcheck source=/dev/null
+source "$controlfolder/control.txt"
+# shellcheck source=/dev/null
+[ -f "$controlfolder/mod_$CFW_NAME.txt" ] && source "$controlfolder/mod_$CFW_NAME.txt"
+get_controls
+
+# shellcheck disable=SC2154 # control.txt sets directory, GPTOKEYB and the screen's size
+GAMEDIR=/$directory/ports/gemlets
+cd "$GAMEDIR" || exit 1
+# The player's field file: the zip brings only the default, so an update keeps an edited one.
+[ -f test.txt ] || cp test.txt.default test.txt
+
+export LD_LIBRARY_PATH=$GAMEDIR/libs.aarch64${LD_LIBRARY_PATH:+:$LD_LIBRARY_PATH}
+# The game draws 384x384. sdl12-compat scales its window to the screen's shorter side
+# (rounded up to the next 1/10000) and keeps the shape, letterboxed; linear scaling, as the
+# factors (0.8334 on 480x320, 1.25 on 640x480, 1.875 on 720x720) are not whole.
+side=$((DISPLAY_WIDTH < DISPLAY_HEIGHT ? DISPLAY_WIDTH : DISPLAY_HEIGHT))
+scale=$(((side * 10000 + 383) / 384))
+printf -v SDL12COMPAT_WINDOW_SCALING %d.%04d $((scale / 10000)) $((scale % 10000))
+export SDL12COMPAT_WINDOW_SCALING SDL12COMPAT_SCALE_METHOD=linear
+
+$GPTOKEYB gemlets -c ./gemlets.gptk &
+pm_platform_helper "$GAMEDIR/gemlets"
+# Standard output carries the game's diagnostics; its errors go to log.txt for a report.
+./gemlets 2>"$GAMEDIR/log.txt"
+status=$?
+pm_finish
+exit $status
