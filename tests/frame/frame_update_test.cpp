@@ -3,8 +3,8 @@
 // that changed. The window, which receives only those parts, must still show every frame drawn
 // at once, also after an expose has blanked it.
 #include "play/drop_task.h"
+#include "tests/field_fixture.h"
 #include "tests/frame/sdl_fixture.h"
-#include "tests/play/field_fixture.h"
 
 #include <functional>
 
