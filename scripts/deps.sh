@@ -19,7 +19,7 @@ packages=(
     clang libclang-rt-14-dev clang-format shellcheck
     build-essential dpkg-dev debhelper lintian desktop-file-utils appstream man-db
     g++-arm-linux-gnueabi g++-aarch64-linux-gnu qemu-user
-    "${web[@]}" chromium python3-websocket
+    "${web[@]}" chromium firefox-esr webkit2gtk-driver python3-websocket
 )
 [[ ${1:-} == web ]] && packages=("${web[@]}")
 

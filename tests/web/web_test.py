@@ -110,7 +110,8 @@ PALETTE = [("*", [255] * 3)] + [(str(i), list(subprocess.run(["convert", f"{nati
     "-scale", "1x1!", "-depth", "8", "rgb:-"], capture_output=True, check=True).stdout))
     for i, c in enumerate(["blue", "red", "green", "yellow"])]
 # The first moves of a game, each with what it shows.
-MOVES = [("ArrowLeft", "Left moves the pair past them", lambda: [c for _, c in falling()] == [2, 2]),
+MOVES = [("ArrowLeft", "Left moves the pair past them",
+          lambda: [c for _, c in falling()] == [2, 2]),
          ("ArrowUp", "Up rotates it",
           lambda: len(rows := [r for r, _ in falling()]) == 2 and rows[0] == rows[1]),
          ("Space", "Space drops it", lambda: sorted(grid()[11].replace("*", "")) == ["1", "3"]),
