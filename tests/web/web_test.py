@@ -74,6 +74,14 @@ def desktop(rows, keys):  # the desktop game's standard output and error for a f
     return open(out.name).read(), open(err.name).read()
 
 
+def serve(*options):  # the site's address
+    line = host.start(f"{repo}/web/serve.py", site, "--port=0", *options, text=True,
+                      stdout=subprocess.PIPE).stdout.readline()
+    if not line.startswith("gemlets: http"):
+        raise client.Error(f"web/serve.py {site}: no address")
+    return line.split()[-1]
+
+
 def open_page(url):
     page.open(url)
     js(PAGE_JS)
@@ -176,15 +184,20 @@ def play(base, bare, traces, refusal):  # every check in the engine of `page`
 
 def main():
     global page
+    if not os.path.exists(f"{site}/index.html"):
+        raise client.Error(f"{site}/index.html: missing; scripts/build-web.sh builds the site")
     read, write = os.pipe()
     host.start("Xvfb", "-displayfd", str(write), "-nolisten", "tcp", pass_fds=[write],
                stderr=subprocess.DEVNULL)
-    env["DISPLAY"] = ":" + os.read(read, 16).decode().strip()
+    os.close(write)
+    with os.fdopen(read) as f:  # the number and the line end come in two writes
+        display = f.readline()
+    if not display.endswith("\n"):
+        raise client.Error(f"Xvfb -displayfd: no whole display number, only {display!r}")
+    env["DISPLAY"] = ":" + display.strip()
     traces = [desktop(rows, keys)[0] for rows, keys in TRACES]
     _, refusal = desktop(["******"] * 11, None)
-    base, bare = (host.start(f"{repo}/web/serve.py", site, "--port=0", *extra, text=True,
-                             stdout=subprocess.PIPE).stdout.readline().split()[-1]
-                  for extra in ([], ["--no-isolation"]))
+    base, bare = (serve(*extra) for extra in ([], ["--no-isolation"]))
     failed = []
     for engine in ENGINES:
         page, before, start = engine(env=env), len(passed), time.monotonic()
