@@ -1,42 +1,43 @@
 // SPDX-License-Identifier: MIT
 // The drop task: beside the main loop it lowers every falling gemlet one row per drop
-// interval and tells the main loop, through `newGemlets`, when everything has landed.
+// interval and tells the main loop, through `newGemlets`, when everything has landed. Its
+// rules are the drop schedule's; a thread of its own drives them on the desktop, the main
+// loop's iterations in the page.
 #pragma once
 
 #include "model/drop_interval.h"
 #include "model/game.h"
+#include "play/drop_schedule.h"
 
 #include <chrono>
 #include <condition_variable>
-#include <functional>
 #include <mutex>
 #include <thread>
 
 namespace gemlets {
-
-// How long the task waits before a drop step at a given level.
-using IntervalFunction = std::function<std::chrono::milliseconds(int level)>;
 
 // How long a paused task waits before it looks at the state again unwoken. Ending the
 // player's pause wakes it at once; this only bounds the wait should a caller change the
 // state without calling wake().
 inline constexpr std::chrono::milliseconds pausedLookInterval{50};
 
-// One gravity step under the game-state lock: dropGemlets, and `newGemlets` when it reports
-// that every gemlet has landed and the state is `unpause`.
-void dropStep(Game& game);
+// What runs the schedule: the task's own thread, or its caller through run() (a page has
+// one thread only).
+enum class DropDriver { thread, caller };
 
 // Owns the thread that runs dropGemletThread. The game must outlive it.
 class DropTask {
 public:
-    explicit DropTask(Game& game, IntervalFunction interval = dropInterval);
+    explicit DropTask(Game& game, IntervalFunction interval = dropInterval,
+                      DropDriver driver = DropDriver::thread);
     // Ends the game's run and joins, so that no step can outlive the game.
     ~DropTask();
 
     DropTask(const DropTask&) = delete;
     DropTask& operator=(const DropTask&) = delete;
 
-    // Starts the thread; game.run and game.state must already be set.
+    // Starts the thread, or with the caller driving begins the first interval;
+    // game.run and game.state must already be set.
     void start();
 
     // Call after changing game.run or game.state so that a waiting task looks again at once.
@@ -46,18 +47,20 @@ public:
     // never with game.lock held, which the task may be waiting for.
     void stop();
 
-private:
-    // Repeats: end once run is false; wait while paused; after game over only wait for quit;
-    // wait one interval, ending at once if quit wakes it; one drop step.
-    void dropGemletThread();
+    // With the caller driving: the drop step due by `now`, and when to call again. Never
+    // with game.lock held.
+    DropSchedule::Next run(DropSchedule::TimePoint now);
 
-    State settledState();
+private:
+    // Runs the schedule, waiting between its calls for what it says it waits for.
+    void dropGemletThread();
 
     // Waits up to `duration` on the wake-up condition; true when `done` holds.
     template <class Predicate> bool waitFor(std::chrono::milliseconds duration, Predicate done);
 
     Game& game_;
-    IntervalFunction interval_;
+    DropSchedule schedule_;
+    DropDriver driver_;
     // Guards no game data: it only pairs with wakeUp_ so that no wake-up is lost.
     std::mutex wakeMutex_;
     std::condition_variable wakeUp_;

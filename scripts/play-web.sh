@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
 # The browser's play command: installs what is missing, builds the site into build-web/site/
-# and serves it on http://127.0.0.1:8000/ (--port N for another port) with the two headers
-# that the game's threads need. Ctrl-C stops the server.
+# and serves it on http://127.0.0.1:8000/ (--port N for another port) as any static server
+# would. Ctrl-C stops the server.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 

@@ -37,8 +37,8 @@ class Browser(client.Client):
             raise Error(f"{url}: {error}")
         self.loaded(url)
 
-    def key(self, code):  # pressed and released, with the key code the page's own table gives
-        keyCode = self.js(f"keyCodes[{json.dumps(code)}]")
+    def key(self, code):  # pressed and released, with the key code the game gave the page
+        keyCode = self.js(f"Module.gemletsKeys[{json.dumps(code)}]")
         for kind in ("rawKeyDown", "keyUp"):
             self.call("Input.dispatchKeyEvent", type=kind, code=code,
                       windowsVirtualKeyCode=keyCode)

@@ -1,18 +1,27 @@
 // SPDX-License-Identifier: MIT
-// The browser's entry: the desktop's start-up from the files the page preloaded, then one
-// main-loop iteration per display refresh. Every SDL call stays on the page's thread; the
-// drop task runs on a worker as a thread of its own.
+// The browser's entry: the desktop's start-up from the files the page preloaded, then
+// main-loop iterations at the display's refresh, on the page's one thread. The drop task's
+// schedule runs on the page's clock from each iteration. While nothing can change what the
+// window shows (paused, game over, or only the next drop ahead) the loop rests: the next
+// drop's timer or the page's wake-up on a key, a touch, a gamepad or the tab's visibility
+// restarts it.
+#include "frame/keys.h"
 #include "frame/main_loop.h"
 #include "frame/rendering.h"
 #include "frame/resources.h"
 #include "frame/start_up.h"
 #include "model/game.h"
 #include "model/random_colours.h"
+#include "play/commands.h"
 #include "play/drop_task.h"
 #include "play/start_seed.h"
 
 #include <SDL.h>
+#include <algorithm>
+#include <array>
+#include <chrono>
 #include <emscripten.h>
+#include <emscripten/eventloop.h>
 #include <exception>
 #include <filesystem>
 #include <iostream>
@@ -21,6 +30,47 @@
 namespace gemlets {
 
 namespace {
+
+// The page's name for each key (KeyboardEvent.code), which its touch buttons and gamepad use.
+struct PageKey {
+    Key key;
+    const char* code;
+};
+inline constexpr std::array<PageKey, 7> pageKeys{{
+    {Key::left, "ArrowLeft"},
+    {Key::right, "ArrowRight"},
+    {Key::up, "ArrowUp"},
+    {Key::down, "ArrowDown"},
+    {Key::space, "Space"},
+    {Key::p, "KeyP"},
+    {Key::escape, "Escape"},
+}};
+
+constexpr bool everyKeyHasPageName() {
+    for (const SdlKey& sdlKey : sdlKeys) {
+        if (std::none_of(pageKeys.begin(), pageKeys.end(),
+                         [&](const PageKey& page) { return page.key == sdlKey.key; }))
+            return false;
+    }
+    return true;
+}
+static_assert(everyKeyHasPageName(), "a key the game acts on has no name on the page");
+
+// Tells the page the key code that emscripten's SDL turns into `symbol`: its own table for
+// the arrows and such, the upper-case letter for a letter, the symbol itself otherwise.
+// clang-format off
+EM_JS(void, tellPageKey, (const char* code, int symbol), {
+    let keyCode = symbol >= 97 && symbol <= 122 ? symbol - 32 : symbol;
+    for (const k in SDL.keyCodes) {
+        if (SDL.keyCodes[k] === symbol)
+            keyCode = Number(k);
+    }
+    (Module["gemletsKeys"] = Module["gemletsKeys"] || {})[UTF8ToString(code)] = keyCode;
+});
+// clang-format on
+
+// Tells the page that the game has opened its window and told it its keys.
+EM_JS(void, tellPageGameStarted, (), { Module["onGameStarted"](); });
 
 // Tells the page that the run has ended, so that it can offer a new game.
 EM_JS(void, tellPageGameEnded, (), { Module["onGameEnded"](); });
@@ -35,8 +85,10 @@ struct Run {
     Game game;
     Screen screen;
     RandomGenerator random{startSeed(SDL_GetTicks())};
-    DropTask dropTask{game};
+    DropTask dropTask{game, dropInterval, DropDriver::caller};
     MainLoop loop{game, dropTask, screen, random};
+    bool resting = false;
+    long restTimer = 0; // the timeout that ends a rest at the next drop; 0 when none
 };
 
 std::unique_ptr<Run> run;
@@ -50,17 +102,71 @@ void startRun(Run& r) {
     // Emscripten's SDL also has text input, the wheel, touches and window events.
     ignoreUnusedEvents({SDL_TEXTINPUT, SDL_MOUSEWHEEL, SDL_FINGERDOWN, SDL_FINGERUP,
                         SDL_FINGERMOTION, SDL_WINDOWEVENT});
-    // The page registers the font's file under this name; the canvas draws text with it.
+    // The page registered the font's file under this name, and started the game only once
+    // it had loaded; the canvas draws text with it.
     r.screen.font = openFont(fontFile);
     startUp(r.game, r.screen, r.dropTask, {openWindow, loadPreloadedImage});
+    for (const SdlKey& sdlKey : sdlKeys) {
+        for (const PageKey& page : pageKeys) {
+            if (page.key == sdlKey.key)
+                tellPageKey(page.code, sdlKey.symbol);
+        }
+    }
+    tellPageGameStarted();
+}
+
+void wake();
+
+void endRest(void*) {
+    run->restTimer = 0;
+    wake();
+}
+
+// Until a wake-up: the next drop's timer when one is due, the page's otherwise.
+void rest(const DropSchedule::Next& next) {
+    if (run->restTimer != 0)
+        emscripten_clear_timeout(run->restTimer);
+    run->restTimer = 0;
+    run->resting = true;
+    emscripten_pause_main_loop();
+    if (next.wait != DropSchedule::Wait::time)
+        return;
+    const std::chrono::duration<double, std::milli> left =
+        next.at - std::chrono::steady_clock::now();
+    run->restTimer = emscripten_set_timeout(endRest, std::max(0.0, left.count()), nullptr);
+}
+
+void wake() {
+    if (!run || !run->resting)
+        return;
+    run->resting = false;
+    if (run->restTimer != 0)
+        emscripten_clear_timeout(run->restTimer);
+    run->restTimer = 0;
+    emscripten_resume_main_loop();
 }
 
 void iterate() {
-    if (runIteration(run->loop))
+    Run& r = *run;
+    // A step that falls due now shows in this iteration's frame.
+    r.dropTask.run(std::chrono::steady_clock::now());
+    const bool turnDue = r.game.state == State::newGemlets;
+    if (!runIteration(r.loop)) {
+        emscripten_cancel_main_loop();
+        r.dropTask.stop();
+        tellPageGameEnded();
         return;
-    emscripten_cancel_main_loop();
-    run->dropTask.stop();
-    tellPageGameEnded();
+    }
+    // A command may have ended a pause or the run: the schedule sees it at once, as the
+    // desktop's woken thread would.
+    const auto now = std::chrono::steady_clock::now();
+    const DropSchedule::Next next = r.dropTask.run(now);
+    // What the turn step spawned or ended, an event still queued, a landing to announce or
+    // a drop due at once all need the next frame.
+    const bool busy = turnDue || r.game.state == State::newGemlets || SDL_PollEvent(nullptr) != 0 ||
+                      !r.game.run || (next.wait == DropSchedule::Wait::time && next.at <= now);
+    if (!busy)
+        rest(next);
 }
 
 } // namespace
@@ -74,7 +180,12 @@ extern "C" EMSCRIPTEN_KEEPALIVE void gemletsPause() {
         return;
     State expected = State::unpause;
     if (run->game.state.compare_exchange_strong(expected, State::pause))
-        run->dropTask.wake();
+        wake();
+}
+
+// Something may change what the window shows: a key, a touch, a gamepad, the tab shown.
+extern "C" EMSCRIPTEN_KEEPALIVE void gemletsWake() {
+    gemlets::wake();
 }
 
 // One iteration on demand, so that bench/web_bench.py can time it in the page.

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
 // The page around the game: says in words why it cannot start, keeps standard output,
-// takes a field from the address, and turns touch buttons, a gamepad and a hidden tab into
-// what the keyboard does.
+// takes a field from the address, turns touch buttons, a gamepad and a hidden tab into what
+// the keyboard does, and wakes the game's resting main loop whenever one of them may change
+// what it shows.
 'use strict';
 
 const message = document.getElementById('message');
@@ -9,12 +10,15 @@ function say(text) {
   message.append((message.textContent ? '\n' : '') + text);
 }
 
-// Key presses as the keyboard makes them; emscripten's SDL reads keyCode.
-const keyCodes = { ArrowLeft: 37, ArrowUp: 38, ArrowRight: 39, ArrowDown: 40, Space: 32, KeyP: 80,
-  Escape: 27 };
+function wake() {
+  if (window.Module && Module._gemletsWake) Module._gemletsWake();
+}
+
+// Key presses as the keyboard makes them; emscripten's SDL reads keyCode, which the game
+// tells the page for every key it acts on (Module.gemletsKeys, by KeyboardEvent.code).
 function press(code) {
   const event = new KeyboardEvent('keydown', { code, bubbles: true, cancelable: true });
-  Object.defineProperty(event, 'keyCode', { value: keyCodes[code] });
+  Object.defineProperty(event, 'keyCode', { value: Module.gemletsKeys[code] });
   document.dispatchEvent(event);
 }
 
@@ -22,26 +26,33 @@ for (const button of document.querySelectorAll('#touch button')) {
   button.tabIndex = -1;
   button.addEventListener('pointerdown', (event) => {
     event.preventDefault();
-    press(button.dataset.key);
+    if (window.Module && Module.gemletsKeys) press(button.dataset.key);
   });
 }
 
 // The browser's standard gamepad mapping: d-pad moves and drops, face buttons rotate and
-// drop, Start pauses, Back ends the game.
+// drop, Start pauses, Back ends the game. Polled at each animation frame only while a pad is
+// connected.
 const padKeys = { 14: 'ArrowLeft', 15: 'ArrowRight', 13: 'ArrowDown', 12: 'Space', 0: 'ArrowUp',
   2: 'ArrowUp', 1: 'Space', 3: 'Space', 9: 'KeyP', 8: 'Escape' };
 const padsHeld = new Map();
+let polling = false;
 function pollPads() {
-  for (const pad of navigator.getGamepads ? navigator.getGamepads() : []) {
-    if (!pad || pad.mapping !== 'standard') continue;
+  const pads = Array.from(navigator.getGamepads ? navigator.getGamepads() : [])
+    .filter((pad) => pad && pad.mapping === 'standard');
+  for (const pad of pads) {
     const held = padsHeld.get(pad.index) || [];
     pad.buttons.forEach((button, i) => {
-      if (button.pressed && !held[i] && padKeys[i]) press(padKeys[i]);
+      if (button.pressed && !held[i] && padKeys[i] && Module.gemletsKeys) press(padKeys[i]);
       held[i] = button.pressed;
     });
     padsHeld.set(pad.index, held);
   }
-  requestAnimationFrame(pollPads);
+  polling = pads.length > 0;
+  if (polling) requestAnimationFrame(pollPads);
+}
+function startPolling() {
+  if (!polling) pollPads();
 }
 
 function lineWriter(onLine) {
@@ -54,6 +65,19 @@ function lineWriter(onLine) {
       line.push(byte);
     }
   };
+}
+
+// The game has opened its window: the canvas takes its shape, and every key the page
+// presses must be one the game told it.
+function started() {
+  const canvas = Module.canvas;
+  canvas.style.setProperty('--aspect', canvas.width / canvas.height);
+  canvas.classList.add('open');
+  const codes = [...document.querySelectorAll('#touch button')].map((b) => b.dataset.key)
+    .concat(Object.values(padKeys));
+  for (const code of new Set(codes)) {
+    if (!(code in Module.gemletsKeys)) say(`page.js: the game has no key ${code}.`);
+  }
 }
 
 function start() {
@@ -77,12 +101,14 @@ function start() {
         FS.chdir('/address');
       }
       // The canvas draws the score in the font registered under the name the game opens.
+      // Emscripten's TTF_OpenFont cannot fail, so the game starts only once this has loaded.
       Module.addRunDependency('font');
       new FontFace('font.ttf', 'url(font.ttf)').load().then((face) => {
         document.fonts.add(face);
         Module.removeRunDependency('font');
-      }, () => say('The font (font.ttf) did not load: the game cannot start.'));
+      }, (error) => say(`gemlets: font.ttf: TTF_OpenFont: ${error.message || error}`));
     }],
+    onGameStarted: started,
     onAbort: (what) => say('The game stopped: ' + what),
     onGameEnded: () => {
       say('The game has ended (Escape).');
@@ -92,9 +118,12 @@ function start() {
       message.append(' ', again);
     },
   };
+  document.addEventListener('keydown', wake, true);
   document.addEventListener('visibilitychange', () => {
     if (document.hidden && Module._gemletsPause) Module._gemletsPause();
+    wake();
   });
+  window.addEventListener('gamepadconnected', startPolling);
   window.addEventListener('error', (event) => say('The game stopped: ' + event.message));
   window.addEventListener('unhandledrejection',
     (event) => say('The game stopped: ' + event.reason));
@@ -102,13 +131,13 @@ function start() {
   script.src = 'gemlets.js';
   script.onerror = () => say('gemlets.js did not load: the game cannot start.');
   document.body.append(script);
-  requestAnimationFrame(pollPads);
+  startPolling();
 }
 
-if (window.crossOriginIsolated) {
-  start();
+if (location.protocol === 'file:') {
+  say('The game must be served by a web server: a page opened from the disk may not fetch ' +
+      'its own files. Run scripts/play-web.sh, or serve this folder with any static server ' +
+      '(for example "python3 -m http.server" in it) and open the address it gives.');
 } else {
-  say('The game needs its threads, which the browser allows only to a page served with the ' +
-      'headers "Cross-Origin-Opener-Policy: same-origin" and "Cross-Origin-Embedder-Policy: ' +
-      'require-corp". This server did not send them, so the game cannot start here.');
+  start();
 }

@@ -1,6 +1,6 @@
 #!/usr/bin/python3
 # SPDX-License-Identifier: MIT
-"""Serves the browser's site with the two headers its threads need."""
+"""Serves the browser's site for play on this machine: a plain static server, as any host is."""
 import argparse
 import functools
 import http.server
@@ -10,8 +10,6 @@ parser = argparse.ArgumentParser(description=__doc__)
 parser.add_argument("folder", help="the site, build-web/site")
 parser.add_argument("--port", type=int, default=8000)
 parser.add_argument("--bind", default="127.0.0.1")
-parser.add_argument("--no-isolation", action="store_true",
-                    help="leave the two headers out (what a host that cannot send them does)")
 args = parser.parse_args()
 
 
@@ -21,9 +19,6 @@ class Handler(http.server.SimpleHTTPRequestHandler):
                       ".ttf": "font/ttf", ".data": "application/octet-stream"}
 
     def end_headers(self):
-        if not args.no_isolation:
-            self.send_header("Cross-Origin-Opener-Policy", "same-origin")
-            self.send_header("Cross-Origin-Embedder-Policy", "require-corp")
         self.send_header("Cache-Control", "no-cache")
         super().end_headers()
 

@@ -4,7 +4,7 @@
 GROUPS, INTERVAL, GRAVITY, FILE = "model/groups.cpp", "model/drop_interval.h", \
     "model/gravity.cpp", "model/field_file.cpp"
 START, TURN, MOVES = "model/game_start.cpp", "model/turn.cpp", "model/movement.cpp"
-COMMANDS, TASK = "play/commands.cpp", "play/drop_task.cpp"
+COMMANDS, TASK, SCHEDULE = "play/commands.cpp", "play/drop_task.cpp", "play/drop_schedule.cpp"
 LOOP, FRAME = "frame/main_loop.cpp", "frame/rendering.cpp"
 MUTANTS = [
     (GROUPS, "backtrack(f, x + 1, y, col);", "", "a group that needs a step right stays"),
@@ -52,10 +52,12 @@ MUTANTS = [
     (COMMANDS, "State expected = State::unpause;", "State expected = game.state;",
      "P during a landing or in game over pauses"),
     (COMMANDS, '"\\nbutton  "', '"\\nbutton "', "a button's line changes its format"),
-    (TASK, "if (state == State::pause)", "if (false)", "pairs keep falling while paused"),
-    (TASK, "waitFor(interval, quit)", "waitFor(interval, [] { return false; })",
+    (SCHEDULE, "if (state == State::pause)", "if (false)", "pairs keep falling while paused"),
+    (SCHEDULE, "over_ = state == State::gameover;", "over_ = false;",
+     "pairs fall on after game over"),
+    (TASK, "wait_until(lock, next.at, quit)", "wait_until(lock, next.at, [] { return false; })",
      "Escape waits out the drop interval"),
-    (TASK, "State expected = State::unpause;", "State expected = game.state;",
+    (SCHEDULE, "State expected = State::unpause;", "State expected = game.state;",
      "a pause taken before a landing ends by itself"),
     (LOOP, "else if (SDL_PollEvent", "else while (SDL_PollEvent", "a burst of keys acts at once"),
     (FRAME, '"Paused"', '"Pause"', 'a paused game shows "Pause"'),
