@@ -45,10 +45,9 @@ class Browser(client.Client):
     def open(self, url):
         try:
             self.send("browsingContext.navigate",
-                      {"context": self.context, "url": url, "wait": "complete"})
+                      {"context": self.context, "url": url, "wait": "complete"})  # loaded
         except Error as error:
             raise Error(f"{url}: {error}") from None
-        self.loaded(url)
 
     def key(self, code):
         self.send("input.performActions",

@@ -93,9 +93,6 @@ class Client:
             raise Error(f"{self.name}: {method}: {reply.get('error')} {reply.get('message', '')}")
         return reply["result"]
 
-    def loaded(self, url):
-        self.wait(f"{url} loaded", lambda: self.js("document.readyState") == "complete")
-
     def screenshot(self, path):
         with open(path, "wb") as f:
             f.write(base64.b64decode(self.capture()))

@@ -35,7 +35,7 @@ class Browser(client.Client):
     def open(self, url):
         if error := self.call("Page.navigate", url=url).get("errorText"):
             raise Error(f"{url}: {error}")
-        self.loaded(url)
+        self.wait(f"{url} loaded", lambda: self.js("document.readyState") == "complete")
 
     def key(self, code):  # pressed and released, with the key code the game gave the page
         keyCode = self.js(f"Module.gemletsKeys[{json.dumps(code)}]")

@@ -57,8 +57,7 @@ class Browser(client.Client):
             raise
 
     def open(self, url):
-        self.call("POST", "/url", {"url": url})
-        self.loaded(url)
+        self.call("POST", "/url", {"url": url})  # answered once the page has loaded
 
     def key(self, code):
         self.call("POST", "/actions", {"actions": client.key_actions(code)})
