@@ -27,8 +27,8 @@ class Browser(client.Client):
         self.start("firefox-esr", "--headless", "--no-remote", "--profile", self.profile,
                    "--remote-debugging-port=0", env=self.env,
                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        server = self.wait("Firefox",
-                           lambda: get(f"file://{self.profile}/WebDriverBiDiServer.json"))
+        server = self.wait("Firefox", lambda: get(
+            f"file://{self.profile}/WebDriverBiDiServer.json"), client.START)
         self.connect(f"ws://127.0.0.1:{json.loads(server)['ws_port']}/session")
         self.send("session.new", {"capabilities": {}})
         top = self.send("browsingContext.getTree", {})["contexts"][0]

@@ -19,6 +19,9 @@ WEBDRIVER_KEYS = {"ArrowLeft": "\ue012", "ArrowUp": "\ue013", "ArrowRight": "\ue
                   "ArrowDown": "\ue015", "Space": " ", "KeyP": "p", "Escape": "\ue00c"}
 
 
+START = 30  # seconds a browser may take to start on a loaded machine
+
+
 class Error(Exception):
     pass
 
@@ -92,6 +95,9 @@ class Client:
         if "result" not in reply or reply.get("type") == "error":
             raise Error(f"{self.name}: {method}: {reply.get('error')} {reply.get('message', '')}")
         return reply["result"]
+
+    def run(self, statements):  # script whose value nobody needs
+        self.js(statements)
 
     def screenshot(self, path):
         with open(path, "wb") as f:

@@ -18,7 +18,8 @@ class Browser(client.Client):
     def launch(self):
         self.start("chromium", *FLAGS, f"--user-data-dir={self.profile}", env=self.env,
                    stderr=subprocess.DEVNULL)
-        active = self.wait("Chromium", lambda: get(f"file://{self.profile}/DevToolsActivePort"))
+        active = self.wait("Chromium", lambda: get(f"file://{self.profile}/DevToolsActivePort"),
+                           client.START)
         targets = self.wait("its pages",
                             lambda: get(f"http://127.0.0.1:{int(active.split()[0])}/json"))
         page = [t for t in json.loads(targets) if t["type"] == "page"][0]

@@ -30,12 +30,12 @@ X_KEYS = {"ArrowLeft": "Left", "ArrowUp": "Up", "ArrowRight": "Right", "ArrowDow
 # is narrower than "Paused"), and the keys that reached the page with their key codes.
 PAGE_JS = """const px = (x, y, w, h) => document.getElementById('canvas').getContext('2d')
   .getImageData(x, y, w, h).data;
-grid = () => Array.from({ length: 72 }, (_, c) => { const s = [0, 0, 0];
+window.grid = () => Array.from({ length: 72 }, (_, c) => { const s = [0, 0, 0];
   px(c % 6 * 32, (c / 6 | 0) * 32, 32, 32).forEach((v, i) => i % 4 < 3 && (s[i % 4] += v / 1024));
   return s; });
-ink = () => { const d = px(202, 176, 182, 80); let w = 0;
+window.ink = () => { const d = px(202, 176, 182, 80); let w = 0;
   for (let i = 0; i < d.length; i += 4) if (d[i] < 96) w = Math.max(w, i / 4 % 182); return w; };
-pressed = []; document.addEventListener('keydown',
+window.pressed = []; document.addEventListener('keydown',
   (e) => e.isTrusted && pressed.push([e.code, e.keyCode]), true);"""
 MESSAGE = "document.getElementById('message').textContent"
 
@@ -48,6 +48,10 @@ def until(what, check, timeout=10):  # timeout 0: checked once
 
 def js(expression):
     return page.js(expression)
+
+
+def run(statements):
+    page.run(statements)
 
 
 def ink():
@@ -84,7 +88,7 @@ def serve():  # the site's address
 
 def open_page(url):
     page.open(url)
-    js(PAGE_JS)
+    run(PAGE_JS)
 
 
 def key(code, what, check):  # a key pressed and released, and what it does
@@ -150,7 +154,7 @@ def play(base, traces, refusal):  # every check in the engine of `page`
     until("the page needs no cross-origin isolation", lambda: not js("crossOriginIsolated"), 0)
     shot("first-frame")
     # Mouse motion that would hold a key press up for 16 s if it reached SDL's queue.
-    js("for (let i = 0; i < 1000; ++i) document.getElementById('canvas')"
+    run("for (let i = 0; i < 1000; ++i) document.getElementById('canvas')"
        ".dispatchEvent(new MouseEvent('mousemove', { clientX: i % 384, bubbles: true }))")
     for code, what, check in MOVES:
         key(code, what, check)
@@ -161,16 +165,16 @@ def play(base, traces, refusal):  # every check in the engine of `page`
                    "'[data-key=ArrowRight]').getBoundingClientRect())"))
     until("a touch button moves the pair", lambda: column() == at + 1)
     # A gamepad whose d-pad left is down from its fourth poll on.
-    js("polls = 0; navigator.getGamepads = () => [{ index: 0, mapping: 'standard', buttons: "
-       "Array.from({ length: 17 }, (_, i) => ({ pressed: i == 14 && ++polls > 3 })) }];"
-       "window.dispatchEvent(new Event('gamepadconnected'))")
+    run("window.polls = 0; navigator.getGamepads = () => [{ index: 0, mapping: 'standard', "
+        "buttons: Array.from({ length: 17 }, (_, i) => ({ pressed: i == 14 && ++polls > 3 })) }];"
+        "window.dispatchEvent(new Event('gamepadconnected'))")
     until("a gamepad's d-pad moves it", lambda: column() == at)
     # A hidden page draws nothing: one iteration of the game shows what the tab will show.
     page.hide()
     until("a hidden tab pauses while hidden",
           lambda: (js("document.hidden && (Module._gemletsStep(), ink())") or 0) > 90)
     time.sleep(1.1)  # the drop at the end of the interval under way still comes
-    js("Module._gemletsStep()")
+    run("Module._gemletsStep()")
     held = grid()
     time.sleep(1.5)
     page.hide(False)
