@@ -128,6 +128,7 @@ begin web
 # compares the page's traces with that build's game under Xvfb.
 scripts/build-web.sh "$plain_dir"
 web_result=$(last_line /usr/bin/python3 tests/web/web_test.py "$plain_dir" 3>&1 >&2)
+page_result=$(last_line /usr/bin/python3 tests/web/page_test.py 3>&1 >&2)
 end
 
 begin "fuzz build"
@@ -200,5 +201,6 @@ echo "=== results"
 printf '%s\n' "${summaries[@]}"
 echo "$mutation_result"
 echo "$web_result"
+echo "$page_result"
 echo "$fuzz_result"
 echo "$package_result"

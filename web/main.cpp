@@ -20,6 +20,7 @@
 #include <algorithm>
 #include <array>
 #include <chrono>
+#include <cmath>
 #include <emscripten.h>
 #include <emscripten/eventloop.h>
 #include <exception>
@@ -117,8 +118,11 @@ void startRun(Run& r) {
 
 void wake();
 
+// The drop is made on the timer, not at the next animation frame, which would make every
+// interval up to a frame longer; the frame then shows it.
 void endRest(void*) {
     run->restTimer = 0;
+    run->dropTask.run(std::chrono::steady_clock::now());
     wake();
 }
 
@@ -133,7 +137,9 @@ void rest(const DropSchedule::Next& next) {
         return;
     const std::chrono::duration<double, std::milli> left =
         next.at - std::chrono::steady_clock::now();
-    run->restTimer = emscripten_set_timeout(endRest, std::max(0.0, left.count()), nullptr);
+    // Whole milliseconds, rounded up: a timer that fired early would find no drop due.
+    run->restTimer =
+        emscripten_set_timeout(endRest, std::max(0.0, std::ceil(left.count())), nullptr);
 }
 
 void wake() {

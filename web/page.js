@@ -72,7 +72,7 @@ function lineWriter(onLine) {
 function started() {
   const canvas = Module.canvas;
   canvas.style.setProperty('--aspect', canvas.width / canvas.height);
-  canvas.classList.add('open');
+  document.body.classList.add('open');
   const codes = [...document.querySelectorAll('#touch button')].map((b) => b.dataset.key)
     .concat(Object.values(padKeys));
   for (const code of new Set(codes)) {

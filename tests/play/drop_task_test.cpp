@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
-// The drop task on its own thread: what wakes it, and when it takes no step.
+// The drop task on its own thread: quit wakes it mid-interval. Its rules are the drop
+// schedule's (drop_schedule_test.cpp).
 #include "model/game_start.h"
 #include "play/commands.h"
 #include "play/drop_task.h"
@@ -44,23 +45,6 @@ TEST_F(DropTaskTest, QuitEndsTheTaskMidIntervalWithoutAnotherStep) {
     applyCommand(game, task, Command::quit);
     task.stop();
     EXPECT_EQ(fixture::fieldPicture(game), before) << "a drop step ran after quit";
-}
-
-TEST_F(DropTaskTest, WhilePausedOrAfterGameOverTheTaskTakesNoStep) {
-    for (const State waiting : {State::pause, State::gameover}) {
-        intervals = 0;
-        game.run = true; // the last stop() ended the run
-        game.state = waiting;
-        DropTask task(game, counted(0ms));
-        task.start();
-        std::this_thread::sleep_for(50ms);
-        EXPECT_EQ(intervals, 0) << "state " << static_cast<int>(waiting);
-        game.state = State::unpause;
-        task.wake();
-        if (waiting == State::pause)
-            waitForIntervals(1); // the end of the pause starts the next interval
-        task.stop();
-    }
 }
 
 } // namespace
