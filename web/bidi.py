@@ -25,7 +25,7 @@ class Browser(client.Client):
     def launch(self):
         os.makedirs(self.profile)
         self.start("firefox-esr", "--headless", "--no-remote", "--profile", self.profile,
-                   "--remote-debugging-port=0", env=self.env,
+                   "--remote-debugging-port=0",
                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         server = self.wait("Firefox", lambda: get(
             f"file://{self.profile}/WebDriverBiDiServer.json"), client.START)

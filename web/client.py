@@ -5,6 +5,7 @@ the input actions both WebDriver protocols take alike. Each client drives one pa
 launch, open, js, key, click, hide, show, screenshot and close."""
 import base64
 import json
+import os
 import shutil
 import socket
 import subprocess
@@ -64,18 +65,35 @@ def click_actions(x, y):  # the left mouse button at a point of the viewport
 
 class Client:
     """A browser and any other process started through start(); close() ends them all.
-    wait(what, check, timeout) is how it waits, the module's wait unless given; env is the
-    browser's environment (a display for one that needs it)."""
+    wait(what, check, timeout) is how it waits, the module's wait unless given."""
     name = "browser"
 
-    def __init__(self, wait=wait, env=None):
-        self.wait, self.env, self.children, self.ws, self.id = wait, env, [], None, 0
+    def __init__(self, wait=wait):
+        self.wait, self.children, self.ws, self.id = wait, [], None, 0
         self.tmp = tempfile.mkdtemp(prefix="gemlets-web.")
         self.profile = f"{self.tmp}/profile"  # in the command line of every browser process
 
     def start(self, *command, **kwargs):
         self.children.append(subprocess.Popen(command, **kwargs))
         return self.children[-1]
+
+    def xvfb(self):  # a display of its own, as DISPLAY names it
+        read, write = os.pipe()
+        self.start("Xvfb", "-displayfd", str(write), "-nolisten", "tcp", pass_fds=[write],
+                   stderr=subprocess.DEVNULL)
+        os.close(write)
+        with os.fdopen(read) as f:  # the number and the line end come in two writes
+            number = f.readline()
+        if not number.endswith("\n"):
+            raise Error(f"Xvfb -displayfd: no whole display number, only {number!r}")
+        return ":" + number.strip()
+
+    def serve(self, folder):  # the address of web/serve.py serving the folder
+        line = self.start(f"{os.path.dirname(__file__)}/serve.py", folder, "--port=0",
+                          text=True, stdout=subprocess.PIPE).stdout.readline()
+        if not line.startswith("gemlets: http"):
+            raise Error(f"web/serve.py {folder}: no address")
+        return line.split()[-1]
 
     def connect(self, url):
         try:

@@ -16,7 +16,7 @@ class Browser(client.Client):
     name = "chromium"
 
     def launch(self):
-        self.start("chromium", *FLAGS, f"--user-data-dir={self.profile}", env=self.env,
+        self.start("chromium", *FLAGS, f"--user-data-dir={self.profile}",
                    stderr=subprocess.DEVNULL)
         active = self.wait("Chromium", lambda: get(f"file://{self.profile}/DevToolsActivePort"),
                            client.START)

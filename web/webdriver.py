@@ -1,9 +1,10 @@
 # SPDX-License-Identifier: MIT
 """A small client of WebKitGTK over classic W3C WebDriver: WebKitWebDriver drives MiniBrowser
---automation on the display in env (Xvfb). It starts both with a fresh session, drives its one
+--automation on an Xvfb display of its own. It starts them with a fresh session, drives its one
 page, and ends every process it started."""
 import glob
 import json
+import os
 import subprocess
 import urllib.error
 import urllib.request
@@ -23,7 +24,8 @@ class Browser(client.Client):
             raise Error(f"webkit: no MiniBrowser at {MINI_BROWSER}: install libwebkit2gtk-4.1-0")
         port = client.free_port()
         self.driver, self.session = f"http://127.0.0.1:{port}", ""
-        self.start("WebKitWebDriver", f"--port={port}", env=self.env,
+        env = {**os.environ, "DISPLAY": self.xvfb()}
+        self.start("WebKitWebDriver", f"--port={port}", env=env,
                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         self.wait("WebKitWebDriver", lambda: get(f"{self.driver}/status"), client.START)
         options = {"binary": binary, "args": ["--automation"]}

@@ -14,7 +14,7 @@ import bidi, client, devtools, webdriver
 ENGINES = [devtools.Browser, bidi.Browser, webdriver.Browser]
 site, shots = f"{repo}/build-web/site", f"{repo}/build-web"
 native = os.path.join(repo, sys.argv[1] if len(sys.argv) > 1 else "build", "run")  # the desktop's
-host = client.Client()  # Xvfb, the servers and the desktop games
+host = client.Client()  # Xvfb, the server and the desktop games
 env, page, passed = dict(os.environ), None, []
 # Fields, the keys then pressed, and the page's trace must be the desktop's. In the first the
 # pair (yellow over red) clears four yellows; the blue that stood on them falls beside three
@@ -50,10 +50,6 @@ def js(expression):
     return page.js(expression)
 
 
-def run(statements):
-    page.run(statements)
-
-
 def ink():
     return js("ink()") or 0
 
@@ -78,17 +74,9 @@ def desktop(rows, keys):  # the desktop game's standard output and error for a f
     return open(out.name).read(), open(err.name).read()
 
 
-def serve():  # the site's address
-    line = host.start(f"{repo}/web/serve.py", site, "--port=0", text=True,
-                      stdout=subprocess.PIPE).stdout.readline()
-    if not line.startswith("gemlets: http"):
-        raise client.Error(f"web/serve.py {site}: no address")
-    return line.split()[-1]
-
-
 def open_page(url):
     page.open(url)
-    run(PAGE_JS)
+    page.run(PAGE_JS)
 
 
 def key(code, what, check):  # a key pressed and released, and what it does
@@ -154,8 +142,8 @@ def play(base, traces, refusal):  # every check in the engine of `page`
     until("the page needs no cross-origin isolation", lambda: not js("crossOriginIsolated"), 0)
     shot("first-frame")
     # Mouse motion that would hold a key press up for 16 s if it reached SDL's queue.
-    run("for (let i = 0; i < 1000; ++i) document.getElementById('canvas')"
-       ".dispatchEvent(new MouseEvent('mousemove', { clientX: i % 384, bubbles: true }))")
+    page.run("for (let i = 0; i < 1000; ++i) document.getElementById('canvas')"
+             ".dispatchEvent(new MouseEvent('mousemove', { clientX: i % 384, bubbles: true }))")
     for code, what, check in MOVES:
         key(code, what, check)
         if what == "P shows Paused":
@@ -165,16 +153,16 @@ def play(base, traces, refusal):  # every check in the engine of `page`
                    "'[data-key=ArrowRight]').getBoundingClientRect())"))
     until("a touch button moves the pair", lambda: column() == at + 1)
     # A gamepad whose d-pad left is down from its fourth poll on.
-    run("window.polls = 0; navigator.getGamepads = () => [{ index: 0, mapping: 'standard', "
-        "buttons: Array.from({ length: 17 }, (_, i) => ({ pressed: i == 14 && ++polls > 3 })) }];"
-        "window.dispatchEvent(new Event('gamepadconnected'))")
+    page.run("window.polls = 0; navigator.getGamepads = () => [{ index: 0, mapping: 'standard', "
+             "buttons: Array.from({ length: 17 }, (_, i) => ({ pressed: i == 14 && ++polls > 3 }))"
+             " }]; window.dispatchEvent(new Event('gamepadconnected'))")
     until("a gamepad's d-pad moves it", lambda: column() == at)
     # A hidden page draws nothing: one iteration of the game shows what the tab will show.
     page.hide()
     until("a hidden tab pauses while hidden",
           lambda: (js("document.hidden && (Module._gemletsStep(), ink())") or 0) > 90)
     time.sleep(1.1)  # the drop at the end of the interval under way still comes
-    run("Module._gemletsStep()")
+    page.run("Module._gemletsStep()")
     held = grid()
     time.sleep(1.5)
     page.hide(False)
@@ -196,28 +184,20 @@ def play(base, traces, refusal):  # every check in the engine of `page`
               lambda: js("gemletsStdout") == trace)
     open_page(base + "?field=" + "/".join(["******"] * 11))
     until("a malformed field link shows the desktop's message, word for word",
-          lambda: (shown := js(MESSAGE)) and shown + "\n" == refusal)
+          lambda: (text := js(MESSAGE)) and text + "\n" == refusal)
 
 
 def main():
     global page
     if not os.path.exists(f"{site}/index.html"):
         raise client.Error(f"{site}/index.html: missing; scripts/build-web.sh builds the site")
-    read, write = os.pipe()
-    host.start("Xvfb", "-displayfd", str(write), "-nolisten", "tcp", pass_fds=[write],
-               stderr=subprocess.DEVNULL)
-    os.close(write)
-    with os.fdopen(read) as f:  # the number and the line end come in two writes
-        display = f.readline()
-    if not display.endswith("\n"):
-        raise client.Error(f"Xvfb -displayfd: no whole display number, only {display!r}")
-    env["DISPLAY"] = ":" + display.strip()
+    env["DISPLAY"] = host.xvfb()
     traces = [desktop(rows, keys)[0] for rows, keys in TRACES]
     _, refusal = desktop(["******"] * 11, None)
-    base = serve()
+    base = host.serve(site)
     failed = []
     for engine in ENGINES:
-        page, before, start = engine(env=env), len(passed), time.monotonic()
+        page, before, start = engine(), len(passed), time.monotonic()
         try:
             play(base, traces, refusal)
             print(f"PASS: {page.name}: {len(passed) - before} checks in "
