@@ -20,7 +20,7 @@ packages=(
     build-essential dpkg-dev debhelper lintian desktop-file-utils appstream man-db
     g++-arm-linux-gnueabi g++-aarch64-linux-gnu qemu-user
     qemu-user-static binfmt-support patchelf zip unzip
-    "${web[@]}" chromium python3-websocket
+    "${web[@]}" chromium firefox-esr webkit2gtk-driver python3-websocket
 )
 [[ ${1:-} == web ]] && packages=("${web[@]}")
 

@@ -5,7 +5,7 @@
 #   plain     every test, in build/ (GEMLETS_BUILD_DIR overrides the folder)
 #   mutation  each mutant of tests/mutation/mutants.py in a scratch copy; every one must fail a test
 #   compat    the SDL and Xvfb tests again, the same build loading sdl12-compat
-#   web       the browser's site (emscripten, build-web/), played in headless Chromium
+#   web       the browser's site (emscripten, build-web/), played in Chromium, Firefox and WebKit
 #   fuzz      the field-file loader under libFuzzer (clang++, build-fuzz/), for a bounded time
 #   tsan      the tests labelled "concurrency", ThreadSanitizer (build-tsan/)
 #   asan      every test, AddressSanitizer + UndefinedBehaviorSanitizer (build-asan/)
@@ -125,8 +125,8 @@ LD_LIBRARY_PATH=$compat_dir run_ctest compat "$plain_dir" --no-tests=error \
 end
 
 begin web
-# The site takes its images from the plain build; the test compares the page's trace with
-# that build's game under Xvfb.
+# The site takes its images from the plain build; the test plays it in three engines and
+# compares the page's traces with that build's game under Xvfb.
 scripts/build-web.sh "$plain_dir"
 web_result=$(last_line /usr/bin/python3 tests/web/web_test.py "$plain_dir" 3>&1 >&2)
 page_result=$(last_line /usr/bin/python3 tests/web/page_test.py 3>&1 >&2)

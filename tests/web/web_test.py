@@ -1,44 +1,57 @@
 #!/usr/bin/python3
 # SPDX-License-Identifier: MIT
-# The browser build in headless Chromium, driven by web/devtools.py: what the page
+# The browser build in three engines, each driven by our client over its own protocol
+# (web/devtools.py, web/bidi.py, web/webdriver.py): the same checks in each of what the page
 # shows (canvas pixels) and what the game writes (window.gemletsStdout). Builds nothing: it
-# serves build-web/site and takes the desktop's trace from build/run (or the run folder of
-# the build folder given) under Xvfb.
-# Screenshots go to build-web/*.png.
+# serves build-web/site and takes the desktop's traces from build/run (or the run folder of
+# the build folder given) under Xvfb. Screenshots go to build-web/<engine>-*.png.
 import os, shutil, subprocess, sys, time
 
 repo = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 sys.path.insert(0, f"{repo}/web")
-import devtools
+import bidi, client, devtools, webdriver
 
+ENGINES = [devtools.Browser, bidi.Browser, webdriver.Browser]
 site, shots = f"{repo}/build-web/site", f"{repo}/build-web"
 native = os.path.join(repo, sys.argv[1] if len(sys.argv) > 1 else "build", "run")  # the desktop's
-passed, env = [], dict(os.environ)
-# The first pair (yellow over red) clears four yellows; the blue that stood on them falls
-# beside three blues, which clear in turn.
+host = client.Client()  # Xvfb, the server and the desktop games
+env, page, passed = dict(os.environ), None, []
+# Fields, the keys then pressed, and the page's trace must be the desktop's. In the first the
+# pair (yellow over red) clears four yellows; the blue that stood on them falls beside three
+# blues, which clear in turn. In the second, two moves left make four reds.
 CHAIN = ["******"] * 8 + ["****0*", "****30", "**3*30", "**0*20"]
-# Each cell's mean colour (grid) and how far right the ink beside the field reaches (ink: a
-# score is narrower than "Paused"), from the canvas's pixels.
+TRACES = [(CHAIN, ["Space"]),
+          (["******"] * 10 + ["*1****", "*11***"], ["ArrowLeft", "ArrowLeft", "Space"]),
+          (["******"] * 9 + ["*****3", "***2*3", "0*2223"],
+           ["ArrowUp", "ArrowRight", "ArrowDown", "Space"])]
+X_KEYS = {"ArrowLeft": "Left", "ArrowUp": "Up", "ArrowRight": "Right", "ArrowDown": "Down",
+          "Space": "space"}  # X's names of the keys, for the desktop game
+# Each cell's mean colour (grid), how far right the ink beside the field reaches (ink: a score
+# is narrower than "Paused"), and the keys that reached the page with their key codes.
 PAGE_JS = """const px = (x, y, w, h) => document.getElementById('canvas').getContext('2d')
   .getImageData(x, y, w, h).data;
-grid = () => Array.from({ length: 72 }, (_, c) => { const s = [0, 0, 0];
+window.grid = () => Array.from({ length: 72 }, (_, c) => { const s = [0, 0, 0];
   px(c % 6 * 32, (c / 6 | 0) * 32, 32, 32).forEach((v, i) => i % 4 < 3 && (s[i % 4] += v / 1024));
   return s; });
-ink = () => { const d = px(202, 176, 182, 80); let w = 0;
-  for (let i = 0; i < d.length; i += 4) if (d[i] < 96) w = Math.max(w, i / 4 % 182); return w; };"""
+window.ink = () => { const d = px(202, 176, 182, 80); let w = 0;
+  for (let i = 0; i < d.length; i += 4) if (d[i] < 96) w = Math.max(w, i / 4 % 182); return w; };
+window.pressed = []; document.addEventListener('keydown',
+  (e) => e.isTrusted && pressed.push([e.code, e.keyCode]), true);"""
+MESSAGE = "document.getElementById('message').textContent"
 
 
 def until(what, check, timeout=10):  # timeout 0: checked once
-    try:
-        value = devtools.wait(what, check, timeout)
-    except devtools.Error as error:
-        fail(str(error))
+    value = client.wait(what, check, timeout)
     passed.append(what)
     return value
 
 
-browser = devtools.Browser(wait=until)
-start, js = browser.start, browser.js
+def js(expression):
+    return page.js(expression)
+
+
+def ink():
+    return js("ink()") or 0
 
 
 def xdotool(*args):
@@ -47,114 +60,163 @@ def xdotool(*args):
 
 
 def desktop(rows, keys):  # the desktop game's standard output and error for a field and keys
-    run = shutil.copytree(native, f"{browser.tmp}/run{len(browser.children)}")
+    run = shutil.copytree(native, f"{host.tmp}/run{len(host.children)}")
     open(f"{run}/test.txt", "w").write("".join(row + "\n" for row in rows))
     out, err = open(f"{run}/out", "w+"), open(f"{run}/err", "w+")
-    game = start("./gemlets", cwd=run, env=env, stdout=out, stderr=err)
+    game = host.start("./gemlets", cwd=run, env=env, stdout=out, stderr=err)
     if keys:  # a turn step's trace is written whole as the step ends
         xdotool("windowfocus", "--sync", xdotool("search", "--sync", "--onlyvisible", "--pid",
                                                  str(game.pid))[0])
-        xdotool("key", *keys)
-        until("the desktop's trace", lambda: open(out.name).read())
+        xdotool("key", *(X_KEYS[k] for k in keys))
+        client.wait("the desktop's trace", lambda: open(out.name).read())
         xdotool("key", "Escape")
     game.wait(20)
     return open(out.name).read(), open(err.name).read()
 
 
 def open_page(url):
-    browser.open(url)
-    js(PAGE_JS)
+    page.open(url)
+    page.run(PAGE_JS)
 
 
 def key(code, what, check):  # a key pressed and released, and what it does
-    browser.key(code)
+    page.key(code)
     until(what, check)
 
 
-def grid():  # the field as rows of '*' and colour codes, each cell's nearest colour
+def frame():  # ink() and the field as rows of '*' and colour codes, from one look
     near = lambda m: min(PALETTE, key=lambda p: sum((a - b) ** 2 for a, b in zip(m, p[1])))[0]
-    cells = "".join(near(m) for m in js("grid()"))
-    return [cells[i:i + 6] for i in range(0, 72, 6)]
+    ink, means = js("[ink(), grid()]")
+    cells = "".join(near(m) for m in means)
+    return ink, [cells[i:i + 6] for i in range(0, 72, 6)]
 
 
-def falling():  # the gemlets above the bottom two rows, as (row, column)
-    return [(r, c) for r, row in enumerate(grid()[:10]) for c, v in enumerate(row) if v != "*"]
+def grid():
+    return frame()[1]
+
+
+def falling(rows=None):  # the gemlets above the bottom two rows, as (row, column)
+    rows = rows or grid()
+    return [(r, c) for r, row in enumerate(rows[:10]) for c, v in enumerate(row) if v != "*"]
+
+
+def first_frame():  # the first pair, yellow over red, alone; a loaded machine may look late
+    ink, rows = frame()
+    pair = [(r, c) for r, row in enumerate(rows) for c, v in enumerate(row) if v != "*"]
+    top = pair[0][0] if pair else 0
+    return (0 < ink < 40 and 1 <= top <= 3 and pair == [(top, 3), (top + 1, 3)]
+            and rows[top][3] + rows[top + 1][3] == "31")
 
 
 def shot(name):
-    browser.screenshot(f"{shots}/{name}.png")
+    page.screenshot(f"{shots}/{page.name}-{name}.png")
 
 
-def fail(what):  # with what the page shows, once there is one
-    page = browser.ws and (shot("failed"), f"; grid {grid()}, message {js(MESSAGE)!r}")[1]
-    sys.exit(f"FAIL: {what}{page or ''}")
+def shown():  # what the page shows, once there is one
+    try:
+        shot("failed")
+        return f"; grid {grid()}, message {js(MESSAGE)!r}"
+    except Exception:
+        return ""
 
 
-MESSAGE = "document.getElementById('message').textContent"
 PALETTE = [("*", [255] * 3)] + [(str(i), list(subprocess.run(["convert", f"{native}/gemlet_{c}.jpg",
     "-scale", "1x1!", "-depth", "8", "rgb:-"], capture_output=True, check=True).stdout))
     for i, c in enumerate(["blue", "red", "green", "yellow"])]
+# The first moves of a game, each with what it shows.
+MOVES = [("ArrowLeft", "Left moves the pair past them",
+          lambda: [c for _, c in falling()] == [2, 2]),
+         ("ArrowUp", "Up rotates it",
+          lambda: len(rows := [r for r, _ in falling()]) == 2 and rows[0] == rows[1]),
+         # A P in the frame that announces the landing is lost, on the desktop too.
+         ("Space", "Space drops it, the next pair comes",
+          lambda: sorted((rows := grid())[11].replace("*", "")) == ["1", "3"] and falling(rows)),
+         ("KeyP", "P shows Paused", lambda: ink() > 90),
+         ("KeyP", "P resumes", lambda: ink() < 40)]
+
+
+def play(base, traces, refusal):  # every check in the engine of `page`
+    page.launch()
+    open_page(base)
+    until("the first pair on the white field, the score beside it", first_frame)
+    until("the page needs no cross-origin isolation", lambda: not js("crossOriginIsolated"), 0)
+    shot("first-frame")
+    # Mouse motion that would hold a key press up for 16 s if it reached SDL's queue.
+    page.run("for (let i = 0; i < 1000; ++i) document.getElementById('canvas')"
+             ".dispatchEvent(new MouseEvent('mousemove', { clientX: i % 384, bubbles: true }))")
+    for code, what, check in MOVES:
+        key(code, what, check)
+        if what == "P shows Paused":
+            shot("paused")
+    at = until("the next pair", column := lambda: min((c for _, c in falling()), default=None))
+    page.click(*js("(r => [r.x + r.width / 2, r.y + r.height / 2])(document.querySelector("
+                   "'[data-key=ArrowRight]').getBoundingClientRect())"))
+    until("a touch button moves the pair", lambda: column() == at + 1)
+    # A gamepad whose d-pad left is down from its fourth poll on.
+    page.run("window.polls = 0; navigator.getGamepads = () => [{ index: 0, mapping: 'standard', "
+             "buttons: Array.from({ length: 17 }, (_, i) => ({ pressed: i == 14 && ++polls > 3 }))"
+             " }]; window.dispatchEvent(new Event('gamepadconnected'))")
+    until("a gamepad's d-pad moves it", lambda: column() == at)
+    # A hidden page draws nothing: one iteration of the game shows what the tab will show.
+    page.hide()
+    until("a hidden tab pauses while hidden",
+          lambda: (js("document.hidden && (Module._gemletsStep(), ink())") or 0) > 90)
+    time.sleep(1.1)  # the drop at the end of the interval under way still comes
+    page.run("Module._gemletsStep()")
+    held = grid()
+    time.sleep(1.5)
+    page.hide(False)
+    until("shown again it stays paused",
+          lambda: js("!document.hidden") and ink() > 90 and grid() == held)
+    key("Escape", "Escape ends the game, the page offers a new one",
+        lambda: js("document.querySelector('#message button')?.textContent") == "New game")
+    until("the keys pressed carry the key codes the game gave the page", lambda: js(
+        "pressed.length > 5 && pressed.every(([c, k]) => Module.gemletsKeys[c] === k)"), 0)
+    for (rows, keys), trace in zip(TRACES, traces):
+        open_page(base + "?field=" + "/".join(rows))
+        top = min(r for r, row in enumerate(rows) if row != "******")  # far below the pair
+        until(f"the prepared field {rows[-1]}", lambda: grid()[top:] == rows[top:])
+        for code in keys:
+            page.key(code)
+        if rows == CHAIN:
+            until("the chain clears", lambda: grid()[8:] == ["******"] * 3 + ["**012*"])
+        until(f"the trace after {' '.join(keys)} equals the desktop's byte for byte",
+              lambda: js("gemletsStdout") == trace)
+    open_page(base + "?field=" + "/".join(["******"] * 11))
+    until("a malformed field link shows the desktop's message, word for word",
+          lambda: (text := js(MESSAGE)) and text + "\n" == refusal)
 
 
 def main():
-    read, write = os.pipe()
-    start("Xvfb", "-displayfd", str(write), "-nolisten", "tcp", pass_fds=[write],
-          stderr=subprocess.DEVNULL)
-    env["DISPLAY"] = ":" + os.read(read, 16).decode().strip()
-    trace, _ = desktop(CHAIN, ["space"])
+    global page
+    if not os.path.exists(f"{site}/index.html"):
+        raise client.Error(f"{site}/index.html: missing; scripts/build-web.sh builds the site")
+    env["DISPLAY"] = host.xvfb()
+    traces = [desktop(rows, keys)[0] for rows, keys in TRACES]
     _, refusal = desktop(["******"] * 11, None)
-    base = start(f"{repo}/web/serve.py", site, "--port=0", text=True,
-                 stdout=subprocess.PIPE).stdout.readline().split()[-1]
-    browser.launch()
-    open_page(base)
-    until("the page needs no cross-origin isolation", lambda: not js("crossOriginIsolated"), 0)
-    until("the first pair on the white field, the score beside it", lambda: 0 < js("ink()") < 40
-          and falling() == [(1, 3), (2, 3)] and grid()[1][3] + grid()[2][3] == "31")
-    shot("first-frame")
-    # Mouse motion that would hold a key press up for 16 s if it reached SDL's queue.
-    js("for (let i = 0; i < 1000; ++i) document.getElementById('canvas')"
-       ".dispatchEvent(new MouseEvent('mousemove', { clientX: i % 384, bubbles: true }))")
-    key("ArrowLeft", "Left moves the pair past them", lambda: [c for _, c in falling()] == [2, 2])
-    key("ArrowUp", "Up rotates it",
-        lambda: len(rows := [r for r, _ in falling()]) == 2 and rows[0] == rows[1])
-    key("Space", "Space drops it", lambda: sorted(grid()[11].replace("*", "")) == ["1", "3"])
-    key("KeyP", "P shows Paused", lambda: js("ink()") > 90)
-    shot("paused")
-    key("KeyP", "P resumes", lambda: js("ink()") < 40)
-    at = until("the next pair", column := lambda: min((c for _, c in falling()), default=None))
-    x, y = js("(r => [r.x + r.width / 2, r.y + r.height / 2])(document.querySelector("
-              "'[data-key=ArrowRight]').getBoundingClientRect())")
-    for kind in ("mousePressed", "mouseReleased"):
-        browser.call("Input.dispatchMouseEvent", type=kind, x=x, y=y, button="left", clickCount=1)
-    until("a touch button moves the pair", lambda: column() == at + 1)
-    # A gamepad whose d-pad left is down from its fourth poll on.
-    js("polls = 0; navigator.getGamepads = () => [{ index: 0, mapping: 'standard', buttons: "
-       "Array.from({ length: 17 }, (_, i) => ({ pressed: i == 14 && ++polls > 3 })) }];"
-       "window.dispatchEvent(new Event('gamepadconnected'))")
-    until("a gamepad's d-pad moves it", lambda: column() == at)
-    for hidden in ("true", "false"):
-        js(f"Object.defineProperty(document, 'hidden', {{ value: {hidden}, configurable: true }});"
-           "document.dispatchEvent(new Event('visibilitychange'))")
-    until("a hidden tab pauses", lambda: js("ink()") > 90)
-    time.sleep(1.1)  # the drop at the end of the interval under way still comes
-    held = grid()
-    time.sleep(1.5)
-    until("shown again it stays paused", lambda: js("ink()") > 90 and grid() == held, 0)
-    key("Escape", "Escape ends the game, the page offers a new one",
-          lambda: js("document.querySelector('#message button')?.textContent") == "New game")
-    open_page(base + "?field=" + "/".join(CHAIN))
-    until("the prepared field", lambda: grid()[8:] == CHAIN[8:])
-    key("Space", "the chain clears", lambda: grid()[8:] == ["******"] * 3 + ["**012*"])
-    until("the trace equals the desktop's byte for byte", lambda: js("gemletsStdout") == trace)
-    open_page(base + "?field=" + "/".join(["******"] * 11))
-    until("a malformed field link shows the desktop's message, word for word",
-          lambda: (shown := js(MESSAGE)) and shown + "\n" == refusal)
-    print(f"web: {len(passed)} checks passed; screenshots in {shots}/*.png")
+    base = host.serve(site)
+    failed = []
+    for engine in ENGINES:
+        page, before, start = engine(), len(passed), time.monotonic()
+        try:
+            play(base, traces, refusal)
+            print(f"PASS: {page.name}: {len(passed) - before} checks in "
+                  f"{time.monotonic() - start:.0f} s", flush=True)
+        except Exception as error:  # a page that never loads, or a browser that never starts
+            print(f"FAIL: {page.name}: {error}{shown()}", flush=True)
+            failed.append(page.name)
+        finally:
+            page.close()
+    if failed:
+        print(f"web: FAILED in {', '.join(failed)}; {len(passed)} checks passed")
+        sys.exit(1)
+    print(f"web: {len(passed)} checks passed in {len(ENGINES)} engines; "
+          f"screenshots in {shots}/*.png")
 
 
 try:
     main()
-except devtools.Error as error:
+except Exception as error:
     sys.exit(f"FAIL: {error}")
 finally:
-    browser.close()
+    host.close()

@@ -1,0 +1,130 @@
+# SPDX-License-Identifier: MIT
+"""What our three browser clients share (devtools.py for Chromium, bidi.py for Firefox,
+webdriver.py for WebKit): waiting, the processes they start, JSON calls over a websocket, and
+the input actions both WebDriver protocols take alike. Each client drives one page through
+launch, open, js, key, click, hide, show, screenshot and close."""
+import base64
+import json
+import os
+import shutil
+import socket
+import subprocess
+import tempfile
+import time
+import urllib.request
+
+import websocket
+
+# WebDriver's key values for the keys the game reads, by the page's key names.
+WEBDRIVER_KEYS = {"ArrowLeft": "\ue012", "ArrowUp": "\ue013", "ArrowRight": "\ue014",
+                  "ArrowDown": "\ue015", "Space": " ", "KeyP": "p", "Escape": "\ue00c"}
+
+
+START = 30  # seconds a browser may take to start on a loaded machine
+
+
+class Error(Exception):
+    pass
+
+
+def wait(what, check, timeout=10):
+    """check()'s first true value, tried every 50 ms; timeout 0: checked once."""
+    deadline = time.monotonic() + timeout
+    while not (value := check()):
+        if time.monotonic() >= deadline:
+            raise Error(f"not seen within {timeout} s: {what}")
+        time.sleep(0.05)
+    return value
+
+
+def get(url):
+    try:
+        return urllib.request.urlopen(url, timeout=2).read()
+    except OSError:
+        return None
+
+
+def free_port():  # for a driver that cannot be told to pick its own
+    with socket.socket() as s:
+        s.bind(("127.0.0.1", 0))
+        return s.getsockname()[1]
+
+
+def key_actions(code):  # pressed and released
+    value = WEBDRIVER_KEYS[code]
+    return [{"type": "key", "id": "keyboard", "actions": [
+        {"type": "keyDown", "value": value}, {"type": "keyUp", "value": value}]}]
+
+
+def click_actions(x, y):  # the left mouse button at a point of the viewport
+    return [{"type": "pointer", "id": "mouse", "parameters": {"pointerType": "mouse"},
+             "actions": [{"type": "pointerMove", "x": round(x), "y": round(y)},
+                         {"type": "pointerDown", "button": 0},
+                         {"type": "pointerUp", "button": 0}]}]
+
+
+class Client:
+    """A browser and any other process started through start(); close() ends them all.
+    wait(what, check, timeout) is how it waits, the module's wait unless given."""
+    name = "browser"
+
+    def __init__(self, wait=wait):
+        self.wait, self.children, self.ws, self.id = wait, [], None, 0
+        self.tmp = tempfile.mkdtemp(prefix="gemlets-web.")
+        self.profile = f"{self.tmp}/profile"  # in the command line of every browser process
+
+    def start(self, *command, **kwargs):
+        self.children.append(subprocess.Popen(command, **kwargs))
+        return self.children[-1]
+
+    def xvfb(self):  # a display of its own, as DISPLAY names it
+        read, write = os.pipe()
+        self.start("Xvfb", "-displayfd", str(write), "-nolisten", "tcp", pass_fds=[write],
+                   stderr=subprocess.DEVNULL)
+        os.close(write)
+        with os.fdopen(read) as f:  # the number and the line end come in two writes
+            number = f.readline()
+        if not number.endswith("\n"):
+            raise Error(f"Xvfb -displayfd: no whole display number, only {number!r}")
+        return ":" + number.strip()
+
+    def serve(self, folder):  # the address of web/serve.py serving the folder
+        line = self.start(f"{os.path.dirname(__file__)}/serve.py", folder, "--port=0",
+                          text=True, stdout=subprocess.PIPE).stdout.readline()
+        if not line.startswith("gemlets: http"):
+            raise Error(f"web/serve.py {folder}: no address")
+        return line.split()[-1]
+
+    def connect(self, url):
+        try:
+            self.ws = websocket.create_connection(url, timeout=30, suppress_origin=True)
+        except (OSError, websocket.WebSocketException) as error:
+            raise Error(f"{self.name}: {url}: {error}") from None
+
+    def send(self, method, params):
+        """The reply to one call over the websocket, other messages skipped."""
+        self.id += 1
+        try:
+            self.ws.send(json.dumps({"id": self.id, "method": method, "params": params}))
+            while (reply := json.loads(self.ws.recv())).get("id") != self.id:
+                pass
+        except (OSError, websocket.WebSocketException) as error:
+            raise Error(f"{self.name}: {method}: {error or type(error).__name__}") from None
+        if "result" not in reply or reply.get("type") == "error":
+            raise Error(f"{self.name}: {method}: {reply.get('error')} {reply.get('message', '')}")
+        return reply["result"]
+
+    def run(self, statements):  # script whose value nobody needs
+        self.js(statements)
+
+    def screenshot(self, path):
+        with open(path, "wb") as f:
+            f.write(base64.b64decode(self.capture()))
+
+    def close(self):
+        if self.ws:
+            self.ws.close()
+        for child in reversed(self.children):
+            child.kill()
+            child.wait()
+        shutil.rmtree(self.tmp, ignore_errors=True)
