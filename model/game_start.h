@@ -12,6 +12,7 @@ namespace gemlets {
 // Yellow over red, upright in column 3: the same first pair in every game.
 inline constexpr int firstPairX = 3;
 inline constexpr int firstPairY = 1;
+static_assert(firstPairX < fieldW && firstPairY + 1 < fieldH, "the first pair lies in the field");
 
 // The first pair as the only gemlets, level 0, no points, running and `unpause`.
 void startGame(Game& game);

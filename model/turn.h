@@ -12,6 +12,7 @@ namespace gemlets {
 inline constexpr int spawnX1 = 2;
 inline constexpr int spawnX2 = 3;
 inline constexpr int spawnY = 0;
+static_assert(spawnX2 < fieldW, "the spawn cells lie in the field");
 
 // Acts only in `newGemlets`: a taken spawn cell gives `gameover`; otherwise two group
 // searches, a new pair of random colours at the spawn cells, and `unpause`. The caller holds
