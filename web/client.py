@@ -2,7 +2,8 @@
 """What our three browser clients share (devtools.py for Chromium, bidi.py for Firefox,
 webdriver.py for WebKit): waiting, the processes they start, JSON calls over a websocket, and
 the input actions both WebDriver protocols take alike. Each client drives one page through
-launch, open, js, key, click, hide, show, screenshot and close."""
+launch, open, js (an expression's value), run (statements), key, click, hide (False: shown
+again), screenshot and close."""
 import base64
 import json
 import os

@@ -86,9 +86,9 @@ def key(code, what, check):  # a key pressed and released, and what it does
 
 def frame():  # ink() and the field as rows of '*' and colour codes, from one look
     near = lambda m: min(PALETTE, key=lambda p: sum((a - b) ** 2 for a, b in zip(m, p[1])))[0]
-    ink, means = js("[ink(), grid()]")
+    ink, means = js("[ink(), grid()]") or (0, [])  # nothing: no canvas, or an error page
     cells = "".join(near(m) for m in means)
-    return ink, [cells[i:i + 6] for i in range(0, 72, 6)]
+    return ink, [cells[i:i + 6] for i in range(0, len(cells), 6)]
 
 
 def grid():
