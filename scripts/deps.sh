@@ -22,6 +22,9 @@ packages=(
     qemu-user-static binfmt-support patchelf zip unzip
     "${web[@]}" chromium firefox-esr webkit2gtk-driver python3-websocket
 )
+# The browsers the web test drives come with what they recommend (fonts, media), as they
+# were tried; everything else without.
+browsers=(firefox-esr webkit2gtk-driver)
 [[ ${1:-} == web ]] && packages=("${web[@]}")
 
 missing=()
@@ -39,4 +42,13 @@ fi
 echo "Installing: ${missing[*]}" >&2
 export DEBIAN_FRONTEND=noninteractive
 apt-get update -q
-apt-get install -y -q --no-install-recommends "${missing[@]}"
+plain=() withRecommends=()
+for package in "${missing[@]}"; do
+    if [[ " ${browsers[*]} " == *" $package "* ]]; then
+        withRecommends+=("$package")
+    else
+        plain+=("$package")
+    fi
+done
+((${#plain[@]} == 0)) || apt-get install -y -q --no-install-recommends "${plain[@]}"
+((${#withRecommends[@]} == 0)) || apt-get install -y -q "${withRecommends[@]}"
