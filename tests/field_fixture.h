@@ -29,7 +29,9 @@ inline std::string fieldText(const Rows& rows, bool atBottom = false) {
     const std::size_t first = atBottom ? fieldH - rows.size() : 0;
     for (std::size_t y = 0; y < static_cast<std::size_t>(fieldH); ++y) {
         const bool given = y >= first && y - first < rows.size() && !rows[y - first].empty();
-        text += std::string(given ? rows[y - first] : "******") + "\n";
+        text += (given ? std::string(rows[y - first])
+                       : std::string(static_cast<std::size_t>(fieldW), '*')) +
+                "\n";
     }
     return text;
 }

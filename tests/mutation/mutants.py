@@ -84,6 +84,8 @@ MUTANTS = [
     (PACER, "std::max(start_ + period_, now)", "start_ + period_",
      "after a slow frame the game rushes frames to catch up"),
     (LOOP, "if (loop.frameRate == 0)", "if (true)", "--frame-rate 60 draws as fast as it can"),
+    (LOOP, "showWholeWindowNext(loop.screen);", "",
+     "an uncovered window stays blank until something moves"),
     (LOOP, "else if (SDL_PollEvent", "else while (SDL_PollEvent", "a burst of keys acts at once"),
     (FRAME, '"Paused"', '"Pause"', 'a paused game shows "Pause"'),
     (FRAME, "to_string(game.points)", "to_string(game.level)", "the level shows as the score"),
