@@ -3,27 +3,36 @@
 // steps called directly, every frame read back from the 16-bit video surface and the parts
 // handed to SDL gathered into the window; a flood of events, and a stop signal beside the
 // real drop task.
+#include "desktop/desktop_resources.h"
+#include "desktop/sdl_session.h"
 #include "frame/keys.h"
+#include "frame/main_loop.h"
+#include "model/game_start.h"
 #include "play/commands.h"
 #include "play/drop_task.h"
 #include "play/stop_signals.h"
 #include "tests/field_fixture.h"
-#include "tests/frame/sdl_fixture.h"
 
 #include <SDL.h>
 #include <SDL_image.h>
 #include <algorithm>
 #include <csignal>
+#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <gtest/gtest.h>
+#include <sstream>
 #include <vector>
 
 namespace gemlets {
 namespace {
 
-using fixture::pixelAt;
+// Where the build puts the game's font, images and field file.
+const std::filesystem::path runDir = GEMLETS_RUN_DIR;
+
+Uint16 pixelAt(SDL_Surface* s, int x, int y) {
+    return static_cast<const Uint16*>(s->pixels)[y * s->pitch / 2 + x];
+}
 
 struct Colour {
     Uint8 r, g, b;
@@ -65,13 +74,17 @@ std::vector<Uint16> pixels(SDL_Surface* s, int left = 0, int h = windowHeight) {
 
 const std::string startPicture = fixture::topRows({"******", "***3**", "***1**"});
 
-class SdlTest : public fixture::DummyWindowTest {
+// A started game and its window, cells drawn in pure colours. The drop task is never started:
+// drop steps are called directly and nothing moves unless the test says so.
+class SdlTest : public ::testing::Test {
 protected:
     SdlTest() {
+        startGame(game);
+        screen.surface = openWindow();
         for (std::size_t colour = 0; colour < screen.cellImages.size(); ++colour)
             screen.cellImages[colour] = solidImage(gemletW, gemletH, colours[colour]);
         screen.gameover = solidImage(fieldW * gemletW, gameoverHeight, colours[4]);
-        screen.font = openFont(fixture::runDir / fontFile);
+        screen.font = openFont(runDir / fontFile);
     }
 
     SurfacePtr solidImage(int w, int h, Colour colour) {
@@ -80,6 +93,27 @@ protected:
         SDL_FillRect(image.get(), nullptr, mapped(image.get(), colour));
         return image;
     }
+
+    // A key press, or with SDL_JOYBUTTONDOWN a button press, for the next iteration.
+    void push(Uint8 type, int code = 0) {
+        SDL_Event event{};
+        event.type = type;
+        event.key.keysym.sym = SDLKey(code);
+        if (type == SDL_JOYBUTTONDOWN)
+            event.jbutton.button = Uint8(code);
+        ASSERT_EQ(SDL_PushEvent(&event), 0) << SDL_GetError();
+    }
+
+    // Only the tests pick the driver.
+    SdlSession session = (setenv("SDL_VIDEODRIVER", "dummy", 1), SdlSession());
+    std::ostringstream out;
+    Game game{out};
+    DropTask dropTask{game};
+    Screen screen;
+    RandomGenerator random{5489};
+    MainLoop loop{game, dropTask, screen, random, [] {
+                      return false;
+                  }};
 };
 
 // The text right of the field that the last frame drawn shows.
@@ -256,9 +290,9 @@ TEST_F(SdlTest, PreparedImagesDrawEveryPixelAsLoaded) {
         return pixels(screen.surface, 0, image->h);
     };
     for (const char* file : cellImageFiles) {
-        const SurfacePtr loaded(IMG_Load((fixture::runDir / file).c_str()));
+        const SurfacePtr loaded(IMG_Load((runDir / file).c_str()));
         const SurfacePtr plain(SDL_DisplayFormat(loaded.get()));
-        EXPECT_TRUE(drawn(loadImage(fixture::runDir / file).get()) == drawn(plain.get())) << file;
+        EXPECT_TRUE(drawn(loadImage(runDir / file).get()) == drawn(plain.get())) << file;
     }
     for (const Uint32 missing : {1000u, 0x10000u}) {
         const SDL_PixelFormat* f = screen.surface->format;
