@@ -44,6 +44,8 @@ trap 'exit 130' INT TERM HUP
 cp -r "$runDir" "$tmp/run"
 printf '******\n%.0s' {1..12} >"$tmp/run/test.txt"
 ticks=$(getconf CLK_TCK)
+# shellcheck source=scripts/xvfb.sh
+source "$(dirname "$0")/../scripts/xvfb.sh"
 
 # Processor time of a process so far, in clock ticks.
 cpuTicks() {
@@ -55,25 +57,14 @@ cpuTicks() {
 
 # run LABEL PAUSE GAME-ARGUMENTS...: one game on a fresh Xvfb; prints its line.
 run() {
-    local label=$1 pause=$2 display window="" i
+    local label=$1 pause=$2 window="" i
     shift 2
-    rm -f "$tmp/display"
-    Xvfb -displayfd 3 -screen 0 640x480x24 -nolisten tcp -noreset 3>"$tmp/display" \
-        2>"$tmp/xvfb.log" &
-    xvfbPid=$!
-    for ((i = 0; i < 500; ++i)); do
-        [[ -s $tmp/display ]] && break
-        sleep 0.02
-    done
-    read -r display <"$tmp/display" || {
-        echo "Xvfb gave no display number: $(cat "$tmp/xvfb.log")" >&2
-        exit 1
-    }
-    (cd "$tmp/run" && exec env DISPLAY=":$display" "${compat[@]}" ./gemlets "$@") \
+    startXvfb "$tmp" -screen 0 640x480x24 -nolisten tcp -noreset || exit 1
+    (cd "$tmp/run" && exec env "${compat[@]}" ./gemlets "$@") \
         >/dev/null 2>"$tmp/stderr" &
     gamePid=$!
     for ((i = 0; i < 300; ++i)); do
-        window=$(DISPLAY=:$display xdotool search --onlyvisible --pid "$gamePid" 2>/dev/null |
+        window=$(xdotool search --onlyvisible --pid "$gamePid" 2>/dev/null |
             head -n 1) || true
         [[ -z $window ]] || break
         sleep 0.05
@@ -82,7 +73,7 @@ run() {
         echo "no game window: $(cat "$tmp/stderr")" >&2
         exit 1
     }
-    ((pause == 0)) || DISPLAY=:$display xdotool windowfocus "$window" key p
+    ((pause == 0)) || xdotool windowfocus "$window" key p
     sleep 1 # start-up and the last X client's requests are over
     local game0 xvfb0 game1 xvfb1
     game0=$(cpuTicks "$gamePid") xvfb0=$(cpuTicks "$xvfbPid")

@@ -262,24 +262,19 @@ done
 shot=$(mktemp -d)
 printf '%s\n' '******' '******' '******' '******' '******' '******' '******' '******' \
     '*1****' '*12*3*' '012033' '001223' >"$shot/test.txt"
-: >"$shot/display"
-Xvfb -displayfd 3 -screen 0 640x480x24 -nolisten tcp 3>>"$shot/display" 2>/dev/null &
-xvfb=$!
-trap 'kill "$xvfb" "${player:-}" 2>/dev/null || true; rm -rf "$shot"' EXIT
-# The number is whole once its line has ended.
-until (($(wc -l <"$shot/display") > 0)); do
-    kill -0 "$xvfb" 2>/dev/null || fail "Xvfb ended before it gave its display number"
-    sleep 0.1
-done
+trap 'kill "${xvfbPid:-}" "${player:-}" 2>/dev/null || true; rm -rf "$shot"' EXIT
+# shellcheck source=scripts/xvfb.sh
+source scripts/xvfb.sh
+startXvfb "$shot" -screen 0 640x480x24 -nolisten tcp || fail "no X server for the screenshot"
 cp "$native/run/"*.jpg "$native/run/font.ttf" "$native/run/gemlets" "$shot/"
-(cd "$shot" && exec env DISPLAY=":$(head -n 1 display)" SDL12COMPAT_WINDOW_SCALING=1.25 \
+(cd "$shot" && exec env SDL12COMPAT_WINDOW_SCALING=1.25 \
     SDL12COMPAT_SCALE_METHOD=linear \
     LD_LIBRARY_PATH="/usr/lib/$(gcc -print-multiarch)/sdl12-compat" ./gemlets) >/dev/null &
 player=$!
-window=$(DISPLAY=":$(head -n 1 "$shot/display")" timeout 20 xdotool search --sync --onlyvisible \
+window=$(timeout 20 xdotool search --sync --onlyvisible \
     --pid "$player") || fail "the game's window did not appear for the screenshot"
 sleep 1.5
-DISPLAY=":$(head -n 1 "$shot/display")" import -window "$window" "$shot/window.png"
+import -window "$window" "$shot/window.png"
 convert -size 640x480 xc:black "$shot/window.png" -gravity center -composite \
     "$game/screenshot.png"
 kill "$player"

@@ -121,7 +121,7 @@ LD_LIBRARY_PATH=$compat_dir ldd "$plain_dir/run/gemlets" | grep -q "$compat_dir/
     exit 1
 }
 LD_LIBRARY_PATH=$compat_dir run_ctest compat "$plain_dir" --no-tests=error \
-    -R '^(SdlTest|FrameUpdateTest|StartUp|Assets|xvfb)\.'
+    -R '^(SdlTest|StartUp|Assets|xvfb)\.'
 end
 
 begin web
@@ -130,7 +130,6 @@ begin web
 scripts/build-web.sh "$plain_dir"
 web_result=$(last_line /usr/bin/python3 tests/web/web_test.py "$plain_dir" 3>&1 >&2)
 page_result=$(last_line /usr/bin/python3 tests/web/page_test.py 3>&1 >&2)
-site_result=$(last_line /usr/bin/python3 tests/web/site_test.py 3>&1 >&2)
 end
 
 begin "fuzz build"
@@ -209,7 +208,6 @@ printf '%s\n' "${summaries[@]}"
 echo "$mutation_result"
 echo "$web_result"
 echo "$page_result"
-echo "$site_result"
 echo "$fuzz_result"
 echo "$handheld_result"
 echo "$package_result"

@@ -16,6 +16,8 @@ fail() {
     echo "handheld: FAIL: $*" >&2
     exit 1
 }
+# shellcheck source=scripts/xvfb.sh
+source scripts/xvfb.sh
 chain=('******' '******' '******' '******' '******' '******' '******' '******' '****0*' '****30'
     '**3*30' '**0*20')
 
@@ -50,15 +52,7 @@ if [[ ! -f /proc/sys/fs/binfmt_misc/qemu-aarch64 ]]; then
 fi
 grep -qx enabled /proc/sys/fs/binfmt_misc/qemu-aarch64 || fail "binfmt_misc does not run aarch64 programs"
 
-: >"$tmp/display"
-Xvfb -displayfd 3 -screen 0 640x480x24 -nolisten tcp -noreset 3>>"$tmp/display" 2>/dev/null &
-# The number is whole once its line has ended.
-for ((try = 0; $(wc -l <"$tmp/display") == 0; ++try)); do
-    ((try < 100)) || fail "Xvfb gave no display number (a whole line) within 10 s"
-    sleep 0.1
-done
-DISPLAY=:$(head -n 1 "$tmp/display")
-export DISPLAY
+startXvfb "$tmp" -screen 0 640x480x24 -nolisten tcp -noreset || fail "no X server"
 # play PAD_FIFO COMMAND...: the game that COMMAND starts, its window focused; B then SELECT
 # pressed (written to PAD_FIFO for gptokeyb), or Space then Escape when it is "keys".
 play() {

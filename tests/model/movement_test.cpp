@@ -96,17 +96,5 @@ TEST_F(PairTest, MovesAndTurnsStayInTheFieldAndOutOfTakenCells) {
     }
 }
 
-TEST_F(PairTest, OnlyADroppingPairMovesAndASidewaysMoveEndsAPauseButNotAGameOver) {
-    start({3, 10}, {4, 10}, 11, "***1**");
-    setGemletState(*game.first, GemletState::landed);
-    game.state = State::pause;
-    play("L");
-    EXPECT_EQ(pair(), "f (3, 10) s (4, 10)") << "a landed gemlet was moved";
-    EXPECT_EQ(game.state, State::unpause);
-    game.state = State::gameover;
-    play("R");
-    EXPECT_EQ(game.state, State::gameover);
-}
-
 } // namespace
 } // namespace gemlets

@@ -7,6 +7,8 @@ set -euo pipefail
 repo=$(git -C "$(dirname "$0")" rev-parse --show-toplevel)
 tmp=$(mktemp -d /tmp/gemlets-package.XXXXXX)
 pids=()
+# shellcheck source=scripts/xvfb.sh
+source "$repo/scripts/xvfb.sh"
 trap 'kill "${pids[@]}" 2>/dev/null || true; rm -rf "$tmp"' EXIT
 fail() { echo "package: FAILED: $*" >&2 && exit 1; }
 waitFor() { for _ in {1..100}; do "$@" && return || sleep 0.1; done && false; } # 10 s at most
@@ -23,14 +25,9 @@ apt install "$deb"
 { desktop-file-validate /usr/share/applications/*gemlets*.desktop &&
     appstreamcli validate --no-net /usr/share/metainfo/*gemlets*.xml >/dev/null; } || fail "validators"
 
-Xvfb -displayfd 3 -nolisten tcp -noreset 3>"$tmp/display" 2>"$tmp/xvfb.log" & pids+=($!)
-# Xvfb writes the number and its line end in two writes: only a whole line is read.
-displayLine() { { read -r display <"$tmp/display"; } 2>/dev/null && [[ -n $display ]]; }
-waitFor displayLine || fail "Xvfb wrote no whole display line in 10 s; it holds" \
-    "'$(cat "$tmp/display" 2>/dev/null)'; Xvfb $(kill -0 "${pids[-1]}" 2>/dev/null && echo runs ||
-        echo ended): $(tail -c 500 "$tmp/xvfb.log")"
-# A HOME that does not exist yet: the launcher makes the player's folder.
-export DISPLAY=:$display HOME=$tmp/home && unset XDG_DATA_HOME
+startXvfb "$tmp" -nolisten tcp -noreset || fail "no X server"
+pids+=("$xvfbPid")
+export HOME=$tmp/home && unset XDG_DATA_HOME
 (cd / && exec /usr/games/gemlets --frame-rate 60) >"$tmp/game.log" 2>&1 & game=$!
 pids+=("$game")
 win=$(timeout 20 xdotool search --sync --onlyvisible --pid "$game" | head -n 1) || fail "no window"

@@ -63,6 +63,8 @@ TEST(DropTaskTest, ThePairFallsARowAnIntervalOfItsLevelFromTheStartOrAResumeUnti
         }
         task.stop();
         EXPECT_EQ(row(), first + c.steps) << "a step after quit, level " << c.level;
+        EXPECT_TRUE(c.then != Command::quit || Clock::now() - start < c.interval / 2)
+            << "quit waited out the interval";
     }
 }
 

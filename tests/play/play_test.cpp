@@ -29,7 +29,8 @@ protected:
 
 // Each key and its GP2X button as the player expects them. While paused Left and Right move the
 // pair and end the pause; Up turns it, Down and Space drop it, and the game stays paused. P
-// toggles only between pause and play. A button writes its line first; an unbound one, only that.
+// toggles only between pause and play. At game over the landed pair stays where it is. A button
+// writes its line first; an unbound one, only that.
 TEST_F(PlayTest, KeysAndButtonsActInEveryStateAndOnlyAMoveEndsAPause) {
     const std::string start = fixture::topRows({"******", "***3**", "***1**"});
     const struct {
@@ -49,6 +50,7 @@ TEST_F(PlayTest, KeysAndButtonsActInEveryStateAndOnlyAMoveEndsAPause) {
         {Key::p, 8, State::pause, start, State::unpause},
         {Key::p, 8, State::newGemlets, start, State::newGemlets},
         {Key::p, 8, State::gameover, start, State::gameover},
+        {Key::left, 2, State::gameover, start, State::gameover},
         {std::nullopt, 0, State::pause, start, State::pause},
     };
     for (const auto& c : cases) {
@@ -56,6 +58,9 @@ TEST_F(PlayTest, KeysAndButtonsActInEveryStateAndOnlyAMoveEndsAPause) {
             startGame(game);
             gemletsToField(game);
             game.state = c.from;
+            for (const GemletPtr& g : game.gemlets) // at game over the last pair has landed
+                if (c.from == State::gameover)
+                    setGemletState(*g, GemletState::landed);
             out.str("");
             if (byButton)
                 pressButton(game, dropTask, c.button);

@@ -1,61 +1,74 @@
 #!/usr/bin/python3
 # SPDX-License-Identifier: MIT
-# The page around the game in headless Chromium: a page opened from the disk or without its
-# font says why and starts nothing; a phone-sized screen shows every touch button whole
-# below the canvas; the canvas has the window's shape; a paused game runs no animation
-# frames and a key still acts at once (that the pair then falls on, web_test.py shows).
-# Serves build-web/site; screenshot in build-web/phone.png.
+# The page around the game and the site as an app, in headless Chromium (web/devtools.py). The
+# page: opened from the disk or without its font it says why and starts nothing; a phone-sized
+# screen shows every touch button whole below the canvas; the canvas has the window's shape; a
+# paused game runs no animation frames and a key still acts at once (that the pair then falls
+# on, web_test.py shows). The site: within its size, installable, our own files only (no policy
+# violation while the game plays, an inline script refused), a new build replacing the old one
+# whole, play with the server gone. Builds nothing: serves copies of build-web/site, one of
+# which it turns into a new build. Screenshot in build-web/phone.png.
 import os, shutil, subprocess, sys, time
 
 repo = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 sys.path.insert(0, f"{repo}/web")
 import devtools
 
-site, passed = f"{repo}/build-web/site", []
-browser = devtools.Browser()
-js = browser.js
+browser, passed = devtools.Browser(), []
 MESSAGE = "document.getElementById('message').textContent"
 RUNNING = "typeof Module !== 'undefined' && Module.calledRun === true"
-FRAMES = """window.frames_ = 0; const raf = window.requestAnimationFrame.bind(window);
-window.requestAnimationFrame = (f) => raf((t) => { ++frames_; f(t); });"""
+# From before the page's first script: animation frames counted, the policy violations, and a
+# cell's mean colour.
+WATCH = """window.frames_ = 0; const raf = window.requestAnimationFrame.bind(window);
+window.requestAnimationFrame = (f) => raf((t) => { ++frames_; f(t); });
+violations = []; document.addEventListener('securitypolicyviolation',
+  (e) => violations.push(e.violatedDirective));
+cell = (x, y) => { const s = [0, 0, 0]; Module.ctx.getImageData(x * 32, y * 32, 32, 32)
+  .data.forEach((v, i) => i % 4 < 3 && (s[i % 4] += v / 1024)); return s; }"""
 # The canvas's pixels summed: a change in what it shows changes it.
 PIXELS = "(c => c.getContext('2d').getImageData(0, 0, c.width, c.height))(canvas)" \
          ".data.reduce((s, v, i) => s + v * (i % 7 + 1), 0)"
 BOXES = """[...document.querySelectorAll('#canvas, #touch button')].map((e) =>
   (r => [r.left, r.top, r.right, r.bottom])(e.getBoundingClientRect()))"""
+# The shipped field's first pair, yellow over red, wherever it has fallen to in column 3; a
+# ?field= link's blue at the bottom of column 2.
+PAIR = lambda column, _: any(min(y[:2]) > y[2] + 60 and r[0] > max(r[1:]) + 60
+                             for y, r in zip(column, column[1:]))
+BLUE = lambda _, cell: cell[2] > cell[0] + 60
 
 
-def check(what, ok, timeout=10):
+def js(expression):  # a promise awaited
+    return browser.call("Runtime.evaluate", expression=expression, returnByValue=True,
+                        awaitPromise=True)["result"].get("value")
+
+
+def check(what, test, timeout=10):
     try:
-        devtools.wait(what, ok, timeout)
+        devtools.wait(what, test, timeout)
     except devtools.Error as error:
-        browser.screenshot(f"{repo}/build-web/page-failed.png")
-        sys.exit(f"FAIL: {error}; message {js(MESSAGE)!r}")
+        if browser.ws:
+            browser.screenshot(f"{repo}/build-web/page-failed.png")
+            error = f"{error}; message {js(MESSAGE)!r}; violations {js('window.violations')}"
+        sys.exit(f"FAIL: {error}")
     passed.append(what)
 
 
-def serve(folder):
-    return browser.start(f"{repo}/web/serve.py", folder, "--port=0", text=True,
-                         stdout=subprocess.PIPE).stdout.readline().split()[-1]
+def load(url, what, shown):  # shown(column 3's cells, the cell at the bottom of column 2)
+    browser.open(url)
+    check(what, lambda: js("window.Module?.calledRun && !!Module.ctx") and shown(
+        *js("[Array.from({ length: 12 }, (_, y) => cell(3, y)), cell(2, 11)]")))
 
 
-def main():
-    fontless = shutil.copytree(site, f"{browser.tmp}/fontless")
-    os.remove(f"{fontless}/font.ttf")
-    base, bare = serve(site), serve(fontless)
-    browser.launch()
-    browser.open(f"file://{site}/index.html")
+def page(base, bare):
+    browser.open(f"file://{repo}/build-web/site/index.html")
     check("opened from the disk it says how to serve it, and starts nothing",
           lambda: "scripts/play-web.sh" in js(MESSAGE) and js("typeof Module") == "undefined")
     browser.open(bare)
     time.sleep(1)
     check("without its font it says so and the game does not start",
           lambda: "font.ttf" in js(MESSAGE) and not js(RUNNING), 0)
-
     browser.call("Emulation.setDeviceMetricsOverride", width=390, height=844,
                  deviceScaleFactor=2, mobile=True)
-    browser.call("Page.enable")
-    browser.call("Page.addScriptToEvaluateOnNewDocument", source=FRAMES)
     browser.open(base)
     check("the game running, nothing said", lambda: js(RUNNING) and js(MESSAGE) == "")
     browser.screenshot(f"{repo}/build-web/phone.png")
@@ -74,11 +87,52 @@ def main():
           lambda: js("frames_") == before and js(PIXELS) == shown, 0)
     browser.key("KeyP")
     check("P resumes at once", lambda: js(PIXELS) != shown, 1)
-    print(f"page: {len(passed)} checks passed; screenshot in {repo}/build-web/phone.png")
+    browser.call("Emulation.clearDeviceMetricsOverride")
+
+
+def app(site, base, server):
+    for key in ("ArrowLeft", "ArrowUp", "Space", "KeyP", "KeyP"):
+        browser.key(key)
+    check("no policy violation while the game plays", lambda: js("violations") == [], 0)
+    check("Chromium finds it installable",
+          lambda: browser.call("Page.getInstallabilityErrors")["installabilityErrors"] == [])
+    check("the service worker keeps the site", lambda: len(js("caches.keys()")) == 1
+          and js("navigator.serviceWorker.ready.then((r) => r.active.state)") == "activated")
+    old = js("caches.keys()")
+    with open(f"{site}/page.js", "a") as f:  # a new build: page.js and the worker that lists it
+        f.write("window.newBuild = true;\n")
+    subprocess.run(["cmake", f"-DSITE={site}", f"-DSOURCE={repo}/web/sw.js", "-P",
+                    f"{repo}/web/service_worker.cmake"], check=True)
+    load(base, "a new build: the next load is the old one whole",
+         lambda *cells: PAIR(*cells) and js("window.newBuild") is None)
+    check("the new build takes over, the old cache goes",
+          lambda: len(kept := js("caches.keys()")) == 1 and kept != old)
+    load(base, "the load after is the new one", lambda *cells: PAIR(*cells) and js("newBuild"))
+    server.kill()
+    load(base, "with the server gone a reload plays", PAIR)
+    load(f"{base}?field={'******/' * 8}****0*/****30/**3*30/**0*20",
+         "and so does a new ?field= link", BLUE)
+    js("document.body.append(Object.assign(document.createElement('script'), "
+       "{ textContent: 'inline = true' }))")
+    check("an inline script is refused",
+          lambda: js("violations") == ["script-src-elem"] and js("window.inline") is None)
 
 
 try:
-    main()
+    site = shutil.copytree(f"{repo}/build-web/site", f"{browser.tmp}/site")
+    fontless = shutil.copytree(site, f"{browser.tmp}/fontless")
+    os.remove(f"{fontless}/font.ttf")
+    size = sum(os.path.getsize(f"{site}/{name}") for name in os.listdir(site))
+    check(f"the site, {size:,} bytes, within 600 KB", lambda: size <= 600_000, 0)
+    base = browser.serve(site)
+    server, bare = browser.children[-1], browser.serve(fontless)
+    browser.launch()
+    browser.call("Page.enable")
+    browser.call("Page.addScriptToEvaluateOnNewDocument", source=WATCH)
+    page(base, bare)
+    load(base, "the first pair shows", PAIR)
+    app(site, base, server)
+    print(f"page: {len(passed)} checks passed; screenshot in {repo}/build-web/phone.png")
 except devtools.Error as error:
     sys.exit(f"FAIL: {error}")
 finally:

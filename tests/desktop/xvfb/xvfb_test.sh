@@ -23,6 +23,8 @@ tearDown() {
     rm -rf "$tmp"
 }
 trap tearDown EXIT
+# shellcheck source=scripts/xvfb.sh
+source "$(dirname "$0")/../../../scripts/xvfb.sh"
 
 now() { echo $((${EPOCHREALTIME/./} / 1000)); }
 # until SECONDS WHAT COMMAND...: polls the command until it holds.
@@ -36,18 +38,7 @@ until_() {
 }
 
 # -noreset: a server that resets when its last client leaves refuses the next one a moment.
-Xvfb -displayfd 3 -screen 0 640x480x24 -nolisten tcp -noreset 3>"$tmp/display" 2>"$tmp/xvfb.log" &
-xvfbPid=$!
-# Xvfb writes the number and its line end in two writes: only a whole line is read.
-deadline=$(($(now) + 10000))
-until { read -r display <"$tmp/display"; } 2>/dev/null && [[ -n $display ]]; do
-    kill -0 "$xvfbPid" 2>/dev/null || fail "Xvfb ended before it wrote its display line:" \
-        "$(tail -c 500 "$tmp/xvfb.log")"
-    (($(now) < deadline)) || fail "Xvfb wrote no whole display line in 10 s; it holds" \
-        "'$(cat "$tmp/display" 2>/dev/null)'"
-    sleep 0.02
-done
-export DISPLAY=:$display
+startXvfb "$tmp" -screen 0 640x480x24 -nolisten tcp -noreset || fail "no X server"
 cp -r "$runDir" "$tmp/run"
 
 # field ROW...: test.txt from the bottom rows given, empty above them.
