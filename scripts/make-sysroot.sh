@@ -105,33 +105,11 @@ rm -rf "$work"
 # Nothing half-made stays behind: the sysroot appears only once it is whole.
 trap 'rm -rf "$work"' EXIT
 apt=$work/.apt
-mkdir -p "$apt/lists/partial" "$apt/archives/partial" "$apt/sources.list.d" \
-    "$apt/preferences.d" "$apt/debs"
-: >"$apt/status"
-echo "deb [arch=$arch${keyring:+ signed-by=$keyring}] $mirror $codename main" >"$apt/sources.list"
-# Read after the system's configuration: every folder private, downloads as the user running
-# this (apt's own _apt user may not reach the folder), and none of the system's hooks (they
-# refresh the system's own caches) run.
-cat >"$apt/apt.conf" <<EOF
-Dir::State "$apt";
-Dir::State::Lists "$apt/lists";
-Dir::State::status "$apt/status";
-Dir::Cache "$apt";
-Dir::Cache::Archives "$apt/archives";
-Dir::Etc::SourceList "$apt/sources.list";
-Dir::Etc::SourceParts "$apt/sources.list.d";
-Dir::Etc::Preferences "$apt/preferences";
-Dir::Etc::PreferencesParts "$apt/preferences.d";
-APT::Architecture "$arch";
-APT::Architectures { "$arch"; };
-APT::Install-Recommends "false";
-APT::Sandbox::User "$(id -un)";
-#clear APT::Update::Pre-Invoke;
-#clear APT::Update::Post-Invoke;
-#clear APT::Update::Post-Invoke-Success;
-#clear DPkg::Pre-Invoke;
-#clear DPkg::Post-Invoke;
-EOF
+mkdir -p "$apt/debs"
+# shellcheck source=scripts/private-apt.sh
+source "$repo/scripts/private-apt.sh"
+privateAptConf "$apt" "$arch" \
+    "deb [arch=$arch${keyring:+ signed-by=$keyring}] $mirror $codename main" >/dev/null
 aptGet() { apt-get -c "$apt/apt.conf" -q "$@"; }
 
 echo "make-sysroot: $arch packages of $codename main from the system's mirror"

@@ -54,35 +54,11 @@ compat=(libsdl1.2-compat libsdl1.2-compat-dev)
 # (2.0.14 without it crashes in SDL_Quit).
 firmware=(libc6 libstdc++6 libsdl2-2.0-0 libudev1)
 
-# aptConf NAME ARCH LINE: a private apt configuration in the cache (its own sources, state and
-# an empty dpkg status), printed as its file name.
+# shellcheck source=scripts/private-apt.sh
+source scripts/private-apt.sh
+# aptConf NAME ARCH LINE: a private apt configuration in the cache, printed as its file name.
 aptConf() {
-    local apt=$cache/apt-$1
-    mkdir -p "$apt/lists/partial" "$apt/archives/partial" "$apt/sources.list.d" "$apt/preferences.d"
-    : >"$apt/status"
-    echo "$3" >"$apt/sources.list"
-    cat >"$apt/apt.conf" <<EOF
-Dir::State "$apt";
-Dir::State::Lists "$apt/lists";
-Dir::State::status "$apt/status";
-Dir::Cache "$apt";
-Dir::Cache::Archives "$apt/archives";
-Dir::Etc::SourceList "$apt/sources.list";
-Dir::Etc::SourceParts "$apt/sources.list.d";
-Dir::Etc::Preferences "$apt/preferences";
-Dir::Etc::PreferencesParts "$apt/preferences.d";
-APT::Architecture "$2";
-APT::Architectures { "$2"; };
-APT::Install-Recommends "false";
-APT::Sandbox::User "$(id -un)";
-Debug::NoLocking "true";
-#clear APT::Update::Pre-Invoke;
-#clear APT::Update::Post-Invoke;
-#clear APT::Update::Post-Invoke-Success;
-#clear DPkg::Pre-Invoke;
-#clear DPkg::Post-Invoke;
-EOF
-    echo "$apt/apt.conf"
+    privateAptConf "$cache/apt-$1" "$2" "$3"
 }
 
 # fetch SET ARCH SUITE CLOSURE EXACT...: the .deb files of SET in the cache: the packages
