@@ -27,7 +27,7 @@ JSAMPLE toSample(float channel) {
 
 } // namespace
 
-std::vector<unsigned char> encodeJpeg(const Canvas& canvas, int quality) {
+std::vector<unsigned char> encodeJpeg(const Canvas& canvas, int quality, Chroma chroma) {
     jpeg_compress_struct info{};
     jpeg_error_mgr errors{};
     info.err = jpeg_std_error(&errors);
@@ -44,9 +44,14 @@ std::vector<unsigned char> encodeJpeg(const Canvas& canvas, int quality) {
     info.in_color_space = JCS_RGB;
     jpeg_set_defaults(&info);
     jpeg_set_quality(&info, quality, TRUE);
-    for (int component = 0; component < info.num_components; ++component) {
-        info.comp_info[component].h_samp_factor = 1;
-        info.comp_info[component].v_samp_factor = 1;
+    // Huffman tables made for this picture: smaller, and the pixels are the same.
+    info.optimize_coding = TRUE;
+    // libjpeg's defaults halve the colour both ways; full keeps it for every pixel.
+    if (chroma == Chroma::full) {
+        for (int component = 0; component < info.num_components; ++component) {
+            info.comp_info[component].h_samp_factor = 1;
+            info.comp_info[component].v_samp_factor = 1;
+        }
     }
 
     jpeg_start_compress(&info, TRUE);

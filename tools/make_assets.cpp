@@ -26,7 +26,10 @@
 
 namespace {
 
-constexpr int jpegQuality = 95;
+constexpr int cellQuality = 95;
+// The game-over picture is the largest file a first visit to the browser's page waits for:
+// at this quality and with its colour halved it is 19 KB rather than 46, and looks the same.
+constexpr int gameoverQuality = 85;
 
 struct Picture {
     std::string name;
@@ -40,10 +43,10 @@ std::vector<Picture> paintAll(const std::filesystem::path& fontPath) {
         Canvas cell(gemlets::gemletW, gemlets::gemletH, {1, 1, 1}); // the window behind is white
         paintGemlet(cell, 0, 0, col);
         pictures.push_back({gemlets::cellImageFiles[static_cast<std::size_t>(col)],
-                            encodeJpeg(cell, jpegQuality)});
+                            encodeJpeg(cell, cellQuality, Chroma::full)});
     }
-    pictures.push_back(
-        {gemlets::gameoverImageFile, encodeJpeg(paintGameOver(fontPath), jpegQuality)});
+    pictures.push_back({gemlets::gameoverImageFile,
+                        encodeJpeg(paintGameOver(fontPath), gameoverQuality, Chroma::halved)});
     return pictures;
 }
 
