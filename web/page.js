@@ -56,15 +56,15 @@ function startPolling() {
 }
 
 // The wasm travels gzipped, a third of its size, without asking the host for a header: it is
-// unpacked and compiled as it arrives. A host that sends it with Content-Encoding has had the
-// browser unpack it already.
-async function compressedWasm(imports) {
+// unpacked and compiled as it arrives, from the moment the page runs, while gemlets.js and the
+// data still load. A host that sends it with Content-Encoding has had the browser unpack it.
+async function compileWasm() {
   const response = await fetch('gemlets.wasm.gz');
   if (!response.ok) throw new Error(`HTTP ${response.status}`);
   const body = response.headers.has('Content-Encoding') ? response.body
     : response.body.pipeThrough(new DecompressionStream('gzip'));
-  return WebAssembly.instantiateStreaming(
-    new Response(body, { headers: { 'Content-Type': 'application/wasm' } }), imports);
+  return WebAssembly.compileStreaming(
+    new Response(body, { headers: { 'Content-Type': 'application/wasm' } }));
 }
 
 function lineWriter(onLine) {
@@ -93,6 +93,8 @@ function started() {
 }
 
 function start() {
+  const wasm = compileWasm();
+  wasm.catch(() => {}); // said when the game asks for it
   window.gemletsStdout = '';
   const consoleOut = lineWriter((line) => console.log(line));
   const consoleErr = lineWriter((line) => { console.error(line); say(line); });
@@ -121,8 +123,9 @@ function start() {
       }, (error) => say(`gemlets: font.ttf: TTF_OpenFont: ${error.message || error}`));
     }],
     instantiateWasm: (imports, receive) => {
-      compressedWasm(imports).then((loaded) => receive(loaded.instance, loaded.module),
-        (error) => say(`gemlets.wasm.gz did not load (${error.message}): the game cannot start.`));
+      wasm.then((module) => WebAssembly.instantiate(module, imports)
+        .then((instance) => receive(instance, module)),
+      (error) => say(`gemlets.wasm.gz did not load (${error.message}): the game cannot start.`));
       return {};
     },
     // Everything loaded: offline.js keeps it from now on.
