@@ -151,6 +151,8 @@ function start() {
     (event) => say('The game stopped: ' + event.reason));
   const script = document.createElement('script');
   script.src = 'gemlets.js';
+  // A failed start has been said already (onAbort, or the wasm's own message).
+  script.onload = () => createGemlets(Module).catch(() => {});
   script.onerror = () => say('gemlets.js did not load: the game cannot start.');
   document.body.append(script);
   startPolling();
