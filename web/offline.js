@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
 // Keeps the site for play without the network through its service worker (sw.js). Registered
-// once the game has everything it loads (page.js says so with 'gemlets-loaded'), so that the
-// worker's downloads never slow a first visit. A new build's worker waits for the same moment
-// before it takes over: the next load is then the new build whole, never an old page with a
-// new game file.
+// once the game has everything it loads and has drawn its first frame (page.js says so with
+// 'gemlets-loaded'), so that the worker's downloads never slow a first visit. A new build's
+// worker waits for the same moment before it takes over: the next load is then the new build
+// whole, never an old page with a new game file.
 'use strict';
 
 if ('serviceWorker' in navigator) {

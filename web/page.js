@@ -90,6 +90,9 @@ function started() {
   for (const code of new Set(codes)) {
     if (!(code in Module.gemletsKeys)) say(`page.js: the game has no key ${code}.`);
   }
+  // Everything loaded: offline.js keeps it from now on, once the first frame is out, so that
+  // the service worker's start and downloads never hold it back.
+  requestAnimationFrame(() => setTimeout(() => window.dispatchEvent(new Event('gemlets-loaded'))));
 }
 
 function start() {
@@ -128,8 +131,6 @@ function start() {
       (error) => say(`gemlets.wasm.gz did not load (${error.message}): the game cannot start.`));
       return {};
     },
-    // Everything loaded: offline.js keeps it from now on.
-    onRuntimeInitialized: () => window.dispatchEvent(new Event('gemlets-loaded')),
     onGameStarted: started,
     onAbort: (what) => say('The game stopped: ' + what),
     onGameEnded: () => {
