@@ -63,7 +63,7 @@ FIRST_PAIR = """window.firstPair = new Promise((resolve) => {
   const look = () => window.Module?.ctx && coloured(32) && coloured(64)
     ? resolve(performance.now()) : requestAnimationFrame(look);
   requestAnimationFrame(look); });"""
-VISITS = 5  # each in a fresh browser: nothing cached, no service worker
+VISITS = 9  # each in a fresh browser: nothing cached, no service worker
 
 
 class BrowserTarget:
