@@ -1,13 +1,13 @@
 #!/usr/bin/python3
 # SPDX-License-Identifier: MIT
 # The page around the game and the site as an app, in headless Chromium (web/devtools.py). The
-# page: opened from the disk or without its font it says why and starts nothing; a phone-sized
-# screen shows every touch button whole below the canvas; the canvas has the window's shape; a
-# paused game runs no animation frames and a key still acts at once (that the pair then falls
-# on, web_test.py shows). The site: within its size, installable, our own files only (no policy
-# violation while the game plays, an inline script refused), a new build replacing the old one
-# whole, play with the server gone. Builds nothing: serves copies of build-web/site, one of
-# which it turns into a new build. Screenshot in build-web/phone.png.
+# page: opened from the disk, or without its font or its wasm, it says why and starts nothing; a
+# phone-sized screen shows every touch button whole below the canvas; the canvas has the
+# window's shape; a paused game runs no animation frames and a key still acts at once (that the
+# pair then falls on, web_test.py shows). The site: within its size, installable, our own files
+# only (no policy violation while the game plays, an inline script refused), a new build
+# replacing the old one whole, play with the server gone. Builds nothing: serves copies of
+# build-web/site, one of which it turns into a new build. Screenshot in build-web/phone.png.
 import os, shutil, subprocess, sys, time
 
 repo = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
@@ -63,10 +63,11 @@ def page(base, bare):
     browser.open(f"file://{repo}/build-web/site/index.html")
     check("opened from the disk it says how to serve it, and starts nothing",
           lambda: "scripts/play-web.sh" in js(MESSAGE) and js("typeof Module") == "undefined")
-    browser.open(bare)
-    time.sleep(1)
-    check("without its font it says so and the game does not start",
-          lambda: "font.ttf" in js(MESSAGE) and not js(RUNNING), 0)
+    for name, address in bare.items():
+        browser.open(address)
+        time.sleep(1)
+        check(f"without {name} it says so and the game does not start",
+              lambda: name in js(MESSAGE) and not js(RUNNING), 0)
     browser.call("Emulation.setDeviceMetricsOverride", width=390, height=844,
                  deviceScaleFactor=2, mobile=True)
     browser.open(base)
@@ -120,12 +121,15 @@ def app(site, base, server):
 
 try:
     site = shutil.copytree(f"{repo}/build-web/site", f"{browser.tmp}/site")
-    fontless = shutil.copytree(site, f"{browser.tmp}/fontless")
-    os.remove(f"{fontless}/font.ttf")
+    cut = {name: shutil.copytree(site, f"{browser.tmp}/without-{name}")
+           for name in ("font.ttf", "gemlets.wasm.gz")}
+    for name, folder in cut.items():
+        os.remove(f"{folder}/{name}")
     size = sum(os.path.getsize(f"{site}/{name}") for name in os.listdir(site))
     check(f"the site, {size:,} bytes, within 600 KB", lambda: size <= 600_000, 0)
     base = browser.serve(site)
-    server, bare = browser.children[-1], browser.serve(fontless)
+    server = browser.children[-1]
+    bare = {name: browser.serve(folder) for name, folder in cut.items()}
     browser.launch()
     browser.call("Page.enable")
     browser.call("Page.addScriptToEvaluateOnNewDocument", source=WATCH)
