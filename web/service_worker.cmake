@@ -1,23 +1,33 @@
 # SPDX-License-Identifier: MIT
-# Writes the site's service worker, sw.js: web/sw.js under the list of every other file of the
-# site with its SHA-256, and a name for the build made from that list, so that any change to
-# any file makes a new worker.
-#   cmake -DSITE=<site folder> -DSOURCE=<web/sw.js> -P service_worker.cmake
+# Writes the site's service worker, sw.js: web/sw.js under the list of the site's files, each
+# with its SHA-256, and a name for the build made from that list, so that any change to any
+# file makes a new worker. A file an earlier build left in the folder (one the build no longer
+# makes) is removed, so that neither the worker nor a copy of the folder carries it.
+#   cmake -DSITE=<site folder> -DFILES=<name>,<name>,... -DSOURCE=<web/sw.js> -P service_worker.cmake
+cmake_minimum_required(VERSION 3.25)
 cmake_path(ABSOLUTE_PATH SITE NORMALIZE)
-file(GLOB names LIST_DIRECTORIES false RELATIVE ${SITE} ${SITE}/*)
-list(REMOVE_ITEM names sw.js)
+string(REPLACE "," ";" names "${FILES}")
 if(NOT names)
-    message(FATAL_ERROR "service_worker.cmake: ${SITE} holds no site to list")
+    message(FATAL_ERROR "service_worker.cmake: no files given for ${SITE}")
 endif()
 set(entries "")
 set(listed "")
 foreach(name IN LISTS names)
+    if(NOT EXISTS ${SITE}/${name})
+        message(FATAL_ERROR "service_worker.cmake: ${SITE}/${name} is missing")
+    endif()
     file(SHA256 ${SITE}/${name} hash)
     string(APPEND entries "    '${name}': '${hash}',\n")
     string(APPEND listed "${name} ${hash}\n")
 endforeach()
 string(SHA256 build "${listed}")
 string(SUBSTRING ${build} 0 16 build)
+file(GLOB present LIST_DIRECTORIES false RELATIVE ${SITE} ${SITE}/*)
+foreach(name IN LISTS present)
+    if(NOT name IN_LIST names AND NOT name STREQUAL "sw.js")
+        file(REMOVE ${SITE}/${name})
+    endif()
+endforeach()
 file(READ ${SOURCE} worker)
 # Written beside it and renamed over it: a page never fetches half a worker.
 file(WRITE ${SITE}/sw.js.part

@@ -102,8 +102,12 @@ def app(site, base, server):
     old = js("caches.keys()")
     with open(f"{site}/page.js", "a") as f:  # a new build: page.js and the worker that lists it
         f.write("window.newBuild = true;\n")
-    subprocess.run(["cmake", f"-DSITE={site}", f"-DSOURCE={repo}/web/sw.js", "-P",
-                    f"{repo}/web/service_worker.cmake"], check=True)
+    files = ",".join(name for name in os.listdir(site) if name != "sw.js")
+    open(f"{site}/left.js", "w").close()  # made by an earlier build, not by this one
+    subprocess.run(["cmake", f"-DSITE={site}", f"-DFILES={files}", f"-DSOURCE={repo}/web/sw.js",
+                    "-P", f"{repo}/web/service_worker.cmake"], check=True)
+    check("a file the build no longer makes leaves the site",
+          lambda: not os.path.exists(f"{site}/left.js"), 0)
     load(base, "a new build: the next load is the old one whole",
          lambda *cells: PAIR(*cells) and js("window.newBuild") is None)
     check("the new build takes over, the old cache goes",
