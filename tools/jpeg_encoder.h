@@ -11,7 +11,7 @@ namespace gemlets::assets {
 // How finely a picture's colour is kept beside its brightness.
 enum class Chroma {
     full,   // every pixel's: the marks' edges stay crisp at 32 pixels
-    halved, // a quarter as many samples: a third smaller, unseen on a large picture
+    halved, // a quarter as many samples: about a quarter smaller, unseen on a large picture
 };
 
 std::vector<unsigned char> encodeJpeg(const Canvas& canvas, int quality, Chroma chroma);
