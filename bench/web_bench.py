@@ -17,7 +17,7 @@ import time
 import websocket
 
 repo = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-sys.path.insert(0, f"{repo}/web")
+sys.path.insert(0, f"{repo}/drivers")
 import devtools
 
 # A full field without a group: nothing clears, every iteration draws the same.
@@ -139,7 +139,7 @@ def first_pairs(base):
 def main(browser, site, first_pair_only):
     if not os.path.isfile(f"{site}/index.html"):
         raise devtools.Error(f"{site}/index.html: missing; scripts/build-web.sh builds the site")
-    server = browser.start(f"{repo}/web/serve.py", site, "--port=0", text=True,
+    server = browser.start(f"{repo}/scripts/serve.py", site, "--port=0", text=True,
                            stdout=subprocess.PIPE)
     base = server.stdout.readline().split()[-1]
     if first_pair_only:

@@ -44,8 +44,8 @@ trap 'exit 130' INT TERM HUP
 cp -r "$runDir" "$tmp/run"
 printf '******\n%.0s' {1..12} >"$tmp/run/test.txt"
 ticks=$(getconf CLK_TCK)
-# shellcheck source=scripts/xvfb.sh
-source "$(dirname "$0")/../scripts/xvfb.sh"
+# shellcheck source=drivers/xvfb.sh
+source "$(dirname "$0")/../drivers/xvfb.sh"
 
 # Processor time of a process so far, in clock ticks.
 cpuTicks() {

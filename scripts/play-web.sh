@@ -29,4 +29,4 @@ done
 
 scripts/deps.sh web
 scripts/build-web.sh
-exec web/serve.py build-web/site --port "$port"
+exec scripts/serve.py build-web/site --port "$port"

@@ -239,8 +239,8 @@ shot=$(mktemp -d)
 printf '%s\n' '******' '******' '******' '******' '******' '******' '******' '******' \
     '*1****' '*12*3*' '012033' '001223' >"$shot/test.txt"
 trap 'kill "${xvfbPid:-}" "${player:-}" 2>/dev/null || true; rm -rf "$shot"' EXIT
-# shellcheck source=scripts/xvfb.sh
-source scripts/xvfb.sh
+# shellcheck source=drivers/xvfb.sh
+source drivers/xvfb.sh
 startXvfb "$shot" -screen 0 640x480x24 -nolisten tcp || fail "no X server for the screenshot"
 cp "$native/run/"*.jpg "$native/run/font.ttf" "$native/run/gemlets" "$shot/"
 (cd "$shot" && exec env SDL12COMPAT_WINDOW_SCALING=1.25 \

@@ -3,10 +3,9 @@
 // steps called directly, every frame read back from the 16-bit video surface and the parts
 // handed to SDL gathered into the window; a flood of events, and a stop signal beside the
 // real drop task.
-#include "desktop/desktop_resources.h"
-#include "desktop/sdl_session.h"
 #include "frame/keys.h"
 #include "frame/main_loop.h"
+#include "frame/resources.h"
 #include "model/game_start.h"
 #include "play/commands.h"
 #include "play/drop_task.h"
@@ -14,7 +13,7 @@
 #include "tests/field_fixture.h"
 
 #include <SDL.h>
-#include <SDL_image.h>
+#include <SDL_ttf.h>
 #include <algorithm>
 #include <csignal>
 #include <cstdlib>
@@ -63,15 +62,6 @@ std::string picture(SDL_Surface* s) {
     return text;
 }
 
-// The pixels from column left to the right edge, down to row h.
-std::vector<Uint16> pixels(SDL_Surface* s, int left = 0, int h = windowHeight) {
-    std::vector<Uint16> all;
-    for (int y = 0; y < std::min(h, s->h); ++y)
-        for (int x = left; x < s->w; ++x)
-            all.push_back(pixelAt(s, x, y));
-    return all;
-}
-
 const std::string startPicture = fixture::topRows({"******", "***3**", "***1**"});
 
 // A started game and its window, cells drawn in pure colours. The drop task is never started:
@@ -104,8 +94,19 @@ protected:
         ASSERT_EQ(SDL_PushEvent(&event), 0) << SDL_GetError();
     }
 
-    // Only the tests pick the driver.
-    SdlSession session = (setenv("SDL_VIDEODRIVER", "dummy", 1), SdlSession());
+    // What a platform's session does, on the driver only the tests pick.
+    struct Session {
+        Session() {
+            setenv("SDL_VIDEODRIVER", "dummy", 1);
+            if (SDL_Init(SDL_INIT_VIDEO) < 0 || TTF_Init() < 0)
+                throw StartupError(sdlFailure("SDL_Init"));
+            ignoreUnusedEvents({SDL_ACTIVEEVENT});
+        }
+        ~Session() {
+            TTF_Quit();
+            SDL_Quit();
+        }
+    } session;
     std::ostringstream out;
     Game game{out};
     DropTask dropTask{game};
@@ -278,45 +279,6 @@ TEST_F(SdlTest, AFrameRateOfSixtyPacesTheLoop) {
     };
     mainLoop(loop);
     EXPECT_TRUE(iterations >= 30 && iterations <= 62) << iterations << " iterations in 1 s";
-}
-
-// The cell images are prepared for fast blits with a colour key no pixel holds: they must still
-// draw every pixel as loaded, also an image that holds every 16-bit value but one, or all.
-TEST_F(SdlTest, PreparedImagesDrawEveryPixelAsLoaded) {
-    const auto drawn = [&](SDL_Surface* image) {
-        SDL_FillRect(screen.surface, nullptr, 0);
-        SDL_Rect corner{0, 0, 0, 0};
-        SDL_BlitSurface(image, nullptr, screen.surface, &corner);
-        return pixels(screen.surface, 0, image->h);
-    };
-    for (const char* file : cellImageFiles) {
-        const SurfacePtr loaded(IMG_Load((runDir / file).c_str()));
-        const SurfacePtr plain(SDL_DisplayFormat(loaded.get()));
-        EXPECT_TRUE(drawn(loadImage(runDir / file).get()) == drawn(plain.get())) << file;
-    }
-    for (const Uint32 missing : {1000u, 0x10000u}) {
-        const SDL_PixelFormat* f = screen.surface->format;
-        SurfacePtr image(SDL_CreateRGBSurface(0, 256, 256, 16, f->Rmask, f->Gmask, f->Bmask, 0));
-        for (Uint32 value = 0; value < 0x10000; ++value)
-            static_cast<Uint16*>(image->pixels)[value] = Uint16(value == missing ? 0 : value);
-        const std::vector<Uint16> before = drawn(image.get());
-        prepareForBlits(image.get());
-        EXPECT_TRUE(drawn(image.get()) == before) << "all values but " << missing;
-    }
-}
-
-TEST(StartUp, AVideoDriverThatShowsNothingIsRefusedUnlessSdlVideoDriverNamesIt) {
-    const struct {
-        std::string_view driver;
-        const char* requested; // SDL_VIDEODRIVER, null when unset
-        bool kept;
-    } cases[] = {{"x11", nullptr, true},      {"fbcon", "dummy", true},
-                 {"caca", nullptr, false},    {"aalib", "", false},
-                 {"offscreen", "x11", false}, {"evdev", "dummy", false},
-                 {"dummy", "dummy", true},    {"offscreen", "x11,Offscreen", true}};
-    for (const auto& c : cases)
-        EXPECT_EQ(keepsVideoDriver(c.driver, c.requested), c.kept)
-            << c.driver << " with SDL_VIDEODRIVER=" << (c.requested ? c.requested : "(unset)");
 }
 
 } // namespace

@@ -16,8 +16,8 @@ fail() {
     echo "handheld: FAIL: $*" >&2
     exit 1
 }
-# shellcheck source=scripts/xvfb.sh
-source scripts/xvfb.sh
+# shellcheck source=drivers/xvfb.sh
+source drivers/xvfb.sh
 chain=('******' '******' '******' '******' '******' '******' '******' '******' '****0*' '****30'
     '**3*30' '**0*20')
 

@@ -7,8 +7,8 @@ set -euo pipefail
 repo=$(git -C "$(dirname "$0")" rev-parse --show-toplevel)
 tmp=$(mktemp -d /tmp/gemlets-package.XXXXXX)
 pids=()
-# shellcheck source=scripts/xvfb.sh
-source "$repo/scripts/xvfb.sh"
+# shellcheck source=drivers/xvfb.sh
+source "$repo/drivers/xvfb.sh"
 trap 'kill "${pids[@]}" 2>/dev/null || true; rm -rf "$tmp"' EXIT
 fail() { echo "package: FAILED: $*" >&2 && exit 1; }
 waitFor() { for _ in {1..100}; do "$@" && return || sleep 0.1; done && false; } # 10 s at most

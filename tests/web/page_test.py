@@ -1,6 +1,6 @@
 #!/usr/bin/python3
 # SPDX-License-Identifier: MIT
-# The page around the game and the site as an app, in headless Chromium (web/devtools.py). The
+# The page around the game and the site as an app, in headless Chromium (drivers/devtools.py). The
 # page: opened from the disk, or without its font or its wasm, it says why and starts nothing; a
 # phone-sized screen shows every touch button whole below the canvas; the canvas has the
 # window's shape; a paused game runs no animation frames and a key still acts at once (that the
@@ -11,7 +11,7 @@
 import os, shutil, subprocess, sys, time
 
 repo = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
-sys.path.insert(0, f"{repo}/web")
+sys.path.insert(0, f"{repo}/drivers")
 import devtools
 
 browser, passed = devtools.Browser(), []

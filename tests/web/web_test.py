@@ -1,14 +1,14 @@
 #!/usr/bin/python3
 # SPDX-License-Identifier: MIT
 # The browser build in three engines, each driven by our client over its own protocol
-# (web/devtools.py, web/bidi.py, web/webdriver.py): the same checks in each of what the page
+# (drivers/devtools.py, drivers/bidi.py, drivers/webdriver.py): the same checks in each of what the page
 # shows (canvas pixels) and what the game writes (window.gemletsStdout). Builds nothing: it
 # serves build-web/site and takes the desktop's traces from build/run (or the run folder of
 # the build folder given) under Xvfb. Screenshots go to build-web/<engine>-*.png.
 import os, shutil, subprocess, sys, time
 
 repo = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
-sys.path.insert(0, f"{repo}/web")
+sys.path.insert(0, f"{repo}/drivers")
 import bidi, client, devtools, webdriver
 
 ENGINES = [devtools.Browser, bidi.Browser, webdriver.Browser]

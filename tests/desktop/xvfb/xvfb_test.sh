@@ -23,8 +23,8 @@ tearDown() {
     rm -rf "$tmp"
 }
 trap tearDown EXIT
-# shellcheck source=scripts/xvfb.sh
-source "$(dirname "$0")/../../../scripts/xvfb.sh"
+# shellcheck source=drivers/xvfb.sh
+source "$(dirname "$0")/../../../drivers/xvfb.sh"
 
 now() { echo $((${EPOCHREALTIME/./} / 1000)); }
 # until SECONDS WHAT COMMAND...: polls the command until it holds.
