@@ -70,7 +70,7 @@ missed = []  # the figures whose budget was missed
 def budget(what, value, most, unit=""):  # met or MISSED, beside the budget
     if value > most:
         missed.append(what)
-    return f"{'met' if value <= most else 'MISSED'}, budget at most {most:g}{unit}"
+    return f"{'met' if value <= most else 'MISSED'}, budget at most {most:,}{unit}"
 
 
 def browser_target(browser):  # the browser's own DevTools target, where SystemInfo answers
@@ -189,7 +189,8 @@ def figures(browser, target, base, site):
 
     files = [f"{site}/{name}" for name in sorted(os.listdir(site))]
     size = sum(map(os.path.getsize, files))
-    print(f"the site: {size:,} bytes in {len(files)} files; {budget('site', size, 600_000, ' B')}")
+    print(f"the site: {size:,} bytes in {len(files)} files; "
+          + budget("site", size, 600_000, " bytes"))
     for name in (f[len(site) + 1:] for f in files):
         print(f"  {name}: {os.path.getsize(f'{site}/{name}'):,} bytes")
 
