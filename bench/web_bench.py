@@ -1,23 +1,21 @@
 #!/usr/bin/python3
 # SPDX-License-Identifier: MIT
-"""The browser's figures in the README, in headless Chromium: one main-loop iteration on a full
-field; the animation frames that draw on the canvas over 10 s of play at level 0 without input
-and over 5 s paused; the processor time of every Chromium process over 10 s of play, of a plain
-page that draws every frame (bench/plain_page.html) and of an empty page, in the same run; the
+"""The browser's figures, in headless Chromium: one main-loop iteration on a full field; the
+animation frames that draw on the canvas over 10 s of play at level 0 without input and over
+5 s paused; the processor time of every Chromium process over 10 s of play, of a plain page
+that draws every frame (bench/plain_page.html) and of an empty page, in the same run; the
 site's size; with --first-pair, how long a first visit takes to show the first pair, on a phone
-on a slow network and unthrottled. Builds nothing: serves build-web/site (scripts/build-web.sh
+on a slow network and unthrottled. Each figure with a budget says met or MISSED beside it, and
+a missed one makes the exit status 1. Builds nothing: serves build-web/site (scripts/build-web.sh
 builds it)."""
 import argparse
-import json
 import os
-import subprocess
 import sys
 import time
 
-import websocket
-
 repo = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 sys.path.insert(0, f"{repo}/drivers")
+import client
 import devtools
 
 # A full field without a group: nothing clears, every iteration draws the same.
@@ -66,23 +64,26 @@ FIRST_PAIR = """window.firstPair = new Promise((resolve) => {
 VISITS = 9  # each in a fresh browser: nothing cached, no service worker
 
 
-class BrowserTarget:
-    """The browser's own DevTools target, where SystemInfo answers."""
+missed = []  # the figures whose budget was missed
 
-    def __init__(self, browser):
-        port, path = open(f"{browser.profile}/DevToolsActivePort").read().split()[:2]
-        self.ws = websocket.create_connection(f"ws://127.0.0.1:{port}{path}", timeout=30,
-                                              suppress_origin=True)
-        self.id = 0
 
-    def processor_seconds(self):  # each Chromium process's processor time so far, by its id
-        self.id += 1
-        self.ws.send(json.dumps({"id": self.id, "method": "SystemInfo.getProcessInfo"}))
-        while (reply := json.loads(self.ws.recv())).get("id") != self.id:
-            pass
-        if "result" not in reply:
-            raise devtools.Error(f"SystemInfo.getProcessInfo: {reply}")
-        return {p["id"]: p["cpuTime"] for p in reply["result"]["processInfo"]}
+def budget(what, value, most, unit=""):  # met or MISSED, beside the budget
+    if value > most:
+        missed.append(what)
+    return f"{'met' if value <= most else 'MISSED'}, budget at most {most:,}{unit}"
+
+
+def browser_target(browser):  # the browser's own DevTools target, where SystemInfo answers
+    port, path = open(f"{browser.profile}/DevToolsActivePort").read().split()[:2]
+    target = client.Client()
+    target.name = "the browser's target"
+    target.connect(f"ws://127.0.0.1:{port}{path}")
+    return target
+
+
+def processor_seconds(target):  # each Chromium process's processor time so far, by its id
+    info = target.send("SystemInfo.getProcessInfo", {})["processInfo"]
+    return {p["id"]: p["cpuTime"] for p in info}
 
 
 def frames_over(browser, seconds):  # [animation frames, those that drew] over seconds
@@ -96,9 +97,9 @@ def processor_time(browser, target, url):  # over PLAY seconds of url, once it r
     if url.startswith("http"):
         browser.wait("the game running", lambda: browser.js(RUNNING))
     time.sleep(SETTLE)
-    before = target.processor_seconds()
+    before = processor_seconds(target)
     time.sleep(PLAY)
-    after = target.processor_seconds()
+    after = processor_seconds(target)
     # A process that the last page left ends in the meantime: only those alive throughout count.
     return sum(after[id] - before[id] for id in after if id in before)
 
@@ -131,21 +132,28 @@ def first_pair(base, slow):  # s from asking for the page to the files and to th
 def first_pairs(base):
     for slow, what in ((True, "a phone on a slow network"), (False, "unthrottled")):
         visits = sorted((first_pair(base, slow) for _ in range(VISITS)), key=lambda v: v[1])
+        median = visits[VISITS // 2][1]
         print(f"first visit to the first pair, {what}, {VISITS} visits: median "
-              f"{visits[VISITS // 2][1]:.2f} s (" + ", ".join(f"{shown:.2f}" for _, shown in visits)
-              + "); the files in at " + ", ".join(f"{files:.2f}" for files, _ in visits) + " s")
+              f"{median:.2f} s (" + ", ".join(f"{shown:.2f}" for _, shown in visits)
+              + "); the files in at " + ", ".join(f"{files:.2f}" for files, _ in visits) + " s"
+              + (f"; {budget('first visit, slow', median, 2.5, ' s')}" if slow else ""))
 
 
 def main(browser, site, first_pair_only):
     if not os.path.isfile(f"{site}/index.html"):
         raise devtools.Error(f"{site}/index.html: missing; scripts/build-web.sh builds the site")
-    server = browser.start(f"{repo}/scripts/serve.py", site, "--port=0", text=True,
-                           stdout=subprocess.PIPE)
-    base = server.stdout.readline().split()[-1]
+    base = browser.serve(site)
     if first_pair_only:
         return first_pairs(base)
     browser.launch()
-    target = BrowserTarget(browser)
+    target = browser_target(browser)
+    try:
+        figures(browser, target, base, site)
+    finally:
+        target.close()
+
+
+def figures(browser, target, base, site):
     print(f"{browser.call('Browser.getVersion')['product']}, headless; load average "
           + " ".join(f"{v:.1f}" for v in os.getloadavg()))
 
@@ -164,22 +172,27 @@ def main(browser, site, first_pair_only):
     time.sleep(1)
     frames, drew = frames_over(browser, PLAY)
     print(f"animation frames that drew on the canvas, {PLAY} s of play at level 0 without "
-          f"input: {drew} of {frames} (target at most 30)")
+          f"input: {drew} of {frames}; {budget('frames drawn, playing', drew, 30)}")
     browser.key("KeyP")
     time.sleep(0.5)
     frames, drew = frames_over(browser, PAUSED)
-    print(f"animation frames that drew on the canvas, {PAUSED} s paused: {drew} of {frames} "
-          "(target at most 2)")
+    print(f"animation frames that drew on the canvas, {PAUSED} s paused: {drew} of {frames}; "
+          + budget("frames drawn, paused", drew, 2))
 
     game = processor_time(browser, target, base)
     plain = processor_time(browser, target, f"file://{repo}/bench/plain_page.html")
     blank = processor_time(browser, target, "about:blank")
     print(f"processor time of every Chromium process over {PLAY} s, less an empty page's "
           f"({blank:.2f} s): the game {game - blank:.2f} s, a plain page drawing every frame "
-          f"{plain - blank:.2f} s: {(game - blank) / (plain - blank):.0%} of it (target at most 25%)")
+          f"{plain - blank:.2f} s: {(game - blank) / (plain - blank):.0%} of it; "
+          + budget("processor time", 100 * (game - blank) / (plain - blank), 25, " %"))
 
     files = [f"{site}/{name}" for name in sorted(os.listdir(site))]
-    print(f"the site: {sum(map(os.path.getsize, files)):,} bytes in {len(files)} files")
+    size = sum(map(os.path.getsize, files))
+    print(f"the site: {size:,} bytes in {len(files)} files; "
+          + budget("site", size, 600_000, " bytes"))
+    for name in (f[len(site) + 1:] for f in files):
+        print(f"  {name}: {os.path.getsize(f'{site}/{name}'):,} bytes")
 
 
 parser = argparse.ArgumentParser(description=__doc__)
@@ -194,3 +207,5 @@ except devtools.Error as error:
     sys.exit(f"web_bench.py: {error}")
 finally:
     browser.close()
+if missed:
+    sys.exit("web_bench.py: budget missed: " + ", ".join(missed))

@@ -4,7 +4,9 @@
 # Xvfb (no backing store, no window manager): unpaced and at --frame-rate 60, each playing
 # (the first pair falling untouched on an empty field) and paused (P pressed). Each run has
 # an Xvfb of its own; the shares are utime + stime from /proc/PID/stat over the window of
-# time, the game's with every thread.
+# time, the game's with every thread. Budgets: the X server at most 1 % of a core in every run
+# (a frame that changes nothing hands it nothing), the game at most 10 % at --frame-rate 60
+# (the menu entry's rate); a missed one is marked MISSED and the script exits 1.
 #
 # Usage: bench/xvfb_share.sh [-c] [-s SECONDS] [RUN_DIR]
 #   -c          the game loads sdl12-compat (LD_LIBRARY_PATH=/usr/lib/x86_64-linux-gnu/sdl12-compat)
@@ -55,10 +57,12 @@ cpuTicks() {
     echo $((fields[11] + fields[12]))
 }
 
-# run LABEL PAUSE GAME-ARGUMENTS...: one game on a fresh Xvfb; prints its line.
+# run LABEL PAUSE GAME-BUDGET GAME-ARGUMENTS...: one game on a fresh Xvfb; prints its line
+# and notes a missed budget (a game budget of 100 % is none).
+missed=0
 run() {
-    local label=$1 pause=$2 window="" i
-    shift 2
+    local label=$1 pause=$2 gameBudget=$3 window="" i
+    shift 3
     startXvfb "$tmp" -screen 0 640x480x24 -nolisten tcp -noreset || exit 1
     (cd "$tmp/run" && exec env "${compat[@]}" ./gemlets "$@") \
         >/dev/null 2>"$tmp/stderr" &
@@ -81,12 +85,18 @@ run() {
     game1=$(cpuTicks "$gamePid") xvfb1=$(cpuTicks "$xvfbPid")
     stopBoth
     awk -v label="$label" -v g=$((game1 - game0)) -v x=$((xvfb1 - xvfb0)) -v t="$ticks" \
-        -v s="$seconds" 'BEGIN { printf "%-28s Xvfb %6.2f s = %5.1f %%   game %6.2f s = %5.1f %%\n",
-            label, x / t, 100 * x / t / s, g / t, 100 * g / t / s }'
+        -v s="$seconds" -v budget="$gameBudget" 'BEGIN {
+            xs = 100 * x / t / s; gs = 100 * g / t / s
+            xm = (xs > 1) ? " MISSED (budget 1 %)" : ""
+            gm = (gs > budget) ? (" MISSED (budget " budget " %)") : ""
+            printf "%-28s Xvfb %6.2f s = %5.1f %%%s   game %6.2f s = %5.1f %%%s\n", label,
+                x / t, xs, xm, g / t, gs, gm
+            exit (xm != "" || gm != "") }' || missed=1
 }
 
 echo "processor time over ${seconds} s${compat[*]:+ (sdl12-compat)}, load average $(cut -d' ' -f1-3 /proc/loadavg)"
-run "unpaced, playing" 0
-run "unpaced, paused" 1
-run "--frame-rate 60, playing" 0 --frame-rate 60
-run "--frame-rate 60, paused" 1 --frame-rate 60
+run "unpaced, playing" 0 100
+run "unpaced, paused" 1 100
+run "--frame-rate 60, playing" 0 10 --frame-rate 60
+run "--frame-rate 60, paused" 1 10 --frame-rate 60
+exit "$missed"

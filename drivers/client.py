@@ -71,6 +71,7 @@ class Client:
 
     def __init__(self, wait=wait):
         self.wait, self.children, self.ws, self.id = wait, [], None, 0
+        self.terminated = set()  # children that end what they started when terminated
         self.tmp = tempfile.mkdtemp(prefix="gemlets-web.")
         self.profile = f"{self.tmp}/profile"  # in the command line of every browser process
 
@@ -78,16 +79,17 @@ class Client:
         self.children.append(subprocess.Popen(command, **kwargs))
         return self.children[-1]
 
-    def xvfb(self):  # a display of its own, as DISPLAY names it
-        read, write = os.pipe()
-        self.start("Xvfb", "-displayfd", str(write), "-nolisten", "tcp", pass_fds=[write],
-                   stderr=subprocess.DEVNULL)
-        os.close(write)
-        with os.fdopen(read) as f:  # the number and the line end come in two writes
-            number = f.readline()
-        if not number.endswith("\n"):
-            raise Error(f"Xvfb -displayfd: no whole display number, only {number!r}")
-        return ":" + number.strip()
+    def xvfb(self):  # a display of its own from xvfb.sh, as DISPLAY names it
+        # The shell stays to end its Xvfb when terminated (close), so that no server outlives us.
+        shell = self.start("bash", "-c", 'source "$0" && startXvfb "$1" -nolisten tcp || exit 1\n'
+                           'trap \'kill "$xvfbPid"; wait "$xvfbPid"\' TERM\n'
+                           'echo "$DISPLAY"\nwait "$xvfbPid"',
+                           f"{os.path.dirname(__file__)}/xvfb.sh",
+                           tempfile.mkdtemp(dir=self.tmp), stdout=subprocess.PIPE, text=True)
+        self.terminated.add(shell)
+        if not (display := shell.stdout.readline().strip()):
+            raise Error("drivers/xvfb.sh: no display (its reason is on standard error)")
+        return display
 
     def serve(self, folder):  # the address of scripts/serve.py serving the folder
         line = self.start(f"{os.path.dirname(__file__)}/../scripts/serve.py", folder, "--port=0",
@@ -126,6 +128,6 @@ class Client:
         if self.ws:
             self.ws.close()
         for child in reversed(self.children):
-            child.kill()
+            child.terminate() if child in self.terminated else child.kill()
             child.wait()
         shutil.rmtree(self.tmp, ignore_errors=True)
