@@ -169,13 +169,24 @@ makeSysroot() {
             patchelf --set-rpath "\$ORIGIN/../lib/x86_64-linux-gnu" "$tool"
         fi
     done
-    # FreeType for TrueType fonts alone: no zlib, bzip2, PNG, HarfBuzz or Brotli.
-    rm -rf "$out/freetype-$arch" "$lib"/libfreetype.so* "$lib"/libSDL_image*
-    cmake -S "$freetype" -B "$out/freetype-$arch" -DCMAKE_TOOLCHAIN_FILE="$repo/cmake/toolchain-handheld.cmake" \
-        -DGEMLETS_HANDHELD_ARCH="$arch" -DCMAKE_BUILD_TYPE=Release -DBUILD_SHARED_LIBS=ON \
-        -DCMAKE_DISABLE_FIND_PACKAGE_{ZLIB,BZip2,PNG,HarfBuzz,BrotliDec}=TRUE >/dev/null
-    cmake --build "$out/freetype-$arch" -j "$jobs" >/dev/null
-    "$sysroot/usr/bin/$gnu-strip" -o "$lib/libfreetype.so.6" "$out/freetype-$arch/libfreetype.so.6"
+    # FreeType for TrueType fonts alone: no zlib, bzip2, PNG, HarfBuzz or Brotli; built once
+    # for each compiler and source, and kept in the cache.
+    rm -f "$lib"/libfreetype.so* "$lib"/libSDL_image*
+    local built=$cache/freetype-$arch recipe
+    recipe=$(cat "$cache/debs-toolchain-$arch/.complete" "$cache/source-freetype/.complete")
+    if [[ ! -f $built/.complete || $(cat "$built/.complete") != "$recipe" ]]; then
+        rm -rf "$built" "$out/freetype-$arch"
+        cmake -S "$freetype" -B "$out/freetype-$arch" -DGEMLETS_HANDHELD_ARCH="$arch" \
+            -DCMAKE_TOOLCHAIN_FILE="$repo/cmake/toolchain-handheld.cmake" \
+            -DCMAKE_BUILD_TYPE=Release -DBUILD_SHARED_LIBS=ON \
+            -DCMAKE_DISABLE_FIND_PACKAGE_{ZLIB,BZip2,PNG,HarfBuzz,BrotliDec}=TRUE >/dev/null
+        cmake --build "$out/freetype-$arch" -j "$jobs" >/dev/null
+        mkdir -p "$built"
+        "$sysroot/usr/bin/$gnu-strip" -o "$built/libfreetype.so.6" \
+            "$out/freetype-$arch/libfreetype.so.6"
+        echo "$recipe" >"$built/.complete"
+    fi
+    cp "$built/libfreetype.so.6" "$lib/"
     echo "$made" >"$sysroot/.complete"
 }
 
@@ -190,7 +201,8 @@ for arch in "${arches[@]}"; do
     sysroot=$out/sysroot-$arch
     "$sysroot/usr/bin/$gnu-gcc-10" --sysroot="$sysroot" -std=c11 -O2 -Wall -Wextra -Werror -fPIC \
         -shared -Wl,-soname,libSDL_image-1.2.so.0 -Wl,-z,defs -I"$sysroot/usr/include/SDL" \
-        -o "$sysroot/usr/lib/$gnu/libSDL_image-1.2.so.0" packaging/portmaster/jpeg_image.c -ljpeg -lSDL
+        -o "$sysroot/usr/lib/$gnu/libSDL_image-1.2.so.0" packaging/portmaster/jpeg_image.c \
+        -ljpeg -lSDL
     ln -sfn libSDL_image-1.2.so.0 "$sysroot/usr/lib/$gnu/libSDL_image.so"
     cmake -S . -B "$out/game-$arch" -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-handheld.cmake \
         -DGEMLETS_HANDHELD_ARCH="$arch" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \
@@ -222,7 +234,8 @@ cp -L "$docs/libjpeg62-turbo/copyright" "$game/licenses/LICENSE.libjpeg-turbo.tx
 
 # Every library the game loads, and those they load in turn, but for what every firmware
 # has: glibc, the C++ and GCC runtime, and SDL2, which sdl12-compat opens by name.
-firmwareLibraries=" libc.so.6 libm.so.6 libdl.so.2 libpthread.so.0 librt.so.1 libstdc++.so.6 libgcc_s.so.1 "
+firmwareLibraries=" libc.so.6 libm.so.6 libdl.so.2 libpthread.so.0 librt.so.1 libstdc++.so.6 "
+firmwareLibraries+="libgcc_s.so.1 "
 for arch in "${arches[@]}"; do
     gnu=${triplet[$arch]}
     sysroot=$out/sysroot-$arch
@@ -234,7 +247,8 @@ for arch in "${arches[@]}"; do
         for needed in $(readelf -d "${queue[0]}" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p'); do
             [[ $firmwareLibraries == *" $needed "* || $needed == ld-linux* || -e $libs/$needed ]] &&
                 continue
-            [[ -n ${part[$needed]:-} ]] || fail "$needed, which ${queue[0]##*/} needs, is of no known part"
+            [[ -n ${part[$needed]:-} ]] ||
+                fail "$needed, which ${queue[0]##*/} needs, is of no known part"
             cp -L "$sysroot/usr/lib/$gnu/$needed" "$libs/" ||
                 fail "$needed, which ${queue[0]##*/} needs, is not in $sysroot"
             queue+=("$libs/$needed")
@@ -245,12 +259,16 @@ done
 
 # port.json: the processors built for, and the oldest glibc that runs every program and
 # library in the zip (the highest GLIBC_ version any of them needs).
-mapfile -t elves < <(find "$game" -type f -exec sh -c 'test "$(head -c 4 "$1")" = "$(printf "\177ELF")"' _ {} \; -print)
-glibc=$(readelf -V --wide "${elves[@]}" | grep -o 'Name: GLIBC_[0-9.]*' | sort -V | tail -n 1 | cut -c 7-)
+elf() { test "$(head -c 4 "$1")" = "$(printf '\177ELF')"; }
+elves=()
+while IFS= read -r -d '' file; do elf "$file" && elves+=("$file"); done < <(find "$game" -type f -print0)
+glibc=$(readelf -V --wide "${elves[@]}" | grep -o 'Name: GLIBC_[0-9.]*' | sort -V | tail -n 1)
+glibc=${glibc#Name: }
 [[ -n $glibc ]] || fail "no GLIBC_ version needed by ${elves[*]}"
 jq --arg glibc "${glibc#GLIBC_}" '.attr.arch = $ARGS.positional | .attr.min_glibc = $glibc' \
     --args "${arches[@]}" <packaging/portmaster/port.json >"$game/port.json"
-[[ $(sed -n 's:.*<desc>\(.*\)</desc>.*:\1:p' "$game/gameinfo.xml") == $(jq -r .attr.desc "$game/port.json") ]] ||
+desc=$(sed -n 's:.*<desc>\(.*\)</desc>.*:\1:p' "$game/gameinfo.xml")
+[[ $desc == $(jq -r .attr.desc "$game/port.json") ]] ||
     fail "gameinfo.xml's desc is not port.json's"
 
 # The screenshot: the native game on a 640x480 Xvfb with sdl12-compat scaling it as the

@@ -45,7 +45,8 @@ elves=()
 for arch in $arches; do
     elves+=("$game/gemlets.$arch" "$game/libs.$arch"/*)
     libs=$(cd "$game" && echo gemlets."$arch" libs."$arch"/*)
-    [[ $libs == "gemlets.$arch libs.$arch/libSDL-1.2.so.0 libs.$arch/libSDL_image-1.2.so.0 libs.$arch/libSDL_ttf-2.0.so.0 libs.$arch/libfreetype.so.6 libs.$arch/libjpeg.so.62" ]] ||
+    [[ $libs == "gemlets.$arch$(printf " libs.$arch/%s" libSDL-1.2.so.0 libSDL_image-1.2.so.0 \
+        libSDL_ttf-2.0.so.0 libfreetype.so.6 libjpeg.so.62)" ]] ||
         fail "$arch: not the game and the five libraries it loads: $libs"
 done
 
@@ -57,7 +58,8 @@ glibc=$(highest GLIBC) glibcxx=$(highest GLIBCXX)
 [[ $(printf '%s\n' "$glibcxx" GLIBCXX_3.4.28 | sort -V | tail -n 1) == GLIBCXX_3.4.28 ]] ||
     fail "needs $glibcxx"
 metadata=$(jq -r '"\(.version) \(.attr.availability) \(.attr.min_glibc)"' "$game/port.json")
-[[ $metadata == "4 full ${glibc#GLIBC_}" ]] || fail "port.json's version, availability, min_glibc: $metadata"
+[[ $metadata == "4 full ${glibc#GLIBC_}" ]] ||
+    fail "port.json's version, availability and min_glibc: $metadata"
 
 # The stand-in firmware for each processor, and binfmt_misc running its programs through qemu.
 declare -A qemu=([aarch64]=aarch64 [armhf]=arm)
@@ -133,8 +135,9 @@ CONTROL
     PAD=$tmp/pad XDG_DATA_HOME=$tmp/data QEMU_LD_PREFIX=$tmp/root-$arch LD_BIND_NOW=1 \
         play pad "$tmp/roms/ports/Gemlets.sh"
     placed="X=$(((width - side) / 2)) Y=$(((height - side) / 2)) WIDTH=$side HEIGHT=$side "
-    [[ $geometry == *"$placed"* ]] || fail "$arch on $width x $height: not $placed but $geometry"
+    [[ $geometry == *"$placed"* ]] || fail "$arch on ${screen%:*}: not $placed but $geometry"
     cmp -s "$tmp/expected" "$tmp/stdout" ||
-        { diff "$tmp/expected" "$tmp/stdout" | head -n 20 >&2; fail "$arch on $width x $height: the trace differs"; }
+        { diff "$tmp/expected" "$tmp/stdout" | head -n 20 >&2; fail "$arch on ${screen%:*}: the trace differs"; }
 done
-echo "handheld: every screen's window and the chain's trace as the native game's; highest versions $glibc, $glibcxx"
+echo "handheld: on every screen the window in place and the chain's trace the native game's;" \
+    "highest versions $glibc, $glibcxx"
