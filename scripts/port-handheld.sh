@@ -169,16 +169,27 @@ makeSysroot() {
             patchelf --set-rpath "\$ORIGIN/../lib/x86_64-linux-gnu" "$tool"
         fi
     done
-    # FreeType for TrueType fonts alone: no zlib, bzip2, PNG, HarfBuzz or Brotli; built once
-    # for each compiler and source, and kept in the cache.
+    # FreeType for TrueType fonts alone: its TrueType driver, hinters and renderers, but no
+    # other font formats, and no zlib, bzip2, PNG, HarfBuzz or Brotli; built once for each
+    # compiler and source, and kept in the cache. Its own ftmodule.h lists the modules, and the
+    # linker leaves out those it does not list.
     rm -f "$lib"/libfreetype.so* "$lib"/libSDL_image*
-    local built=$cache/freetype-$arch recipe
-    recipe=$(cat "$cache/debs-toolchain-$arch/.complete" "$cache/source-freetype/.complete")
+    local built=$cache/freetype-$arch recipe modules=(
+        "FT_Module_Class, autofit_module_class" "FT_Driver_ClassRec, tt_driver_class"
+        "FT_Module_Class, psnames_module_class" "FT_Renderer_Class, ft_raster1_renderer_class"
+        "FT_Module_Class, sfnt_module_class" "FT_Renderer_Class, ft_smooth_renderer_class")
+    recipe="$(cat "$cache/debs-toolchain-$arch/.complete" "$cache/source-freetype/.complete")
+${modules[*]}"
     if [[ ! -f $built/.complete || $(cat "$built/.complete") != "$recipe" ]]; then
         rm -rf "$built" "$out/freetype-$arch"
+        mkdir -p "$out/freetype-$arch/include/freetype/config"
+        printf 'FT_USE_MODULE( %s )\n' "${modules[@]}" \
+            >"$out/freetype-$arch/include/freetype/config/ftmodule.h"
         cmake -S "$freetype" -B "$out/freetype-$arch" -DGEMLETS_HANDHELD_ARCH="$arch" \
             -DCMAKE_TOOLCHAIN_FILE="$repo/cmake/toolchain-handheld.cmake" \
             -DCMAKE_BUILD_TYPE=Release -DBUILD_SHARED_LIBS=ON \
+            -DCMAKE_C_FLAGS="-ffunction-sections -fdata-sections" \
+            -DCMAKE_SHARED_LINKER_FLAGS=-Wl,--gc-sections \
             -DCMAKE_DISABLE_FIND_PACKAGE_{ZLIB,BZip2,PNG,HarfBuzz,BrotliDec}=TRUE >/dev/null
         cmake --build "$out/freetype-$arch" -j "$jobs" >/dev/null
         mkdir -p "$built"
@@ -259,9 +270,10 @@ done
 
 # port.json: the processors built for, and the oldest glibc that runs every program and
 # library in the zip (the highest GLIBC_ version any of them needs).
-elf() { test "$(head -c 4 "$1")" = "$(printf '\177ELF')"; }
 elves=()
-while IFS= read -r -d '' file; do elf "$file" && elves+=("$file"); done < <(find "$game" -type f -print0)
+while IFS= read -r -d '' file; do
+    if readelf -h "$file" >/dev/null 2>&1; then elves+=("$file"); fi
+done < <(find "$game" -type f -print0)
 glibc=$(readelf -V --wide "${elves[@]}" | grep -o 'Name: GLIBC_[0-9.]*' | sort -V | tail -n 1)
 glibc=${glibc#Name: }
 [[ -n $glibc ]] || fail "no GLIBC_ version needed by ${elves[*]}"
