@@ -3,10 +3,10 @@
 # Builds the PortMaster port for ARM handhelds, build-port/gemlets.zip, with one build of the
 # game for each processor PortMaster names: aarch64 (64-bit) and armhf (32-bit). Their firmware
 # has glibc 2.31 and SDL2, so everything comes from Debian 11 (bullseye): its GCC 10 cross
-# compilers, its SDL_ttf 2.0 and libjpeg, and FreeType built from its source package without
-# the compression and PNG libraries Debian links it against; the game's JPEG images are read by
-# our own IMG_Load (packaging/portmaster/jpeg_image.c), as Debian's SDL_image brings TIFF, WebP
-# and PNG with their libraries. SDL 1.2 is Debian 12's sdl12-compat (SDL 1.2 on the firmware's
+# compilers, its SDL_ttf 2.0, and FreeType built from its source package without the
+# compression and PNG libraries Debian links it against; the game's JPEG images are read by our
+# own IMG_Load (packaging/portmaster/jpeg_image.c) on Debian 11's libjpeg, as Debian's SDL_image
+# brings TIFF, WebP and PNG with their libraries. SDL 1.2 is Debian 12's sdl12-compat (SDL 1.2 on the firmware's
 # SDL2), brought back to glibc 2.31 (relinkDl). Debian's packages are downloaded once with apt
 # into a cache folder outside the checkout (GEMLETS_PORT_CACHE, else /var/cache/gemlets-port as
 # root, else ~/.cache/gemlets-port) and unpacked with dpkg-deb -x or dpkg-source; the system's
@@ -210,10 +210,12 @@ for arch in "${arches[@]}"; do
     makeSysroot "$arch"
     gnu=${triplet[$arch]}
     sysroot=$out/sysroot-$arch
+    # with the decoding half of libjpeg linked in, the rest left out
     "$sysroot/usr/bin/$gnu-gcc-10" --sysroot="$sysroot" -std=c11 -O2 -Wall -Wextra -Werror -fPIC \
-        -shared -Wl,-soname,libSDL_image-1.2.so.0 -Wl,-z,defs -I"$sysroot/usr/include/SDL" \
+        -shared -s -Wl,-soname,libSDL_image-1.2.so.0 -Wl,-z,defs -Wl,--gc-sections \
+        -Wl,--exclude-libs,ALL -I"$sysroot/usr/include/SDL" \
         -o "$sysroot/usr/lib/$gnu/libSDL_image-1.2.so.0" packaging/portmaster/jpeg_image.c \
-        -ljpeg -lSDL
+        -l:libjpeg.a -lSDL
     ln -sfn libSDL_image-1.2.so.0 "$sysroot/usr/lib/$gnu/libSDL_image.so"
     cmake -S . -B "$out/game-$arch" -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-handheld.cmake \
         -DGEMLETS_HANDHELD_ARCH="$arch" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \
@@ -234,7 +236,7 @@ cp "$run/test.txt" "$game/test.txt.default"
 
 # Each bundled part's licence, LICENSE.<part>.txt, and the part each library belongs to.
 declare -A part=([libSDL-1.2.so.0]=sdl12-compat [libSDL_ttf-2.0.so.0]=SDL_ttf
-    [libfreetype.so.6]=FreeType [libjpeg.so.62]=libjpeg-turbo [libSDL_image-1.2.so.0]=gemlets)
+    [libfreetype.so.6]=FreeType [libSDL_image-1.2.so.0]=gemlets)
 docs=$out/sysroot-${arches[0]}/usr/share/doc
 cp LICENSE "$game/licenses/LICENSE.gemlets.txt"
 cp "$run/font-LICENSE.txt" "$game/licenses/LICENSE.DejaVuSans.txt"

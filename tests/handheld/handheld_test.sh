@@ -46,8 +46,8 @@ for arch in $arches; do
     elves+=("$game/gemlets.$arch" "$game/libs.$arch"/*)
     libs=$(cd "$game" && echo gemlets."$arch" libs."$arch"/*)
     [[ $libs == "gemlets.$arch$(printf " libs.$arch/%s" libSDL-1.2.so.0 libSDL_image-1.2.so.0 \
-        libSDL_ttf-2.0.so.0 libfreetype.so.6 libjpeg.so.62)" ]] ||
-        fail "$arch: not the game and the five libraries it loads: $libs"
+        libSDL_ttf-2.0.so.0 libfreetype.so.6)" ]] ||
+        fail "$arch: not the game and the four libraries it loads: $libs"
 done
 
 # Nothing needs more than glibc 2.31 and GCC 10's libstdc++ (GLIBCXX_3.4.28); port.json, in
