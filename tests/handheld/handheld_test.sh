@@ -33,7 +33,7 @@ for file in Gemlets.sh gemlets/{gemlets.gptk,port.json,README.md,gameinfo.xml,sc
     [[ -s $tmp/ports/$file ]] || fail "the zip holds no $file"
 done
 [[ -x $tmp/ports/Gemlets.sh && ! -e $game/test.txt ]] || fail "launcher not executable, or a test.txt"
-[[ -z $(find "$game/licenses" -mindepth 1 ! -name 'LICENSE.*.txt' -o -type d -mindepth 1) ]] ||
+[[ -z $(find "$game/licenses" -mindepth 1 \( -type d -o ! -name 'LICENSE.*.txt' \)) ]] ||
     fail "licenses/ holds more than LICENSE.<part>.txt files"
 ! grep -q $'\r' "$tmp/ports/Gemlets.sh" "$game/gemlets.gptk" || fail "CR line ends in the launcher"
 [[ $(identify -format %wx%h "$game/screenshot.png") == 640x480 ]] || fail "screenshot not 640x480"
