@@ -84,9 +84,13 @@ play() {
     shift
     [[ $pad == keys ]] && presses=(space Escape)
     "$@" >"$tmp/stdout" 2>"$tmp/stderr" &
-    local player=$! window
-    window=$(timeout 60 xdotool search --sync --onlyvisible --name '^gemlets$') || fail "no window"
-    xdotool windowfocus --sync "$window"
+    local player=$! window tries=3
+    # SDL2 may make the window afresh for its renderer, so the first one found can be gone.
+    until { window=$(timeout 60 xdotool search --sync --onlyvisible --name '^gemlets$') ||
+        fail "no window for $*"; } && timeout 10 xdotool windowfocus --sync "$window" 2>/dev/null; do
+        ((--tries)) || fail "no window for $*"
+        sleep 0.5
+    done
     geometry=$(xdotool getwindowgeometry --shell "$window" | tr '\n' ' ')
     press "${presses[0]}"
     timeout 60 bash -c "until [[ -s $tmp/stdout ]]; do sleep 0.1; done" || fail "no trace"
