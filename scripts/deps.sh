@@ -19,7 +19,7 @@ packages=(
     clang libclang-rt-14-dev clang-format shellcheck
     build-essential dpkg-dev debhelper lintian desktop-file-utils appstream man-db
     g++-arm-linux-gnueabi g++-aarch64-linux-gnu qemu-user
-    qemu-user-static binfmt-support patchelf zip unzip
+    qemu-user-static binfmt-support patchelf zip unzip jq
     "${web[@]}" chromium firefox-esr webkit2gtk-driver python3-websocket
 )
 # The browsers the web test drives come with what they recommend (fonts, media), as they

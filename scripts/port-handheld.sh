@@ -1,14 +1,18 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# Builds the PortMaster port for 64-bit ARM handhelds, build-port/gemlets.zip. Their firmware
-# has glibc 2.31 and SDL2, so everything comes from Debian 11 (bullseye), its GCC 10 cross
-# compiler and its arm64 SDL_image 1.2 and SDL_ttf 2.0, but for SDL 1.2: Debian 12's arm64
-# sdl12-compat (SDL 1.2 on the firmware's SDL2), brought back to glibc 2.31 (relinkDl). The
-# .deb files are downloaded once into a cache folder outside the checkout
-# (GEMLETS_PORT_CACHE, else /var/cache/gemlets-port as root, else ~/.cache/gemlets-port) and
-# unpacked with dpkg -x; the system's packages stay as they are. The asset generator runs on
-# this machine: a native build folder (the first argument, build-assets/ when none) paints
-# the images first.
+# Builds the PortMaster port for ARM handhelds, build-port/gemlets.zip, with one build of the
+# game for each processor PortMaster names: aarch64 (64-bit) and armhf (32-bit). Their firmware
+# has glibc 2.31 and SDL2, so everything comes from Debian 11 (bullseye): its GCC 10 cross
+# compilers, its SDL_ttf 2.0, and FreeType built from its source package without the
+# compression and PNG libraries Debian links it against; the game's JPEG images are read by our
+# own IMG_Load (packaging/portmaster/jpeg_image.c) on Debian 11's libjpeg, as Debian's SDL_image
+# brings TIFF, WebP and PNG with their libraries. SDL 1.2 is Debian 12's sdl12-compat (SDL 1.2 on the firmware's
+# SDL2), brought back to glibc 2.31 (relinkDl). Debian's packages are downloaded once with apt
+# into a cache folder outside the checkout (GEMLETS_PORT_CACHE, else /var/cache/gemlets-port as
+# root, else ~/.cache/gemlets-port) and unpacked with dpkg-deb -x or dpkg-source; the system's
+# packages stay as they are. The asset generator runs on this machine: a native build folder
+# (the first argument, build-assets/ when none) paints the images first. port.json's arch and
+# min_glibc are what the zip's programs and libraries need, read from them.
 # Usage: scripts/port-handheld.sh [NATIVE_BUILD]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -25,82 +29,99 @@ elif [[ $(id -u) -eq 0 ]]; then
 else
     cache=${XDG_CACHE_HOME:-$HOME/.cache}/gemlets-port
 fi
-sysroot=$out/sysroot
 
 fail() {
     echo "port-handheld: $*" >&2
     exit 1
 }
 
-# GCC 10 for aarch64 as Debian 11 ships it, for this machine (amd64).
-toolchain=(
-    g++-10-aarch64-linux-gnu gcc-10-aarch64-linux-gnu cpp-10-aarch64-linux-gnu
-    gcc-10-aarch64-linux-gnu-base binutils-aarch64-linux-gnu libgcc-10-dev-arm64-cross
-    libstdc++-10-dev-arm64-cross libc6-dev-arm64-cross libc6-arm64-cross
-    linux-libc-dev-arm64-cross libgcc-s1-arm64-cross libstdc++6-arm64-cross
-    libatomic1-arm64-cross libasan6-arm64-cross liblsan0-arm64-cross libtsan0-arm64-cross
-    libubsan1-arm64-cross
-)
+# PortMaster's names for the processors, Debian's, and the GNU triplets.
+arches=(aarch64 armhf)
+declare -A debian=([aarch64]=arm64 [armhf]=armhf)
+declare -A triplet=([aarch64]=aarch64-linux-gnu [armhf]=arm-linux-gnueabihf)
+# toolchain ARCH: GCC 10 for ARCH as Debian 11 ships it, for this machine (amd64).
+toolchain() {
+    local gnu=${triplet[$1]} cross=${debian[$1]}-cross
+    echo "g++-10-$gnu gcc-10-$gnu cpp-10-$gnu gcc-10-$gnu-base binutils-$gnu libgcc-10-dev-$cross" \
+        "libstdc++-10-dev-$cross libc6-dev-$cross libc6-$cross linux-libc-dev-$cross" \
+        "libgcc-s1-$cross libstdc++6-$cross libatomic1-$cross libasan6-$cross libubsan1-$cross"
+}
 # What the port bundles, with every library they load (apt resolves the closure), and the
 # headers the build needs. libsdl1.2debian comes with them and is left out: sdl12-compat
 # takes its place.
-bundled=(libsdl-image1.2 libsdl-ttf2.0-0)
-headers=(libsdl-image1.2-dev libsdl-ttf2.0-dev)
+bundled="libsdl-ttf2.0-0 libjpeg62-turbo"
+headers=(libsdl-image1.2-dev libsdl-ttf2.0-dev libjpeg62-turbo-dev)
 # SDL 1.2 on SDL2: Debian 12's build, whose only calls beyond glibc 2.31 are dlopen, dlsym
 # and dlclose, which moved from libdl into libc in glibc 2.34 (see relinkDl).
 compat=(libsdl1.2-compat libsdl1.2-compat-dev)
 # A stand-in for the firmware, which the handheld test runs the port on: the C and C++
 # libraries, SDL2 2.0.14 with its X11 driver, and libudev, which SDL2 opens to find pads
 # (2.0.14 without it crashes in SDL_Quit).
-firmware=(libc6 libstdc++6 libsdl2-2.0-0 libudev1)
+firmware="libc6 libstdc++6 libsdl2-2.0-0 libudev1"
 
 # shellcheck source=scripts/private-apt.sh
 source scripts/private-apt.sh
-# aptConf NAME ARCH LINE: a private apt configuration in the cache, printed as its file name.
-aptConf() {
-    privateAptConf "$cache/apt-$1" "$2" "$3"
-}
 
-# fetch SET ARCH SUITE CLOSURE EXACT...: the .deb files of SET in the cache: the packages
-# named by CLOSURE (space-separated) with everything they depend on, and the EXACT ones alone.
-# Kept while the list is the same; a partial download is never taken for a whole one.
+# fetch SET ARCH LINE WANTED COMMAND...: COMMAND run in the folder $cache/SET with apt-get and
+# a private apt configuration (of ARCH, with the sources line LINE), once: kept while WANTED is
+# the same. A partial download is never taken for a whole one.
 fetch() {
-    local set=$1 arch=$2 suite=$3 closure=$4
+    local set=$1 arch=$2 line=$3 wanted=$4 conf log dir=$cache/$1
     shift 4
-    local dir=$cache/debs-$set wanted="$suite $arch: $closure + $*"
     [[ -f $dir/.complete && $(cat "$dir/.complete") == "$wanted" ]] && return
-    local conf log
-    conf=$(aptConf "$set" "$arch" "deb [arch=$arch signed-by=$keyring] $mirror $suite main")
+    conf=$(privateAptConf "$cache/apt-$set" "$arch" "$line")
     log=$cache/apt-$set/log
     rm -rf "$dir" "$dir.partial"
     mkdir -p "$dir.partial"
-    echo "port-handheld: downloading $set ($suite, $arch) into $dir"
-    {
-        apt-get -c "$conf" -q update &&
-            if [[ -n $closure ]]; then
-                # shellcheck disable=SC2086 # a list of package names
-                apt-get -c "$conf" -q install --download-only -y $closure &&
-                    mv "$cache/apt-$set/archives/"*.deb "$dir.partial/"
-            fi &&
-            if (($#)); then (cd "$dir.partial" && apt-get -c "$conf" -q download "$@"); fi
-    } >"$log" 2>&1 || {
+    echo "port-handheld: downloading $set into $dir"
+    (cd "$dir.partial" && apt-get -c "$conf" -q update && "$@" "$conf") >"$log" 2>&1 || {
         cat "$log" >&2
         fail "downloading $set from $mirror failed (log: $log)"
     }
     echo "$wanted" >"$dir.partial/.complete"
     mv "$dir.partial" "$dir"
 }
+# debs SET ARCH SUITE CLOSURE EXACT...: the .deb files of the packages named by CLOSURE
+# (space-separated) with everything they depend on, and the EXACT ones alone.
+debs() {
+    local set=$1 arch=$2 suite=$3 closure=$4
+    shift 4
+    # shellcheck disable=SC2317 # run by fetch
+    get() {
+        if [[ -n $closure ]]; then
+            # shellcheck disable=SC2086 # a list of package names
+            apt-get -c "$1" -q install --download-only -y $closure &&
+                mv "$cache/apt-$set/archives/"*.deb .
+        fi && if ((${#exact[@]})); then apt-get -c "$1" -q download "${exact[@]}"; fi
+    }
+    local exact=("$@")
+    fetch "debs-$set" "$arch" "deb [arch=$arch signed-by=$keyring] $mirror $suite main" \
+        "$suite $arch: $closure + $*" get
+}
+# sourcePackage PACKAGE SUITE: Debian's source of PACKAGE, unpacked with its patches.
+sourcePackage() {
+    # shellcheck disable=SC2317 # run by fetch
+    get() { apt-get -c "$1" -q source "$package"; }
+    local package=$1
+    fetch "source-$1" amd64 "deb-src [signed-by=$keyring] $mirror $2 main" "$2: $1" get
+}
 
 scripts/deps.sh
 { mkdir -p "$cache" 2>/dev/null && [[ -w $cache ]]; } || fail "cannot write to the cache folder $cache"
 start=$SECONDS
-fetch toolchain amd64 bullseye "" "${toolchain[@]}"
-fetch arm64 arm64 bullseye "${bundled[*]}" "${headers[@]}"
-fetch firmware arm64 bullseye "${firmware[*]}"
-fetch compat arm64 bookworm "" "${compat[@]}"
+sourcePackage freetype bullseye
+for arch in "${arches[@]}"; do
+    # shellcheck disable=SC2046 # a list of package names
+    debs "toolchain-$arch" amd64 bullseye "" $(toolchain "$arch")
+    debs "libs-$arch" "${debian[$arch]}" bullseye "$bundled" "${headers[@]}"
+    debs "firmware-$arch" "${debian[$arch]}" bullseye "$firmware"
+    debs "compat-$arch" "${debian[$arch]}" bookworm "" "${compat[@]}"
+done
 echo "port-handheld: downloads ready in $((SECONDS - start)) s"
 mkdir -p "$out"
 ln -sfn "$cache" "$out/cache" # the handheld test's stand-in firmware is unpacked from there
+freetype=$(find "$cache/source-freetype" -mindepth 1 -maxdepth 1 -type d -name 'freetype-*')
+[[ -f $freetype/CMakeLists.txt ]] || fail "no FreeType source in $cache/source-freetype"
 
 # unpack DIR DEB...: the packages' files in DIR, absolute links turned relative so that they
 # stay inside it.
@@ -122,116 +143,147 @@ relinkDl() {
     patchelf --add-needed libdl.so.2 \
         --clear-symbol-version dlopen --clear-symbol-version dlsym \
         --clear-symbol-version dlclose "$1"
-    python3 - "$1" <<'PYTHON'
-import struct, sys
-path = sys.argv[1]
-elf = bytearray(open(path, "rb").read())
-shoff, = struct.unpack_from("<Q", elf, 0x28)
-shentsize, shnum = struct.unpack_from("<HH", elf, 0x3A)
-sections = [struct.unpack_from("<IIQQQQIIQQ", elf, shoff + i * shentsize) for i in range(shnum)]
-verneed = next(s for s in sections if s[1] == 0x6FFFFFFE)
-versym = next(s for s in sections if s[1] == 0x6FFFFFFF)
-strings = sections[verneed[6]][4]
-name = lambda at: elf[strings + at:elf.index(0, strings + at)].decode()
-used = {struct.unpack_from("<H", elf, versym[4] + i)[0] & 0x7FFF for i in range(0, versym[5], 2)}
-need = verneed[4]
-while True:
-    _, count, _, aux, following = struct.unpack_from("<HHIII", elf, need)
-    previous, at = None, need + aux
-    for _ in range(count):
-        _, _, other, vername, step = struct.unpack_from("<IHHII", elf, at)
-        if name(vername) == "GLIBC_2.34":
-            if other in used:
-                sys.exit(f"{path}: still needs GLIBC_2.34")
-            if previous is None:
-                struct.pack_into("<I", elf, need + 8, aux + step)
-            else:
-                struct.pack_into("<I", elf, previous + 12, (at - previous + step) if step else 0)
-            struct.pack_into("<H", elf, need + 2, count - 1)
-        else:
-            previous = at
-        at += step
-    if not following:
-        break
-    need += following
-open(path, "wb").write(elf)
-PYTHON
+    scripts/drop-version-need.py "$1" GLIBC_2.34
 }
 
-# The compiler, glibc 2.31 and the arm64 libraries in one folder, made afresh each time (a few
-# seconds), with sdl12-compat where classic SDL 1.2 would be.
-start=$SECONDS
-made=$(cat "$cache"/debs-{toolchain,arm64,compat}/.complete)
-multiarch=$sysroot/usr/lib/aarch64-linux-gnu
-if [[ ! -f $sysroot/.complete || $(cat "$sysroot/.complete") != "$made" ]]; then
+# makeSysroot ARCH: the compiler, glibc 2.31 and the libraries for ARCH in one folder,
+# build-port/sysroot-ARCH, made afresh when what it is made of changes: sdl12-compat where
+# classic SDL 1.2 would be, and FreeType built from Debian's source where Debian's would be.
+makeSysroot() {
+    local arch=$1 gnu=${triplet[$1]} sysroot=$out/sysroot-$1 made tool
+    local lib=$sysroot/usr/lib/$gnu
+    made="$(cat "$cache"/{debs-toolchain,debs-libs,debs-compat}-"$arch"/.complete \
+        "$cache/source-freetype/.complete" scripts/drop-version-need.py)"
+    [[ -f $sysroot/.complete && $(cat "$sysroot/.complete") == "$made" ]] && return
     rm -rf "$sysroot"
     mkdir -p "$sysroot"
-    mapfile -t arm64 < <(find "$cache/debs-arm64" "$cache/debs-compat" -name '*.deb' \
+    mapfile -t packages < <(find "$cache/debs-libs-$arch" "$cache/debs-compat-$arch" -name '*.deb' \
         ! -name 'libsdl1.2debian_*')
-    unpack "$sysroot" "$cache/debs-toolchain"/*.deb "${arm64[@]}"
-    mv "$multiarch/sdl12-compat/libSDL-1.2.so.1.2."* "$multiarch/libSDL-1.2.so.0"
-    rm -r "$multiarch/sdl12-compat"
-    relinkDl "$multiarch/libSDL-1.2.so.0"
+    unpack "$sysroot" "$cache/debs-toolchain-$arch"/*.deb "${packages[@]}"
+    mv "$lib/sdl12-compat/libSDL-1.2.so.1.2."* "$lib/libSDL-1.2.so.0"
+    rm -r "$lib/sdl12-compat"
+    relinkDl "$lib/libSDL-1.2.so.0"
     # Debian 11's binutils find their own libbfd and libopcodes beside them, not in the system's.
-    for tool in "$sysroot/usr/bin/aarch64-linux-gnu-"*; do
-        if [[ ! -L $tool ]] && readelf -d "$tool" 2>/dev/null | grep -q 'NEEDED.*-arm64'; then
+    for tool in "$sysroot/usr/bin/$gnu-"*; do
+        if [[ ! -L $tool ]] && readelf -d "$tool" 2>/dev/null | grep -q 'NEEDED.*-'"${debian[$arch]}"; then
             patchelf --set-rpath "\$ORIGIN/../lib/x86_64-linux-gnu" "$tool"
         fi
     done
+    # FreeType for TrueType fonts alone: its TrueType driver, hinters and renderers, but no
+    # other font formats, and no zlib, bzip2, PNG, HarfBuzz or Brotli; built once for each
+    # compiler and source, and kept in the cache. Its own ftmodule.h lists the modules, and the
+    # linker leaves out those it does not list.
+    rm -f "$lib"/libfreetype.so* "$lib"/libSDL_image*
+    local built=$cache/freetype-$arch recipe modules=(
+        "FT_Module_Class, autofit_module_class" "FT_Driver_ClassRec, tt_driver_class"
+        "FT_Module_Class, psnames_module_class" "FT_Renderer_Class, ft_raster1_renderer_class"
+        "FT_Module_Class, sfnt_module_class" "FT_Renderer_Class, ft_smooth_renderer_class")
+    recipe="$(cat "$cache/debs-toolchain-$arch/.complete" "$cache/source-freetype/.complete")
+${modules[*]}"
+    if [[ ! -f $built/.complete || $(cat "$built/.complete") != "$recipe" ]]; then
+        rm -rf "$built" "$out/freetype-$arch"
+        mkdir -p "$out/freetype-$arch/include/freetype/config"
+        printf 'FT_USE_MODULE( %s )\n' "${modules[@]}" \
+            >"$out/freetype-$arch/include/freetype/config/ftmodule.h"
+        cmake -S "$freetype" -B "$out/freetype-$arch" -DGEMLETS_HANDHELD_ARCH="$arch" \
+            -DCMAKE_TOOLCHAIN_FILE="$repo/cmake/toolchain-handheld.cmake" \
+            -DCMAKE_BUILD_TYPE=Release -DBUILD_SHARED_LIBS=ON \
+            -DCMAKE_C_FLAGS="-ffunction-sections -fdata-sections" \
+            -DCMAKE_SHARED_LINKER_FLAGS=-Wl,--gc-sections \
+            -DCMAKE_DISABLE_FIND_PACKAGE_{ZLIB,BZip2,PNG,HarfBuzz,BrotliDec}=TRUE >/dev/null
+        cmake --build "$out/freetype-$arch" -j "$jobs" >/dev/null
+        mkdir -p "$built"
+        "$sysroot/usr/bin/$gnu-strip" -o "$built/libfreetype.so.6" \
+            "$out/freetype-$arch/libfreetype.so.6"
+        echo "$recipe" >"$built/.complete"
+    fi
+    cp "$built/libfreetype.so.6" "$lib/"
     echo "$made" >"$sysroot/.complete"
-fi
-echo "port-handheld: sysroot made in $((SECONDS - start)) s"
+}
 
-# The images from a native build; then the game alone, warnings as errors.
-start=$SECONDS
+# The images from a native build; then, for each processor, the game alone, warnings as
+# errors, on our IMG_Load.
 [[ -f $native/CMakeCache.txt ]] || cmake -S . -B "$native" -DBUILD_TESTING=OFF
 cmake --build "$native" -j "$jobs" --target gemlets_assets gemlets
-cmake -S . -B "$out/game" -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-handheld.cmake \
-    -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DCMAKE_COMPILE_WARNING_AS_ERROR=ON \
-    -DGEMLETS_ASSETS_DIR="$native/run"
-cmake --build "$out/game" -j "$jobs" --target gemlets
-echo "port-handheld: built in $((SECONDS - start)) s"
+for arch in "${arches[@]}"; do
+    start=$SECONDS
+    makeSysroot "$arch"
+    gnu=${triplet[$arch]}
+    sysroot=$out/sysroot-$arch
+    # with the decoding half of libjpeg linked in, the rest left out
+    "$sysroot/usr/bin/$gnu-gcc-10" --sysroot="$sysroot" -std=c11 -O2 -Wall -Wextra -Werror -fPIC \
+        -shared -s -Wl,-soname,libSDL_image-1.2.so.0 -Wl,-z,defs -Wl,--gc-sections \
+        -Wl,--exclude-libs,ALL -I"$sysroot/usr/include/SDL" \
+        -o "$sysroot/usr/lib/$gnu/libSDL_image-1.2.so.0" packaging/portmaster/jpeg_image.c \
+        -l:libjpeg.a -lSDL
+    ln -sfn libSDL_image-1.2.so.0 "$sysroot/usr/lib/$gnu/libSDL_image.so"
+    cmake -S . -B "$out/game-$arch" -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-handheld.cmake \
+        -DGEMLETS_HANDHELD_ARCH="$arch" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \
+        -DCMAKE_COMPILE_WARNING_AS_ERROR=ON -DGEMLETS_ASSETS_DIR="$native/run" >/dev/null
+    cmake --build "$out/game-$arch" -j "$jobs" --target gemlets
+    echo "port-handheld: $arch built in $((SECONDS - start)) s"
+done
 
 # The port: the launcher beside the game's folder, as PortMaster lays ports out.
 stage=$out/stage
 game=$stage/gemlets
+run=$out/game-${arches[0]}/run
 rm -rf "$stage" "$out/gemlets.zip"
-mkdir -p "$game/libs.aarch64" "$game/licenses"
+mkdir -p "$game/licenses"
 cp packaging/portmaster/Gemlets.sh "$stage/"
-cp packaging/portmaster/{gemlets.gptk,port.json,README.md,gameinfo.xml} "$game/"
-"$sysroot/usr/bin/aarch64-linux-gnu-strip" -o "$game/gemlets" "$out/game/run/gemlets"
-run=$out/game/run
-cp "$run/font.ttf" "$run/font-LICENSE.txt" "$game/"
+cp packaging/portmaster/{gemlets.gptk,README.md,gameinfo.xml} "$run/font.ttf" "$run"/*.jpg "$game/"
 cp "$run/test.txt" "$game/test.txt.default"
-for image in "$run"/*.jpg; do cp "$image" "$game/"; done
-cp LICENSE "$game/licenses/gemlets-LICENSE.txt"
-cp "$run/font-LICENSE.txt" "$game/licenses/DejaVuSans-LICENSE.txt"
+
+# Each bundled part's licence, LICENSE.<part>.txt, and the part each library belongs to.
+declare -A part=([libSDL-1.2.so.0]=sdl12-compat [libSDL_ttf-2.0.so.0]=SDL_ttf
+    [libfreetype.so.6]=FreeType [libSDL_image-1.2.so.0]=gemlets)
+docs=$out/sysroot-${arches[0]}/usr/share/doc
+cp LICENSE "$game/licenses/LICENSE.gemlets.txt"
+cp "$run/font-LICENSE.txt" "$game/licenses/LICENSE.DejaVuSans.txt"
+cp -L "$docs/libsdl1.2-compat/copyright" "$game/licenses/LICENSE.sdl12-compat.txt"
+cp -L "$docs/libsdl-ttf2.0-0/copyright" "$game/licenses/LICENSE.SDL_ttf.txt"
+cp "$freetype/debian/copyright" "$game/licenses/LICENSE.FreeType.txt"
+cp -L "$docs/libjpeg62-turbo/copyright" "$game/licenses/LICENSE.libjpeg-turbo.txt"
 
 # Every library the game loads, and those they load in turn, but for what every firmware
-# has: glibc, the C++ and GCC runtime, and SDL2, which sdl12-compat opens by name. Each comes
-# with the copyright file of the package it came from.
-firmwareLibraries=(libc.so.6 libm.so.6 libdl.so.2 libpthread.so.0 librt.so.1 ld-linux-aarch64.so.1
-    libstdc++.so.6 libgcc_s.so.1)
-declare -A owner
-for deb in "$cache/debs-arm64"/*.deb "$cache/debs-compat"/*.deb; do
-    package=$(dpkg-deb -f "$deb" Package)
-    while read -r path; do owner[${path##*/}]=$package; done < <(dpkg-deb -c "$deb" |
-        awk '$6 ~ /\/lib[^/]*\.so\.[0-9]+$/ { print $6 }')
-done
-queue=("$game/gemlets")
-while ((${#queue[@]})); do
-    for needed in $(readelf -d "${queue[0]}" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p'); do
-        [[ " ${firmwareLibraries[*]} " == *" $needed "* || -e $game/libs.aarch64/$needed ]] && continue
-        found=("$multiarch/$needed" "$sysroot/lib/aarch64-linux-gnu/$needed")
-        [[ -e ${found[0]} ]] || found=("${found[@]:1}")
-        [[ -e ${found[0]} ]] || fail "$needed, which ${queue[0]##*/} needs, is not in $sysroot"
-        cp -L "${found[0]}" "$game/libs.aarch64/"
-        queue+=("$game/libs.aarch64/$needed")
-        package=${owner[$needed]:-libsdl1.2-compat}
-        cp -L "$sysroot/usr/share/doc/$package/copyright" "$game/licenses/$package-copyright.txt"
+# has: glibc, the C++ and GCC runtime, and SDL2, which sdl12-compat opens by name.
+firmwareLibraries=" libc.so.6 libm.so.6 libdl.so.2 libpthread.so.0 librt.so.1 libstdc++.so.6 "
+firmwareLibraries+="libgcc_s.so.1 "
+for arch in "${arches[@]}"; do
+    gnu=${triplet[$arch]}
+    sysroot=$out/sysroot-$arch
+    libs=$game/libs.$arch
+    mkdir "$libs"
+    "$sysroot/usr/bin/$gnu-strip" -o "$game/gemlets.$arch" "$out/game-$arch/run/gemlets"
+    queue=("$game/gemlets.$arch")
+    while ((${#queue[@]})); do
+        for needed in $(readelf -d "${queue[0]}" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p'); do
+            [[ $firmwareLibraries == *" $needed "* || $needed == ld-linux* || -e $libs/$needed ]] &&
+                continue
+            [[ -n ${part[$needed]:-} ]] ||
+                fail "$needed, which ${queue[0]##*/} needs, is of no known part"
+            cp -L "$sysroot/usr/lib/$gnu/$needed" "$libs/" ||
+                fail "$needed, which ${queue[0]##*/} needs, is not in $sysroot"
+            queue+=("$libs/$needed")
+        done
+        queue=("${queue[@]:1}")
     done
-    queue=("${queue[@]:1}")
 done
+
+# port.json: the processors built for, and the oldest glibc that runs every program and
+# library in the zip (the highest GLIBC_ version any of them needs).
+elves=()
+while IFS= read -r -d '' file; do
+    if readelf -h "$file" >/dev/null 2>&1; then elves+=("$file"); fi
+done < <(find "$game" -type f -print0)
+glibc=$(readelf -V --wide "${elves[@]}" | grep -o 'Name: GLIBC_[0-9.]*' | sort -V | tail -n 1)
+glibc=${glibc#Name: }
+[[ -n $glibc ]] || fail "no GLIBC_ version needed by ${elves[*]}"
+jq --arg glibc "${glibc#GLIBC_}" '.attr.arch = $ARGS.positional | .attr.min_glibc = $glibc' \
+    --args "${arches[@]}" <packaging/portmaster/port.json >"$game/port.json"
+desc=$(sed -n 's:.*<desc>\(.*\)</desc>.*:\1:p' "$game/gameinfo.xml")
+[[ $desc == $(jq -r .attr.desc "$game/port.json") ]] ||
+    fail "gameinfo.xml's desc is not port.json's"
 
 # The screenshot: the native game on a 640x480 Xvfb with sdl12-compat scaling it as the
 # launcher does, a few gemlets on the field, put in the middle of the screen.
@@ -256,4 +308,4 @@ convert -size 640x480 xc:black "$shot/window.png" -gravity center -composite \
 kill "$player"
 
 (cd "$stage" && zip -q -r -X "$out/gemlets.zip" Gemlets.sh gemlets)
-echo "port-handheld: $out/gemlets.zip, $(stat -c %s "$out/gemlets.zip") bytes"
+echo "port-handheld: $out/gemlets.zip, $(stat -c %s "$out/gemlets.zip") bytes; needs $glibc"

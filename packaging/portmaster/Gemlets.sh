@@ -1,7 +1,8 @@
 #!/bin/bash
 # SPDX-License-Identifier: MIT
 # What PortMaster starts: the firmware's settings from PortMaster's control.txt, the pad
-# turned into the game's keys by gptokeyb (gemlets.gptk), and the game in its own folder,
+# turned into the game's keys by gptokeyb (gemlets.gptk), and the game built for the device's
+# processor (gemlets.aarch64 or gemlets.armhf, as DEVICE_ARCH names it) in its own folder,
 # where it reads its images, font and field file.
 XDG_DATA_HOME=${XDG_DATA_HOME:-$HOME/.local/share}
 if [ -d /opt/system/Tools/PortMaster/ ]; then
@@ -19,25 +20,39 @@ source "$controlfolder/control.txt"
 [ -f "$controlfolder/mod_$CFW_NAME.txt" ] && source "$controlfolder/mod_$CFW_NAME.txt"
 get_controls
 
-# shellcheck disable=SC2154 # control.txt sets directory, GPTOKEYB and the screen's size
+# shellcheck disable=SC2154 # control.txt sets directory, ESUDO, GPTOKEYB, DEVICE_ARCH, the screen
 GAMEDIR=/$directory/ports/gemlets
 cd "$GAMEDIR" || exit 1
+game=gemlets.$DEVICE_ARCH
+if [ ! -f "$game" ]; then
+    echo "gemlets: no build for this device's processor, $DEVICE_ARCH" >"$GAMEDIR/log.txt"
+    pm_finish
+    exit 1
+fi
+# A zip unpacked by a tool that drops Unix permissions leaves the game without its execute bit.
+$ESUDO chmod +x "$GAMEDIR/$game"
 # The player's field file: the zip brings only the default, so an update keeps an edited one.
 [ -f test.txt ] || cp test.txt.default test.txt
 
-export LD_LIBRARY_PATH=$GAMEDIR/libs.aarch64${LD_LIBRARY_PATH:+:$LD_LIBRARY_PATH}
-# The game draws 384x384. sdl12-compat scales its window to the screen's shorter side
-# (rounded up to the next 1/10000) and keeps the shape, letterboxed; linear scaling, as the
-# factors (0.8334 on 480x320, 1.25 on 640x480, 1.875 on 720x720) are not whole.
+export LD_LIBRARY_PATH=$GAMEDIR/libs.$DEVICE_ARCH${LD_LIBRARY_PATH:+:$LD_LIBRARY_PATH}
+# The game draws a square field of 384 pixels a side. sdl12-compat scales its window to the
+# screen's shorter side (rounded up to the next 1/10000), keeps it square and centres it;
+# nearest-neighbour where the factor is whole (2 on 1024x768), linear where it is not
+# (0.8334 on 480x320, 1.25 on 640x480, 1.875 on 720x720 and 1280x720).
+field=384
 side=$((DISPLAY_WIDTH < DISPLAY_HEIGHT ? DISPLAY_WIDTH : DISPLAY_HEIGHT))
-scale=$(((side * 10000 + 383) / 384))
+scale=$(((side * 10000 + field - 1) / field))
 printf -v SDL12COMPAT_WINDOW_SCALING %d.%04d $((scale / 10000)) $((scale % 10000))
-export SDL12COMPAT_WINDOW_SCALING SDL12COMPAT_SCALE_METHOD=linear
+SDL12COMPAT_SCALE_METHOD=linear
+[ $((side % field)) -eq 0 ] && SDL12COMPAT_SCALE_METHOD=nearest
+export SDL12COMPAT_WINDOW_SCALING SDL12COMPAT_SCALE_METHOD SDL_VIDEO_CENTERED=1
 
-$GPTOKEYB gemlets -c ./gemlets.gptk &
-pm_platform_helper "$GAMEDIR/gemlets"
+$GPTOKEYB "$game" -c ./gemlets.gptk &
+
+pm_platform_helper "$GAMEDIR/$game"
+# Paced at 60 frames a second: unpaced, the main loop keeps a core busy on a battery.
 # Standard output carries the game's diagnostics; its errors go to log.txt for a report.
-./gemlets 2>"$GAMEDIR/log.txt"
+"./$game" --frame-rate 60 2>"$GAMEDIR/log.txt"
 status=$?
 pm_finish
 exit $status

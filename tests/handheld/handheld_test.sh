@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# The handheld stage: builds the port (scripts/port-handheld.sh), checks the zip's layout and
-# the symbol versions of everything in it, and plays it as a handheld would: a Debian 11 arm64
-# root (glibc 2.31, SDL2 2.0.14) under qemu-aarch64 through binfmt_misc, the launcher run with
-# a stand-in PortMaster (control.txt and gptokeyb) and SDL2's X11 driver on Xvfb for a screen.
-# A prepared chain's trace must equal the native game's byte for byte.
+# The handheld stage: builds the port (scripts/port-handheld.sh), checks the zip's layout, its
+# port.json and the symbol versions of everything in it, and plays it as handhelds would: Debian
+# 11 roots (glibc 2.31, SDL2 2.0.14) for arm64 and armhf under qemu through binfmt_misc, the
+# launcher run with a stand-in PortMaster (control.txt and gptokeyb) and SDL2's X11 driver on an
+# Xvfb of each common screen size, the game's execute bit dropped as some unzip tools drop it.
+# On each screen the window is square, fills the shorter side and is centred, and a prepared
+# chain's trace equals the native game's byte for byte.
 # Usage: tests/handheld/handheld_test.sh [NATIVE_BUILD]   (build/ when none)
 set -euo pipefail
 cd "$(dirname "$0")/../.."
@@ -21,38 +23,60 @@ source drivers/xvfb.sh
 chain=('******' '******' '******' '******' '******' '******' '******' '******' '****0*' '****30'
     '**3*30' '**0*20')
 
-# Layout: PortMaster's, the player's field file left out of the zip so that an update keeps it.
+# Layout: PortMaster's, the player's field file left out of the zip so that an update keeps it,
+# the licences in one flat folder, the launcher's lines ending in LF alone.
 unzip -q "$zip" -d "$tmp/ports"
 game=$tmp/ports/gemlets
-for file in Gemlets.sh gemlets/{gemlets,gemlets.gptk,port.json,README.md,gameinfo.xml} \
-    gemlets/{screenshot.png,font.ttf,font-LICENSE.txt,test.txt.default,gameover.jpg} \
-    gemlets/gemlet_{blue,red,green,yellow}.jpg gemlets/libs.aarch64/libSDL{-1.2,_image-1.2}.so.0 \
-    gemlets/libs.aarch64/libSDL_ttf-2.0.so.0 gemlets/licenses/{gemlets,DejaVuSans}-LICENSE.txt; do
+for file in Gemlets.sh gemlets/{gemlets.gptk,port.json,README.md,gameinfo.xml,screenshot.png} \
+    gemlets/{font.ttf,test.txt.default,gameover.jpg} gemlets/gemlet_{blue,red,green,yellow}.jpg \
+    gemlets/licenses/LICENSE.{gemlets,DejaVuSans,sdl12-compat,SDL_ttf,FreeType,libjpeg-turbo}.txt; do
     [[ -s $tmp/ports/$file ]] || fail "the zip holds no $file"
 done
 [[ -x $tmp/ports/Gemlets.sh && ! -e $game/test.txt ]] || fail "launcher not executable, or a test.txt"
-for package in libsdl1.2-compat libsdl-image1.2 libsdl-ttf2.0-0 zlib1g; do
-    [[ -s $game/licenses/$package-copyright.txt ]] || fail "no licence of $package"
-done
+[[ -z $(find "$game/licenses" -mindepth 1 \( -type d -o ! -name 'LICENSE.*.txt' \)) ]] ||
+    fail "licenses/ holds more than LICENSE.<part>.txt files"
+! grep -q $'\r' "$tmp/ports/Gemlets.sh" "$game/gemlets.gptk" || fail "CR line ends in the launcher"
 [[ $(identify -format %wx%h "$game/screenshot.png") == 640x480 ]] || fail "screenshot not 640x480"
 
-# Nothing needs more than glibc 2.31 and GCC 10's libstdc++ (GLIBCXX_3.4.28).
-highest() { objdump -T -p "$game/gemlets" "$game"/libs.aarch64/* | grep -o "$1_[0-9.]*" | sort -V | tail -n 1; }
+# For each processor port.json names, the game and only the libraries it loads.
+arches=$(jq -r '.attr.arch | join(" ")' "$game/port.json")
+[[ $arches == "aarch64 armhf" ]] || fail "port.json's arch is '$arches'"
+elves=()
+for arch in $arches; do
+    elves+=("$game/gemlets.$arch" "$game/libs.$arch"/*)
+    libs=$(cd "$game" && echo gemlets."$arch" libs."$arch"/*)
+    [[ $libs == "gemlets.$arch$(printf " libs.$arch/%s" libSDL-1.2.so.0 libSDL_image-1.2.so.0 \
+        libSDL_ttf-2.0.so.0 libfreetype.so.6)" ]] ||
+        fail "$arch: not the game and the four libraries it loads: $libs"
+done
+
+# Nothing needs more than glibc 2.31 and GCC 10's libstdc++ (GLIBCXX_3.4.28); port.json, in
+# format 4, gives the highest glibc needed as min_glibc.
+highest() { objdump -T -p "${elves[@]}" | grep -o "$1_[0-9.]*" | sort -V | tail -n 1; }
 glibc=$(highest GLIBC) glibcxx=$(highest GLIBCXX)
 [[ $(printf '%s\n' "$glibc" GLIBC_2.31 | sort -V | tail -n 1) == GLIBC_2.31 ]] || fail "needs $glibc"
 [[ $(printf '%s\n' "$glibcxx" GLIBCXX_3.4.28 | sort -V | tail -n 1) == GLIBCXX_3.4.28 ]] ||
     fail "needs $glibcxx"
+metadata=$(jq -r '"\(.version) \(.attr.availability) \(.attr.min_glibc)"' "$game/port.json")
+[[ $metadata == "4 full ${glibc#GLIBC_}" ]] ||
+    fail "port.json's version, availability and min_glibc: $metadata"
 
-# The stand-in firmware, and binfmt_misc running its aarch64 programs through qemu.
-mkdir "$tmp/root"
-for deb in build-port/cache/debs-firmware/*.deb; do dpkg-deb -x "$deb" "$tmp/root"; done
-if [[ ! -f /proc/sys/fs/binfmt_misc/qemu-aarch64 ]]; then
-    mountpoint -q /proc/sys/fs/binfmt_misc || mount -t binfmt_misc binfmt_misc /proc/sys/fs/binfmt_misc
-    update-binfmts --enable qemu-aarch64
-fi
-grep -qx enabled /proc/sys/fs/binfmt_misc/qemu-aarch64 || fail "binfmt_misc does not run aarch64 programs"
+# The stand-in firmware for each processor, and binfmt_misc running its programs through qemu.
+declare -A qemu=([aarch64]=aarch64 [armhf]=arm)
+mountpoint -q /proc/sys/fs/binfmt_misc || mount -t binfmt_misc binfmt_misc /proc/sys/fs/binfmt_misc
+for arch in $arches; do
+    mkdir "$tmp/root-$arch"
+    for deb in build-port/cache/debs-firmware-"$arch"/*.deb; do dpkg-deb -x "$deb" "$tmp/root-$arch"; done
+    binfmt=/proc/sys/fs/binfmt_misc/qemu-${qemu[$arch]}
+    [[ -f $binfmt ]] || update-binfmts --enable "qemu-${qemu[$arch]}"
+    grep -qx enabled "$binfmt" || fail "binfmt_misc does not run $arch programs"
+done
 
-startXvfb "$tmp" -screen 0 640x480x24 -nolisten tcp -noreset || fail "no X server"
+# screen WxH: a fresh X server of that size.
+screen() {
+    if [[ -n ${xvfbPid:-} ]]; then kill "$xvfbPid" && { wait "$xvfbPid" || true; }; fi
+    startXvfb "$tmp" -screen 0 "$1"x24 -nolisten tcp -noreset || fail "no X server"
+}
 # play PAD_FIFO COMMAND...: the game that COMMAND starts, its window focused; B then SELECT
 # pressed (written to PAD_FIFO for gptokeyb), or Space then Escape when it is "keys".
 play() {
@@ -60,10 +84,14 @@ play() {
     shift
     [[ $pad == keys ]] && presses=(space Escape)
     "$@" >"$tmp/stdout" 2>"$tmp/stderr" &
-    local player=$! window
-    window=$(timeout 60 xdotool search --sync --onlyvisible --name '^gemlets$') || fail "no window"
-    xdotool windowfocus --sync "$window"
-    geometry=$(xdotool getwindowgeometry "$window")
+    local player=$! window tries=3
+    # SDL2 may make the window afresh for its renderer, so the first one found can be gone.
+    until { window=$(timeout 60 xdotool search --sync --onlyvisible --name '^gemlets$') ||
+        fail "no window for $*"; } && timeout 10 xdotool windowfocus --sync "$window" 2>/dev/null; do
+        ((--tries)) || fail "no window for $*"
+        sleep 0.5
+    done
+    geometry=$(xdotool getwindowgeometry --shell "$window" | tr '\n' ' ')
     press "${presses[0]}"
     timeout 60 bash -c "until [[ -s $tmp/stdout ]]; do sleep 0.1; done" || fail "no trace"
     press "${presses[1]}"
@@ -74,6 +102,7 @@ printf '%s\n' "${chain[@]}" >"$tmp/native.txt"
 (cd "$native/run" && mkdir "$tmp/native" && cp ./*.jpg font.ttf gemlets "$tmp/native/")
 cp "$tmp/native.txt" "$tmp/native/test.txt"
 press() { xdotool key "$1"; }
+screen 640x480
 play keys env -C "$tmp/native" ./gemlets
 mv "$tmp/stdout" "$tmp/expected"
 
@@ -81,17 +110,10 @@ mv "$tmp/stdout" "$tmp/expected"
 # button read from the pad into the key gemlets.gptk maps it to.
 mkdir -p "$tmp/data/PortMaster" "$tmp/roms"
 mv "$tmp/ports" "$tmp/roms/ports"
-cat >"$tmp/data/PortMaster/control.txt" <<CONTROL
-directory=$tmp/roms ESUDO= GPTOKEYB=$tmp/gptokeyb DISPLAY_WIDTH=640 DISPLAY_HEIGHT=480
-CFW_NAME=stand-in DEVICE_ARCH=aarch64
-get_controls() { :; }
-pm_platform_helper() { :; }
-pm_finish() { kill \$(jobs -p); }
-CONTROL
 cat >"$tmp/gptokeyb" <<'GPTOKEYB'
 #!/bin/bash
 declare -A keysym=([left]=Left [right]=Right [down]=Down [up]=Up [space]=space [p]=p [esc]=Escape)
-[[ $1 == gemlets && $2 == -c && -f $3 ]] || exit 1
+[[ $1 == gemlets.* && $2 == -c && -f $3 ]] || exit 1
 while read -r button; do xdotool key "${keysym[$(sed -n "s/^$button = //p" "$3")]}"; done <"$PAD"
 GPTOKEYB
 chmod +x "$tmp/gptokeyb"
@@ -100,8 +122,26 @@ exec 4<>"$tmp/pad"
 cp "$tmp/native.txt" "$tmp/roms/ports/gemlets/test.txt"
 unzip -q -o "$zip" -d "$tmp/roms/ports" # an update keeps the player's field
 press() { echo "$1" >&4; }
-PAD=$tmp/pad XDG_DATA_HOME=$tmp/data QEMU_LD_PREFIX=$tmp/root play pad "$tmp/roms/ports/Gemlets.sh"
-# The launcher's scaling: the screen's height, the shape kept.
-[[ $geometry == *"Geometry: 480x480"* ]] || fail "not 480x480 on a 640x480 screen: $geometry"
-cmp -s "$tmp/expected" "$tmp/stdout" || { diff "$tmp/expected" "$tmp/stdout" | head -n 20 >&2; fail "the trace differs"; }
-echo "handheld: the chain's trace equals the native game's; highest versions $glibc, $glibcxx"
+# Every common screen, each processor on some; the window as high as the shorter side and
+# centred, the game immediately bound to every symbol it uses (LD_BIND_NOW).
+for screen in 640x480:aarch64 480x320:armhf 720x720:aarch64 1024x768:armhf 1280x720:aarch64; do
+    arch=${screen#*:} width=${screen%x*} height=${screen%:*} height=${height#*x}
+    side=$((width < height ? width : height))
+    screen "$width"x"$height"
+    cat >"$tmp/data/PortMaster/control.txt" <<CONTROL
+directory=$tmp/roms ESUDO= GPTOKEYB=$tmp/gptokeyb DISPLAY_WIDTH=$width DISPLAY_HEIGHT=$height
+CFW_NAME=stand-in DEVICE_ARCH=$arch
+get_controls() { :; }
+pm_platform_helper() { :; }
+pm_finish() { kill \$(jobs -p); }
+CONTROL
+    chmod -x "$tmp/roms/ports/gemlets/gemlets.$arch"
+    PAD=$tmp/pad XDG_DATA_HOME=$tmp/data QEMU_LD_PREFIX=$tmp/root-$arch LD_BIND_NOW=1 \
+        play pad "$tmp/roms/ports/Gemlets.sh"
+    placed="X=$(((width - side) / 2)) Y=$(((height - side) / 2)) WIDTH=$side HEIGHT=$side "
+    [[ $geometry == *"$placed"* ]] || fail "$arch on ${screen%:*}: not $placed but $geometry"
+    cmp -s "$tmp/expected" "$tmp/stdout" ||
+        { diff "$tmp/expected" "$tmp/stdout" | head -n 20 >&2; fail "$arch on ${screen%:*}: the trace differs"; }
+done
+echo "handheld: on every screen the window in place and the chain's trace the native game's;" \
+    "highest versions $glibc, $glibcxx"
