@@ -11,7 +11,7 @@
 #   asan      every test, AddressSanitizer + UndefinedBehaviorSanitizer (build-asan/)
 #   armel     cross-built for 32-bit ARM, every test under qemu-arm (build-armel/)
 #   arm64     the same for 64-bit ARM (build-arm64/)
-#   handheld  the PortMaster port for aarch64 handhelds (build-port/), played under qemu
+#   handheld  the PortMaster port for ARM handhelds (build-port/), played under qemu
 #   package   the Debian package built, lintian, installed, played from /, purged
 # Each stage prints its name and duration; any sanitizer report fails the stage.
 set -euo pipefail
@@ -191,7 +191,7 @@ for arch in armel arm64; do
 done
 
 begin handheld
-# The PortMaster port (build-port/), played in a Debian 11 arm64 root under qemu-aarch64.
+# The PortMaster port (build-port/), played in Debian 11 arm64 and armhf roots under qemu.
 handheld_result=$(last_line bash tests/handheld/handheld_test.sh "$plain_dir" 3>&1 >&2)
 end
 
