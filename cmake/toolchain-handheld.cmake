@@ -4,7 +4,6 @@
 # needs a newer C library than the handhelds' firmware has. The compiler lives in that folder
 # too. Nothing built runs here: the images come from a native build (GEMLETS_ASSETS_DIR).
 #   cmake -S . -B build-port/game -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-handheld.cmake
-set(CMAKE_SYSTEM_NAME Linux)
 set(CMAKE_SYSTEM_PROCESSOR aarch64)
 set(CMAKE_LIBRARY_ARCHITECTURE aarch64-linux-gnu)
 
@@ -18,11 +17,4 @@ endif()
 set(CMAKE_C_COMPILER ${CMAKE_SYSROOT}/usr/bin/aarch64-linux-gnu-gcc-10)
 set(CMAKE_CXX_COMPILER ${CMAKE_SYSROOT}/usr/bin/aarch64-linux-gnu-g++-10)
 
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-set(ENV{PKG_CONFIG_LIBDIR}
-    "${CMAKE_SYSROOT}/usr/lib/aarch64-linux-gnu/pkgconfig:${CMAKE_SYSROOT}/usr/share/pkgconfig")
-set(ENV{PKG_CONFIG_SYSROOT_DIR} ${CMAKE_SYSROOT})
-unset(ENV{PKG_CONFIG_PATH})
+include(${CMAKE_CURRENT_LIST_DIR}/cross-sysroot.cmake)
