@@ -57,7 +57,8 @@ work=$dir.partial
 rm -rf "$work"
 # Nothing half-made stays behind: the sysroot appears only once it is whole.
 trap 'rm -rf "$work"' EXIT
-echo "make-sysroot: $arch packages of ${sources[*]}"
+echo "make-sysroot: $arch packages from"
+printf '  %s\n' "${sources[@]}"
 include=$(IFS=,; echo "${packages[*]}")
 mmdebstrap --variant=extract --architectures="$arch" --include="$include" \
     "$codename" "$work" "${sources[@]}"
