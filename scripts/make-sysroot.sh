@@ -43,9 +43,12 @@ codename=${VERSION_CODENAME:?no VERSION_CODENAME in /etc/os-release}
 # The system's entries for the release and its -updates, -security...: apt reads its sources
 # (one-line or deb822) and names them, one "deb URI SUITE COMPONENT..." line each.
 # shellcheck disable=SC2016 # apt's own $(FIELD) placeholders
-mapfile -t sources < <(apt-get indextargets --format '$(TARGET_OF) $(REPO_URI) $(RELEASE) $(COMPONENT)' \
+format='$(TARGET_OF) $(REPO_URI) $(RELEASE) $(COMPONENT)'
+mapfile -t sources < <(apt-get indextargets --no-release-info --format "$format" \
     'Identifier: Packages' | sort -u | awk -v release="$codename" '
-        $1 == "deb" && ($3 == release || index($3, release "-") == 1) { parts[$2 " " $3] = parts[$2 " " $3] " " $4 }
+        $1 == "deb" && ($3 == release || index($3, release "-") == 1) {
+            parts[$2 " " $3] = parts[$2 " " $3] " " $4
+        }
         END { for (entry in parts) print "deb " entry parts[entry] }' | sort)
 if ((${#sources[@]} == 0)); then
     echo "make-sysroot: no '$codename' entry in the system's apt sources" >&2
