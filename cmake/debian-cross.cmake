@@ -1,8 +1,8 @@
 # SPDX-License-Identifier: MIT
-# The part both toolchain files share: Debian's cross compiler for GEMLETS_CROSS_TRIPLET, the
-# sysroot of Debian GEMLETS_CROSS_ARCH packages, and qemu (GEMLETS_CROSS_QEMU) as the emulator
-# that runs what the build makes: the tests (ctest, gtest_discover_tests) and the asset
-# generator.
+# What the armel and arm64 toolchain files share: Debian's cross compiler for
+# GEMLETS_CROSS_TRIPLET, the sysroot of Debian GEMLETS_CROSS_ARCH packages, and qemu
+# (GEMLETS_CROSS_QEMU) as the emulator that runs what the build makes: the tests (ctest,
+# gtest_discover_tests) and the asset generator.
 set(CMAKE_C_COMPILER ${GEMLETS_CROSS_TRIPLET}-gcc)
 set(CMAKE_CXX_COMPILER ${GEMLETS_CROSS_TRIPLET}-g++)
 set(CMAKE_LIBRARY_ARCHITECTURE ${GEMLETS_CROSS_TRIPLET})
@@ -15,17 +15,7 @@ if(NOT EXISTS ${CMAKE_SYSROOT}/usr/lib/${GEMLETS_CROSS_TRIPLET})
                         "scripts/make-sysroot.sh ${GEMLETS_CROSS_ARCH} ${CMAKE_SYSROOT}")
 endif()
 
-# Libraries, headers and packages from the sysroot only; programs (pkg-config) from the host.
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-
-# The host's pkg-config, reading only the sysroot's .pc files and prefixing their paths.
-set(ENV{PKG_CONFIG_LIBDIR}
-    "${CMAKE_SYSROOT}/usr/lib/${GEMLETS_CROSS_TRIPLET}/pkgconfig:${CMAKE_SYSROOT}/usr/share/pkgconfig")
-set(ENV{PKG_CONFIG_SYSROOT_DIR} ${CMAKE_SYSROOT})
-unset(ENV{PKG_CONFIG_PATH})
+include(${CMAKE_CURRENT_LIST_DIR}/cross-sysroot.cmake)
 
 # -L: the ARM dynamic loader and libraries come from the sysroot; the binaries find
 # everything else (the fonts the asset generator reads) at the host's paths.

@@ -4,7 +4,6 @@
 # scripts/make-sysroot.sh armel makes; ctest and the asset generator run under qemu-arm as an
 # ARM926EJ-S.
 #   cmake -S . -B build-armel -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-armel.cmake
-set(CMAKE_SYSTEM_NAME Linux)
 set(CMAKE_SYSTEM_PROCESSOR arm)
 set(GEMLETS_CROSS_ARCH armel)
 set(GEMLETS_CROSS_TRIPLET arm-linux-gnueabi)

@@ -5,7 +5,6 @@
 # too. Nothing built runs here: the images come from a native build (GEMLETS_ASSETS_DIR).
 # GEMLETS_HANDHELD_ARCH, as PortMaster names it: aarch64 (when unset) or armhf.
 #   cmake -S . -B build-port/game-aarch64 -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-handheld.cmake
-set(CMAKE_SYSTEM_NAME Linux)
 if(NOT GEMLETS_HANDHELD_ARCH)
     set(GEMLETS_HANDHELD_ARCH aarch64)
 endif()
@@ -29,11 +28,4 @@ endif()
 set(CMAKE_C_COMPILER ${_gemlets_gcc}-gcc-10)
 set(CMAKE_CXX_COMPILER ${_gemlets_gcc}-g++-10)
 
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-set(ENV{PKG_CONFIG_LIBDIR}
-    "${CMAKE_SYSROOT}/usr/lib/${CMAKE_LIBRARY_ARCHITECTURE}/pkgconfig:${CMAKE_SYSROOT}/usr/share/pkgconfig")
-set(ENV{PKG_CONFIG_SYSROOT_DIR} ${CMAKE_SYSROOT})
-unset(ENV{PKG_CONFIG_PATH})
+include(${CMAKE_CURRENT_LIST_DIR}/cross-sysroot.cmake)

@@ -21,9 +21,6 @@ armel | arm64) ;;
 esac
 dir=build-$arch
 jobs=$(nproc)
-# Under qemu a soak game costs about ten times as much; a few hundred still shuffle the drop
-# task against the player, and keep the stage to minutes.
-soak_games=${GEMLETS_SOAK_GAMES:-300}
 
 times=()
 step_start=$SECONDS
@@ -36,17 +33,13 @@ scripts/deps.sh
 scripts/make-sysroot.sh "$arch"
 step sysroot
 
-# -O2 like the plain build, without its debug information: that saves about a fifth of the
-# compile time, and a failure here is looked into on the native build first.
-cmake -S . -B "$dir" -DCMAKE_TOOLCHAIN_FILE="cmake/toolchain-$arch.cmake" \
-    -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG" \
-    -DCMAKE_COMPILE_WARNING_AS_ERROR=ON
-cmake --build "$dir" -j "$jobs"
+# The presets of that name (CMakePresets.json); the soak is shortened to a few hundred games.
+cmake --preset "$arch"
+cmake --build --preset "$arch" -j "$jobs"
 step build
 
 status=0
-GEMLETS_SOAK_GAMES=$soak_games ctest --test-dir "$dir" --output-on-failure -j "$jobs" \
-    --no-tests=error 2>&1 | tee "$dir/ctest.log" || status=$?
+ctest --preset "$arch" -j "$jobs" 2>&1 | tee "$dir/ctest.log" || status=$?
 step tests
 
 summary=$(grep -E '^[0-9]+% tests passed, [0-9]+ tests failed out of [0-9]+' "$dir/ctest.log" |

@@ -2,7 +2,7 @@
 # SPDX-License-Identifier: MIT
 # Installs what is missing, then builds and tests in stages, stopping at the first failure:
 #   lint      clang-format, shellcheck and the licence check (scripts/lint.sh)
-#   plain     every test, in build/ (GEMLETS_BUILD_DIR overrides the folder)
+#   plain     every test, in build/
 #   mutation  each mutant of tests/mutation/mutants.py in a scratch copy; every one must fail a test
 #   compat    the SDL and Xvfb tests again, the same build loading sdl12-compat
 #   web       the browser's site (emscripten, build-web/), played in Chromium, Firefox and WebKit
@@ -13,13 +13,14 @@
 #   arm64     the same for 64-bit ARM (build-arm64/)
 #   handheld  the PortMaster port for ARM handhelds (build-port/), played under qemu
 #   package   the Debian package built, lintian, installed, played from /, purged
-# Each stage prints its name and duration; any sanitizer report fails the stage.
+# Each stage prints its name and duration; any sanitizer report fails the stage. The builds
+# and test runs are the presets of the stage's name (CMakePresets.json).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 repo=$PWD
 
 jobs=$(nproc)
-plain_dir=${GEMLETS_BUILD_DIR:-build}
+plain_dir=build
 fuzz_runs=1000000
 fuzz_seconds=60
 
@@ -60,11 +61,13 @@ end() {
     echo "=== $stage: done in $took s"
 }
 
-# Runs ctest with the given arguments, keeps its summary line for the final report.
+# Runs ctest with a test preset and further arguments, keeps its summary line for the final
+# report under NAME.
 run_ctest() {
-    local name=$1 dir=$2
+    local name=$1 preset=$2 dir=build-$2
     shift 2
-    ctest --test-dir "$dir" --output-on-failure -j "$jobs" "$@" 2>&1 | tee "$dir/ctest.log"
+    [[ $preset == plain ]] && dir=$plain_dir
+    ctest --preset "$preset" -j "$jobs" "$@" 2>&1 | tee "$dir/ctest.log"
     local summary
     summary=$(grep -E 'tests passed, [0-9]+ tests failed' "$dir/ctest.log" | tail -n 1 || true)
     summaries+=("$(printf '%-6s %s' "$name" "${summary:-(no summary)}")")
@@ -81,13 +84,10 @@ last_line() {
     return "$status"
 }
 
-# Configures one folder, warnings as errors, and builds one target in it ("all" for
-# everything); further arguments go to the configure.
-build_tree() {
-    local dir=$1 target=$2
-    shift 2
-    cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_COMPILE_WARNING_AS_ERROR=ON "$@"
-    cmake --build "$dir" -j "$jobs" --target "$target"
+# Configures and builds with a preset.
+build_preset() {
+    cmake --preset "$1"
+    cmake --build --preset "$1" -j "$jobs"
 }
 
 begin deps
@@ -99,11 +99,11 @@ scripts/lint.sh
 end
 
 begin "plain build"
-build_tree "$plain_dir" all
+build_preset plain
 end
 
 begin "plain tests"
-run_ctest plain "$plain_dir"
+run_ctest plain plain
 end
 
 begin mutation
@@ -120,7 +120,7 @@ LD_LIBRARY_PATH=$compat_dir ldd "$plain_dir/run/gemlets" | grep -q "$compat_dir/
     echo "sdl12-compat is not what $plain_dir/run/gemlets loads from $compat_dir" >&2
     exit 1
 }
-LD_LIBRARY_PATH=$compat_dir run_ctest compat "$plain_dir" --no-tests=error \
+LD_LIBRARY_PATH=$compat_dir run_ctest compat plain \
     -R '^(SdlTest|StartUp|DesktopImages|Assets|xvfb)\.'
 end
 
@@ -133,8 +133,7 @@ page_result=$(last_line /usr/bin/python3 tests/web/page_test.py 3>&1 >&2)
 end
 
 begin "fuzz build"
-build_tree build-fuzz fuzz_field_file -DCMAKE_CXX_COMPILER=clang++ \
-    -DGEMLETS_SANITIZE=address,undefined -DGEMLETS_FUZZ=ON
+build_preset fuzz
 end
 
 begin "fuzz run"
@@ -164,21 +163,22 @@ echo "$fuzz_result"
 end
 
 begin "tsan build"
-build_tree build-tsan all -DGEMLETS_SANITIZE=thread
+build_preset tsan
 end
 
 begin "tsan tests"
-# ThreadSanitizer runs the soak many times slower; 400 games take about three minutes.
-GEMLETS_SOAK_GAMES=400 run_ctest tsan build-tsan -L concurrency --no-tests=error
+# The concurrency tests; ThreadSanitizer runs the soak many times slower, 400 games take
+# about three minutes.
+run_ctest tsan tsan
 end
 
 begin "asan build"
-build_tree build-asan all -DGEMLETS_SANITIZE=address,undefined
+build_preset asan
 end
 
 begin "asan tests"
-# The plain stage plays the full 10,000 games; here each game costs several times more.
-GEMLETS_SOAK_GAMES=2000 run_ctest asan build-asan
+# The plain stage plays the full 10,000 games; here 2,000, each costing several times more.
+run_ctest asan asan
 end
 
 # Cross builds for 32-bit ARM (armel) and arm64, the whole suite under qemu-user.
