@@ -27,8 +27,6 @@ TEST(FieldFile, ReadsTwelveRowsOrRefusesTheTextAndSaysWhere) {
         {tenEmptyRows + "**x***\n******\n", at(11, 3, "'x'", "a cell")},
         {tenEmptyRows + "**4***\n******\n", at(11, 3, "'4'", "a cell")},
         {tenEmptyRows + "*****\n******\n", at(11, 6, "a line end", "a cell")},
-        // Thirteen cells would otherwise read as two rows and shift the rest up.
-        {"0*****x*****1\n" + tenEmptyRows + "222222\n", at(1, 7, "'x'", "a line end")},
         {"0*****1\n" + tenEmptyRows + "******\n", at(1, 7, "'1'", "a line end")},
         {"******\r\n******\r\n", at(1, 7, "a carriage return", "a line end") +
                                      "; the file has CR LF line ends, save it with LF line ends"},
