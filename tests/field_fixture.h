@@ -12,7 +12,6 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <mutex>
-#include <sstream>
 #include <string>
 #include <string_view>
 #include <unistd.h>
@@ -22,26 +21,21 @@ namespace gemlets::fixture {
 
 using Rows = std::vector<std::string_view>;
 
-// The text form of a field whose top rows (or bottom rows) are these, "" an empty row; '#' is
-// kept.
-inline std::string fieldText(const Rows& rows, bool atBottom = false) {
+// The text form of a field whose top rows are these, "" an empty row; '#' is kept.
+inline std::string topRows(const Rows& rows) {
     std::string text;
-    const std::size_t first = atBottom ? fieldH - rows.size() : 0;
-    for (std::size_t y = 0; y < static_cast<std::size_t>(fieldH); ++y) {
-        const bool given = y >= first && y - first < rows.size() && !rows[y - first].empty();
-        text += (given ? std::string(rows[y - first])
-                       : std::string(static_cast<std::size_t>(fieldW), '*')) +
+    for (std::size_t y = 0; y < static_cast<std::size_t>(fieldH); ++y)
+        text += (y < rows.size() && !rows[y].empty()
+                     ? std::string(rows[y])
+                     : std::string(static_cast<std::size_t>(fieldW), '*')) +
                 "\n";
-    }
     return text;
 }
 
-inline std::string topRows(const Rows& rows) {
-    return fieldText(rows);
-}
-
 inline Field bottomRows(const Rows& rows) {
-    std::string text = fieldText(rows, true);
+    Rows all(static_cast<std::size_t>(fieldH) - rows.size(), "");
+    all.insert(all.end(), rows.begin(), rows.end());
+    std::string text = topRows(all);
     std::vector<std::size_t> marks;
     for (std::size_t at = 0; at < text.size(); ++at) {
         if (text[at] == '#')
@@ -52,13 +46,6 @@ inline Field bottomRows(const Rows& rows) {
     for (std::size_t i : marks)
         f[i] = visitedMark;
     return f;
-}
-
-// What printField writes for the field.
-inline std::string printed(const Field& f) {
-    std::ostringstream out;
-    printField(f, out);
-    return out.str();
 }
 
 // The bottom rows become dropping gemlets, then fall until everything has landed.

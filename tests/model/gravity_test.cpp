@@ -14,20 +14,11 @@ GemletPtr dropping(int x, int y, int col) {
     return makeGemlet({.x = x, .y = y, .col = col, .state = GemletState::dropping});
 }
 
-// Gemlets that have landed where `ground` shows them, and falling ones where `falling` does.
-struct GravityCase {
-    const char* what;
-    Rows ground;
-    Rows falling;
-    int steps;
-    Rows after;
-    int lastResult;
-};
-
+// Each case: what it shows, the gemlets landed where `ground` shows them and falling where
+// `falling` does, the steps, the field after them and what the last step returned.
 TEST(Gravity, EachStepMovesEveryFallingGemletOneRowOrLandsIt) {
-    const GravityCase cases[] = {
-        {"a gemlet falls a row", {}, {"**2***", "******"}, 1, {"**2***"}, 1},
-        {"and lands in the step after", {}, {"**2***", "******"}, 2, {"**2***"}, 0},
+    const std::tuple<const char*, Rows, Rows, int, Rows, int> cases[] = {
+        {"a gemlet falls a row, then lands", {}, {"**2***", "******"}, 2, {"**2***"}, 0},
         {"a stack falls as one", {}, {"**0***", "**1***", "******"}, 1, {"**0***", "**1***"}, 1},
         {"a flat pair splits over uneven ground",
          {"**1***"},
@@ -38,20 +29,20 @@ TEST(Gravity, EachStepMovesEveryFallingGemletOneRowOrLandsIt) {
         {"a landed gemlet stays in the air", {"*0****", "******"}, {}, 1, {"*0****", "******"}, 0},
         {"nothing in play", {}, {}, 1, {}, 0},
     };
-    for (const GravityCase& c : cases) {
+    for (const auto& [what, ground, falling, steps, after, lastResult] : cases) {
         Game game;
-        game.field = bottomRows(c.ground);
+        game.field = bottomRows(ground);
         fieldToGemlets(game);
         for (const GemletPtr& g : game.gemlets)
             setGemletState(*g, GemletState::landed);
-        game.field = bottomRows(c.falling);
+        game.field = bottomRows(falling);
         fieldToGemlets(game);
         int result = -1;
-        for (int step = 0; step < c.steps; ++step)
+        for (int step = 0; step < steps; ++step)
             result = dropGemlets(game);
         gemletsToField(game);
-        EXPECT_EQ(fieldToText(game.field), fieldToText(bottomRows(c.after))) << c.what;
-        EXPECT_EQ(result, c.lastResult) << c.what;
+        EXPECT_EQ(fieldToText(game.field), fieldToText(bottomRows(after))) << what;
+        EXPECT_EQ(result, lastResult) << what;
     }
 }
 

@@ -1,5 +1,4 @@
 // SPDX-License-Identifier: MIT
-#include "model/drop_interval.h"
 #include "model/groups.h"
 #include "tests/field_fixture.h"
 
@@ -10,7 +9,6 @@ namespace gemlets {
 namespace {
 
 using fixture::bottomRows;
-using fixture::printed;
 using fixture::settle;
 using Rows = std::vector<std::string_view>;
 
@@ -19,10 +17,10 @@ std::string header(int count) {
 }
 
 std::string grids(const Rows& rows, int times = 1) {
-    std::string all;
+    std::ostringstream all;
     for (int i = 0; i < times; ++i)
-        all += printed(bottomRows(rows));
-    return all;
+        printField(bottomRows(rows), all);
+    return all.str();
 }
 
 const std::string sweep = "\nsweeping";
@@ -57,18 +55,6 @@ TEST(Groups, FourOrMoreOrthogonallyConnectedCellsOfOneColourClear) {
     }
 }
 
-TEST_F(GroupTest, AGroupFormedMidFallIsClearedByANestedSweep) {
-    settle(game, {"1*****", "0*****", "01****", "01****", "01****", "23****", "23****"});
-    backtrackGemlets(game);
-    EXPECT_EQ(fieldToText(game.field), fieldToText(bottomRows({"23****", "23****"})));
-    EXPECT_EQ(game.points, 16);
-    // The falling red meets the red column on its way down: the second sweep starts inside
-    // the first one's fall, before the first returns.
-    const std::string beforeFirstReturn = trace.str().substr(0, trace.str().find(swept));
-    const auto second = beforeFirstReturn.find(sweep, beforeFirstReturn.find(sweep) + 1);
-    EXPECT_NE(second, std::string::npos) << trace.str();
-}
-
 // Sweeps of 25 marked cells, 2 points each, from level 0: a level each time, up to ten.
 TEST_F(GroupTest, ALevelIsGainedEveryFiftyPointsUpToTen) {
     game.level = 0;
@@ -78,12 +64,6 @@ TEST_F(GroupTest, ALevelIsGainedEveryFiftyPointsUpToTen) {
         EXPECT_EQ(game.points, 50 * round);
         EXPECT_EQ(game.level, std::min(round, 10));
     }
-}
-
-TEST(DropInterval, ASecondAtLevelZeroATenthLessEachLevelAndNoWaitAtTen) {
-    const int milliseconds[] = {1000, 900, 800, 700, 600, 500, 400, 300, 200, 100, 0};
-    for (int level = 0; level <= 10; ++level)
-        EXPECT_EQ(dropInterval(level), std::chrono::milliseconds(milliseconds[level])) << level;
 }
 
 TEST_F(GroupTest, FewerThanFourGemletsAreNotSearchedAndTwoGroupsClearInOneSearch) {

@@ -30,8 +30,10 @@ protected:
         game.state = State::unpause;
     }
 
-    // Each move as the main loop makes it: L left, R right, U rotate, each with the field update.
-    void play(std::string_view moves) {
+    // Each move as the main loop makes it (L left, R right, U rotate, each with the field
+    // update), and where the pair stands after each, "; " between them.
+    std::string play(std::string_view moves) {
+        std::string trace;
         for (char move : moves) {
             if (move == 'L')
                 moveToLeft(game, *game.first, *game.second);
@@ -40,7 +42,9 @@ protected:
             if (move == 'U')
                 rotateStones(game, *game.first, *game.second);
             gemletsToField(game);
+            trace += (trace.empty() ? "" : "; ") + pair();
         }
+        return trace;
     }
 
     // "f (x, y) s (x, y)", so that a failure shows both positions at once.
@@ -54,34 +58,24 @@ protected:
     Game game;
 };
 
-struct MoveCase {
-    Cell f, s;
-    int row;                // where the landed gemlets stand
-    std::string_view cells; // in that row
-    std::string_view moves;
-    std::string_view expected;
-};
+// Where the pair starts, the row of landed gemlets and its cells, the moves, and the pair after
+// each move.
+using MoveCase = std::tuple<Cell, Cell, int, std::string_view, std::string_view, std::string_view>;
 
 TEST_F(PairTest, MovesAndTurnsStayInTheFieldAndOutOfTakenCells) {
     const MoveCase cases[] = {
         // Walls.
-        {{2, 0}, {3, 0}, 0, "******", "LLL", "f (0, 0) s (1, 0)"},
-        {{2, 0}, {3, 0}, 0, "******", "RRR", "f (4, 0) s (5, 0)"},
-        {{5, 3}, {5, 4}, 0, "******", "R", "f (5, 3) s (5, 4)"},
+        {{1, 0}, {2, 0}, 0, "******", "LL", "f (0, 0) s (1, 0); f (0, 0) s (1, 0)"},
+        {{3, 0}, {4, 0}, 0, "******", "RR", "f (4, 0) s (5, 0); f (4, 0) s (5, 0)"},
         // An upright pair needs both side cells free; a flat one only the cell beside its
         // leader.
-        {{3, 5}, {3, 6}, 6, "**1***", "L", "f (3, 5) s (3, 6)"},
-        {{3, 5}, {3, 6}, 6, "**1***", "R", "f (4, 5) s (4, 6)"},
-        {{3, 5}, {2, 5}, 5, "*1**1*", "L", "f (3, 5) s (2, 5)"},
-        {{3, 5}, {2, 5}, 5, "*1**1*", "R", "f (3, 5) s (2, 5)"},
+        {{3, 5}, {3, 6}, 6, "**1***", "LR", "f (3, 5) s (3, 6); f (4, 5) s (4, 6)"},
+        {{3, 5}, {2, 5}, 5, "*1**1*", "LR", "f (3, 5) s (2, 5); f (3, 5) s (2, 5)"},
         {{2, 5}, {3, 5}, 5, "1***1*", "L", "f (1, 5) s (2, 5)"},
         // Quarter turns clockwise, shifted at the top row and away from the left wall.
-        {{2, 0}, {3, 0}, 0, "******", "U", "f (3, 1) s (3, 0)"},
-        {{2, 0}, {3, 0}, 0, "******", "UU", "f (2, 1) s (3, 1)"},
-        {{2, 5}, {3, 5}, 0, "******", "U", "f (3, 4) s (3, 5)"},
-        {{2, 5}, {3, 5}, 0, "******", "UU", "f (3, 4) s (2, 4)"},
-        {{2, 5}, {3, 5}, 0, "******", "UUU", "f (3, 4) s (3, 3)"},
-        {{2, 5}, {3, 5}, 0, "******", "UUUU", "f (2, 4) s (3, 4)"},
+        {{2, 0}, {3, 0}, 0, "******", "UU", "f (3, 1) s (3, 0); f (2, 1) s (3, 1)"},
+        {{2, 5}, {3, 5}, 0, "******", "UU", "f (3, 4) s (3, 5); f (3, 4) s (2, 4)"},
+        {{3, 4}, {2, 4}, 0, "******", "UU", "f (3, 4) s (3, 3); f (2, 4) s (3, 4)"},
         {{4, 0}, {3, 0}, 0, "******", "U", "f (4, 1) s (4, 0)"},
         {{0, 5}, {0, 6}, 0, "******", "U", "f (1, 6) s (0, 6)"},
         {{0, 6}, {0, 5}, 0, "******", "U", "f (0, 6) s (1, 6)"},
@@ -89,10 +83,9 @@ TEST_F(PairTest, MovesAndTurnsStayInTheFieldAndOutOfTakenCells) {
         {{3, 5}, {3, 6}, 5, "**1***", "U", "f (3, 5) s (3, 6)"},
         {{1, 0}, {4, 3}, 0, "******", "U", "f (1, 0) s (4, 3)"},
     };
-    for (const MoveCase& c : cases) {
-        start(c.f, c.s, c.row, c.cells);
-        play(c.moves);
-        EXPECT_EQ(pair(), c.expected) << c.moves << " on\n" << fieldToText(game.field);
+    for (const auto& [f, s, row, cells, moves, expected] : cases) {
+        start(f, s, row, cells);
+        EXPECT_EQ(play(moves), expected) << moves << " on\n" << fieldToText(game.field);
     }
 }
 

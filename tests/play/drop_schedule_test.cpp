@@ -27,13 +27,9 @@ struct Call {
     bool quit = false;
 };
 
-struct Case {
-    const char* name;
-    std::vector<Call> calls;
-};
-
-// Paused from the start: drop_task_test.cpp, in real time.
-const std::vector<Case> cases{
+const std::vector<std::pair<const char*, std::vector<Call>>> cases{
+    {"paused from the start: nothing falls, and a full interval after the resume",
+     {{0ms, State::pause, Wait::pauseEnd, {}, 0}, {3000ms, State::unpause, Wait::time, 4000ms, 0}}},
     {"one step per interval, none early",
      {{0ms, {}, Wait::time, 1000ms, 0},
       {999ms, {}, Wait::time, 1000ms, 0},
@@ -59,15 +55,15 @@ const std::vector<Case> cases{
 };
 
 TEST(DropScheduleTest, StepsFallDueByTheseRules) {
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const auto& [name, calls] : cases) {
+        SCOPED_TRACE(name);
         std::ostringstream out;
         Game game{out};
         startGame(game);
         const int startY = game.first->y.value();
         DropSchedule schedule(game, dropInterval);
         const DropSchedule::TimePoint zero{};
-        for (const Call& call : c.calls) {
+        for (const Call& call : calls) {
             SCOPED_TRACE(call.at.count());
             if (call.set)
                 game.state = *call.set;
