@@ -37,7 +37,8 @@ export SDL12COMPAT_WINDOW_SCALING SDL12COMPAT_SCALE_METHOD=linear
 $GPTOKEYB gemlets -c ./gemlets.gptk &
 pm_platform_helper "$GAMEDIR/gemlets"
 # Standard output carries the game's diagnostics; its errors go to log.txt for a report.
-./gemlets 2>"$GAMEDIR/log.txt"
+# gptokeyb alone reads the pad: the game opens no joystick, so that a press acts once.
+./gemlets --no-joystick 2>"$GAMEDIR/log.txt"
 status=$?
 pm_finish
 exit $status

@@ -91,6 +91,8 @@ protected:
         event.key.keysym.sym = SDLKey(code);
         if (type == SDL_JOYBUTTONDOWN)
             event.jbutton.button = Uint8(code);
+        if (type == SDL_JOYHATMOTION)
+            event.jhat.value = Uint8(code);
         ASSERT_EQ(SDL_PushEvent(&event), 0) << SDL_GetError();
     }
 
@@ -205,6 +207,45 @@ TEST_F(SdlTest, CellsHoldingNoColourStayBlankAndAShortFieldWrapsAtSix) {
     drawField(screen, Field{-1, 255, 2, 4, -7, 0, 3, 1});
     drawPlaced(screen);
     EXPECT_EQ(picture(screen.surface), fixture::topRows({"**2**0", "31****"}));
+}
+
+// A standard pad through SDL's queue: its d-pad (a hat) moves and drops, its return to the
+// middle does nothing; shoulders, Guide and stick clicks only write their lines; Start
+// pauses; Back, and only Back, ends the run.
+TEST_F(SdlTest, AStandardPadPlaysThroughTheQueueAndOnlyBackEndsTheRun) {
+    loop.pad = Pad::standard;
+    const std::string left = fixture::topRows({"", "**3***", "**1***"});
+    const struct {
+        Uint8 type;
+        int code;
+        std::string field;
+        State state;
+    } steps[] = {
+        {SDL_JOYHATMOTION, SDL_HAT_LEFT, left, State::unpause},
+        {SDL_JOYHATMOTION, SDL_HAT_CENTERED, left, State::unpause},
+        {SDL_JOYHATMOTION, SDL_HAT_LEFTDOWN, left, State::unpause},
+        {SDL_JOYBUTTONDOWN, 4, left, State::unpause},
+        {SDL_JOYBUTTONDOWN, 5, left, State::unpause},
+        {SDL_JOYBUTTONDOWN, 8, left, State::unpause},
+        {SDL_JOYBUTTONDOWN, 9, left, State::unpause},
+        {SDL_JOYBUTTONDOWN, 10, left, State::unpause},
+        {SDL_JOYBUTTONDOWN, 7, left, State::pause},
+        {SDL_JOYHATMOTION, SDL_HAT_DOWN, fixture::topRows({"", "", "**3***", "**1***"}),
+         State::pause},
+    };
+    for (const auto& step : steps) {
+        push(step.type, step.code);
+        ASSERT_TRUE(runIteration(loop));
+        EXPECT_EQ(fixture::fieldPicture(game), step.field) << int(step.type) << " " << step.code;
+        EXPECT_TRUE(game.run && game.state == step.state) << int(step.type) << " " << step.code;
+    }
+    push(SDL_JOYBUTTONDOWN, 6);
+    ASSERT_TRUE(runIteration(loop));
+    EXPECT_FALSE(game.run) << "Back";
+    std::string lines;
+    for (const int b : {4, 5, 8, 9, 10, 7, 6})
+        lines += "\nbutton  " + std::to_string(b) + " pressed\n";
+    EXPECT_EQ(out.str(), lines);
 }
 
 // Keys that act, one that does not, key releases, mouse motion, closing the window and joystick

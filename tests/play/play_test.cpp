@@ -77,6 +77,24 @@ TEST_F(PlayTest, KeysAndButtonsActInEveryStateAndOnlyAMoveEndsAPause) {
     }
 }
 
+// A pad that is not the GP2X's, numbered as Linux numbers a common one: A rotates, B drops,
+// Start pauses, Back quits, its d-pad buttons move; X, Y, shoulders, Guide, stick clicks
+// nothing. The GP2X's numbers stay its own: there 9 quits and 13 rotates.
+TEST_F(PlayTest, EachPadReadsItsButtonsByItsOwnNumbers) {
+    using enum Command;
+    const std::optional<Command> standard[] = {rotate,    hardDrop,    {},      {}, {}, {},
+                                               quit,      togglePause, {},      {}, {}, moveLeft,
+                                               moveRight, rotate,      dropOne, {}};
+    for (int b = 0; b < int(std::size(standard)); ++b)
+        EXPECT_EQ(commandForButton(Pad::standard, b), standard[b]) << "pad button " << b;
+    EXPECT_EQ(commandForButton(Pad::gp2x, 9), quit);
+    EXPECT_EQ(commandForButton(Pad::gp2x, 13), rotate);
+    EXPECT_EQ(commandForButton(Pad::gp2x, 0), std::nullopt);
+    EXPECT_EQ(padShaped(19, 0), Pad::gp2x);
+    for (const auto& [buttons, hats] : {std::pair{19, 1}, {11, 1}, {15, 0}, {20, 0}})
+        EXPECT_EQ(padShaped(buttons, hats), Pad::standard) << buttons << " buttons, " << hats;
+}
+
 // Either spawn cell taken, the left or the right.
 TEST_F(PlayTest, ATakenSpawnCellEndsTheGameWithoutASearch) {
     for (const std::string_view top : {"**2***", "***2**"}) {
@@ -171,6 +189,7 @@ TEST(Options, EachCommandLinePlaysShowsTextOrIsRefusedNamingTheFault) {
         {{}, Launch::play, 0, ""},
         {{"--frame-rate", "1"}, Launch::play, 1, ""},
         {{"--frame-rate", "1000"}, Launch::play, 1000, ""},
+        {{"--no-joystick", "--frame-rate", "5"}, Launch::play, 5, ""},
         {{"--help", "--bogus"}, Launch::help, 0, ""},
         {{"--version"}, Launch::version, 0, ""},
         {{"--frame-rate", "0"}, Launch::refuse, 0, "'0'"},
@@ -182,6 +201,7 @@ TEST(Options, EachCommandLinePlaysShowsTextOrIsRefusedNamingTheFault) {
     for (const auto& [args, launch, frameRate, named] : rows) {
         const Options options = parseOptions(args);
         EXPECT_TRUE(options.launch == launch && options.frameRate == frameRate &&
+                    options.joystick == (args.empty() || args[0] != "--no-joystick") &&
                     options.error.find(named) != std::string::npos)
             << ::testing::PrintToString(args) << " " << options.error;
     }
