@@ -6,7 +6,6 @@
 #include "model/game.h"
 #include "play/drop_task.h"
 
-#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <optional>
@@ -138,7 +137,11 @@ constexpr bool keysAreOneToOne() {
         if (keyFor(control.command) == Key::end)
             return false;
     }
-    return std::ranges::all_of(seen, [](int n) { return n == 1; });
+    for (const int n : seen) {
+        if (n != 1)
+            return false;
+    }
+    return true;
 }
 static_assert(keysAreOneToOne(), "every key needs one command, and every command a key");
 

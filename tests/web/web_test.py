@@ -135,7 +135,36 @@ MOVES = [("ArrowLeft", "Left moves the pair past them",
          ("KeyP", "P resumes", lambda: ink() < 40)]
 
 
-def play(base, traces, refusal):  # every check in the engine of `page`
+# A portal's page on another origin: a text box, the game in a frame, a page long enough to
+# scroll. Its Module names the key codes for the drivers' key presses.
+PORTAL = """<!doctype html><script>window.Module = { gemletsKeys: { ArrowUp: 38, ArrowDown: 40,
+  Space: 32, KeyP: 80, KeyA: 65 } };</script><input id="box"><br>
+<iframe src="%s" width="420" height="720" onload="window.framed = true"></iframe>
+<div style="height: 4000px"></div>"""
+
+
+def portal(base, host_base):  # the game in another origin's frame takes the keys it is given
+    open_page(host_base + "portal.html")
+    until("the game loads in a portal's frame", lambda: js("window.framed") and time.sleep(3) is None)
+    rect = lambda what: js(f"(r => [r.x + r.width / 2, r.y + 200])({what}.getBoundingClientRect())")
+    still = lambda: (a := page.capture(), time.sleep(1.5), page.capture())[::2]
+    for again in ("", " again after a click elsewhere"):
+        page.click(*rect("document.querySelector('iframe')"))
+        until("a click on the game gives its frame the keys" + again,
+              lambda: js("document.activeElement.tagName") == "IFRAME", 2)
+        for code in ("ArrowDown", "Space", "ArrowUp", "KeyP"):
+            page.key(code)
+        until("the game's keys scroll nothing of the host" + again, lambda: js("scrollY") == 0, 0)
+        until("P in the frame pauses the game" + again, lambda: len(set(still())) == 1, 5)
+        page.key("KeyP")
+        until("P resumes it" + again, lambda: len(set(still())) == 2, 5)
+        page.click(*js("(r => [r.x + 5, r.y + 5])(box.getBoundingClientRect())"))
+        page.key("KeyA")
+        until("a click on the host's text box gives it the keys" + again,
+              lambda: js("box.value").endswith("a"), 2)
+
+
+def play(base, traces, refusal, host_base):  # every check in the engine of `page`
     page.launch()
     open_page(base)
     until("the first pair on the white field, the score beside it", first_frame)
@@ -182,6 +211,7 @@ def play(base, traces, refusal):  # every check in the engine of `page`
             until("the chain clears", lambda: grid()[8:] == ["******"] * 3 + ["**012*"])
         until(f"the trace after {' '.join(keys)} equals the desktop's byte for byte",
               lambda: js("gemletsStdout") == trace)
+    portal(base, host_base)
     open_page(base + "?field=" + "/".join(["******"] * 11))
     until("a malformed field link shows the desktop's message, word for word",
           lambda: (text := js(MESSAGE)) and text + "\n" == refusal)
@@ -195,11 +225,16 @@ def main():
     traces = [desktop(rows, keys)[0] for rows, keys in TRACES]
     _, refusal = desktop(["******"] * 11, None)
     base = host.serve(site)
+    portal_dir = f"{shots}/portal"
+    os.makedirs(portal_dir, exist_ok=True)
+    with open(f"{portal_dir}/portal.html", "w") as f:
+        f.write(PORTAL % base)
+    host_base = host.serve(portal_dir)  # another port: another origin
     failed = []
     for engine in ENGINES:
         page, before, start = engine(), len(passed), time.monotonic()
         try:
-            play(base, traces, refusal)
+            play(base, traces, refusal, host_base)
             print(f"PASS: {page.name}: {len(passed) - before} checks in "
                   f"{time.monotonic() - start:.0f} s", flush=True)
         except Exception as error:  # a page that never loads, or a browser that never starts
