@@ -213,6 +213,7 @@ TEST_F(SdlTest, CellsHoldingNoColourStayBlankAndAShortFieldWrapsAtSix) {
 // middle does nothing; shoulders, Guide and stick clicks only write their lines; Start
 // pauses; Back, and only Back, ends the run.
 TEST_F(SdlTest, AStandardPadPlaysThroughTheQueueAndOnlyBackEndsTheRun) {
+    EXPECT_EQ(SDL_EventState(SDL_JOYHATMOTION, SDL_QUERY), SDL_ENABLE) << "the hat filtered out";
     loop.pad = Pad::standard;
     const std::string left = fixture::topRows({"", "**3***", "**1***"});
     const struct {
