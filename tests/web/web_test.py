@@ -138,18 +138,17 @@ MOVES = [("ArrowLeft", "Left moves the pair past them",
 # A portal's page on another origin: a text box, the game in a frame, a page long enough to
 # scroll. Its Module names the key codes for the drivers' key presses.
 PORTAL = """<!doctype html><script>window.Module = { gemletsKeys: { ArrowUp: 38, ArrowDown: 40,
-  Space: 32, KeyP: 80, KeyA: 65 } };</script><input id="box"><br>
-<iframe src="%s" width="420" height="720" onload="window.framed = true"></iframe>
-<div style="height: 4000px"></div>"""
+Space: 32, KeyP: 80 } };</script><input id="box"><br><iframe src="%s" width="420" height="720"
+onload="window.framed = true"></iframe><div style="height: 4000px"></div>"""
 
 
 def portal(base, host_base):  # the game in another origin's frame takes the keys it is given
     open_page(host_base + "portal.html")
     until("the game loads in a portal's frame", lambda: js("window.framed") and time.sleep(3) is None)
-    rect = lambda what: js(f"(r => [r.x + r.width / 2, r.y + 200])({what}.getBoundingClientRect())")
     still = lambda: (a := page.capture(), time.sleep(1.5), page.capture())[::2]
     for again in ("", " again after a click elsewhere"):
-        page.click(*rect("document.querySelector('iframe')"))
+        page.click(*js("(r => [r.x + 210, r.y + 200])(document.querySelector('iframe')"
+                        ".getBoundingClientRect())"))
         until("a click on the game gives its frame the keys" + again,
               lambda: js("document.activeElement.tagName") == "IFRAME", 2)
         for code in ("ArrowDown", "Space", "ArrowUp", "KeyP"):
