@@ -6,8 +6,6 @@ GROUPS, INTERVAL, GRAVITY, FILE = "model/groups.cpp", "model/drop_interval.h", \
 START, TURN, MOVES = "model/game_start.cpp", "model/turn.cpp", "model/movement.cpp"
 COMMANDS, TASK, SCHEDULE = "play/commands.cpp", "play/drop_task.cpp", "play/drop_schedule.cpp"
 LOOP, FRAME, PACER = "frame/main_loop.cpp", "frame/rendering.cpp", "play/frame_pacer.cpp"
-CONTROLS, RESOURCES, LAUNCHER = "play/commands.h", "frame/resources.cpp", \
-    "packaging/portmaster/Gemlets.sh"
 MUTANTS = [
     (GROUPS, "backtrack(f, x + 1, y, col);", "", "a group that needs a step right stays"),
     (GROUPS, "backtrack(f, x, y + 1, col);", "", "a group that needs a step down stays"),
@@ -94,10 +92,10 @@ MUTANTS = [
     (FRAME, "if (state == State::gameover)", "if (false)", "game over shows the field"),
     (FRAME, "placing == screen.shown", "placing.size() == screen.shown.size()",
      "a moved pair is still shown where it was: the window goes stale"),
-    (CONTROLS, "hats == 0 ? Pad::gp2x : Pad::standard", "hats == 0 ? Pad::gp2x : Pad::gp2x",
+    ("play/commands.h", "hats == 0 ? Pad::gp2x : Pad::standard", "hats == 0 ? Pad::gp2x : Pad::gp2x",
      "a desktop pad is read with the GP2X's numbers: a stick click ends the game"),
-    (RESOURCES, "Uint32{SDL_JOYBUTTONUP}})", "Uint32{SDL_JOYBUTTONUP}, Uint32{SDL_JOYHATMOTION}})",
+    ("frame/resources.cpp", "Uint32{SDL_JOYBUTTONUP}})", "Uint32{SDL_JOYBUTTONUP}, Uint32{SDL_JOYHATMOTION}})",
      "a pad's d-pad (a hat) does nothing"),
-    (LAUNCHER, "./gemlets --no-joystick", "./gemlets",
+    ("packaging/portmaster/Gemlets.sh", "./gemlets --no-joystick", "./gemlets",
      "on a handheld the game reads the pad beside gptokeyb: Start pauses and quits"),
 ]

@@ -139,7 +139,8 @@ MOVES = [("ArrowLeft", "Left moves the pair past them",
 # scroll. Its Module names the key codes for the drivers' key presses.
 PORTAL = """<!doctype html><script>window.Module = { gemletsKeys: { ArrowUp: 38, ArrowDown: 40,
 Space: 32, KeyP: 80 } };</script><input id="box"><br><iframe src="%s" width="420" height="720"
-onload="window.framed = true"></iframe><div style="height: 4000px"></div>"""
+onload="window.framed = true"></iframe><div style="height: 4000px"></div>
+<style>::-webkit-scrollbar { display: none }</style>"""
 
 
 def portal(base, host_base):  # the game in another origin's frame takes the keys it is given
@@ -151,12 +152,14 @@ def portal(base, host_base):  # the game in another origin's frame takes the key
                         ".getBoundingClientRect())"))
         until("a click on the game gives its frame the keys" + again,
               lambda: js("document.activeElement.tagName") == "IFRAME", 2)
-        for code in ("ArrowDown", "Space", "ArrowUp", "KeyP"):
+        for code in ("ArrowDown", "Space", "ArrowUp"):
             page.key(code)
+        time.sleep(1)  # a P while the next pair comes is lost, and a scroll takes its time
         until("the game's keys scroll nothing of the host" + again, lambda: js("scrollY") == 0, 0)
-        until("P in the frame pauses the game" + again, lambda: len(set(still())) == 1, 5)
         page.key("KeyP")
-        until("P resumes it" + again, lambda: len(set(still())) == 2, 5)
+        until("P in the frame pauses the game" + again, lambda: len(set(still())) == 1, 10)
+        page.key("KeyP")
+        until("P resumes it" + again, lambda: len(set(still())) == 2, 10)
         page.click(*js("(r => [r.x + 5, r.y + 5])(box.getBoundingClientRect())"))
         until("a click on the host's text box takes the keys from the game" + again,
               lambda: js("document.activeElement.id") == "box", 2)
@@ -209,7 +212,8 @@ def play(base, traces, refusal, host_base):  # every check in the engine of `pag
             until("the chain clears", lambda: grid()[8:] == ["******"] * 3 + ["**012*"])
         until(f"the trace after {' '.join(keys)} equals the desktop's byte for byte",
               lambda: js("gemletsStdout") == trace)
-    if page.name == "chromium":  # not yet passing in Firefox's and WebKit's frames
+    # Firefox's BiDi click does not reach into another origin's frame, not even a plain page's.
+    if page.name != "firefox":
         portal(base, host_base)
     open_page(base + "?field=" + "/".join(["******"] * 11))
     until("a malformed field link shows the desktop's message, word for word",
