@@ -72,4 +72,10 @@ JoystickPtr openJoystick() {
     return JoystickPtr(SDL_JoystickOpen(0));
 }
 
+Pad padOf(SDL_Joystick* joystick) {
+    if (!joystick)
+        return Pad::gp2x;
+    return padShaped(SDL_JoystickNumButtons(joystick), SDL_JoystickNumHats(joystick));
+}
+
 } // namespace gemlets

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "frame/resources.h"
+#include "play/commands.h"
 
 #include <SDL.h>
 #include <filesystem>
@@ -31,5 +32,8 @@ void prepareForBlits(SDL_Surface* image);
 
 // Joystick 0, or none on a machine without a game controller: the keyboard plays then.
 JoystickPtr openJoystick();
+
+// How the joystick's buttons are read, by its shape; the GP2X's table without one.
+Pad padOf(SDL_Joystick* joystick);
 
 } // namespace gemlets

@@ -31,13 +31,14 @@ int play(const Options& options) {
     SdlSession session;
     Screen screen;
     screen.font = openFont(fontFile);
-    const JoystickPtr joystick = openJoystick();
+    const JoystickPtr joystick = options.joystick ? openJoystick() : nullptr;
     RandomGenerator random(startSeed(SDL_GetTicks()));
     DropTask dropTask(game);
     startUp(game, screen, dropTask, {openWindow, loadImage});
 
     MainLoop loop{game, dropTask, screen, random};
     loop.frameRate = options.frameRate;
+    loop.pad = padOf(joystick.get());
     mainLoop(loop);
     dropTask.stop();
     return 0;

@@ -6,14 +6,34 @@
 #include "play/frame_pacer.h"
 #include "play/turn_step.h"
 
+#include <array>
 #include <thread>
+#include <utility>
 
 namespace gemlets {
+
+namespace {
+
+constexpr std::array<std::pair<Uint8, PadButton>, 4> hatDirections{{
+    {SDL_HAT_UP, PadButton::dpadUp},
+    {SDL_HAT_DOWN, PadButton::dpadDown},
+    {SDL_HAT_LEFT, PadButton::dpadLeft},
+    {SDL_HAT_RIGHT, PadButton::dpadRight},
+}};
+
+} // namespace
 
 void handleEvent(MainLoop& loop, const SDL_Event& event) {
     switch (event.type) {
     case SDL_JOYBUTTONDOWN:
-        pressButton(loop.game, loop.dropTask, event.jbutton.button);
+        pressButton(loop.game, loop.dropTask, event.jbutton.button, loop.pad);
+        break;
+    case SDL_JOYHATMOTION:
+        // A pad's d-pad; a diagonal or its return to the middle does nothing.
+        for (const auto& [value, button] : hatDirections) {
+            if (event.jhat.value == value)
+                pressPad(loop.game, loop.dropTask, button);
+        }
         break;
     case SDL_KEYDOWN:
         if (const std::optional<Key> key = keyFor(event.key.keysym.sym))

@@ -6,6 +6,7 @@
 #include "frame/rendering.h"
 #include "model/game.h"
 #include "model/random_colours.h"
+#include "play/commands.h"
 #include "play/drop_task.h"
 #include "play/stop_signals.h"
 
@@ -21,11 +22,14 @@ struct MainLoop {
     RandomGenerator& random;
     // A SIGINT or SIGTERM: acted on like the quit input.
     std::function<bool()> stopRequested = stopSignalReceived;
+    // How joystick 0's buttons are read.
+    Pad pad = Pad::gp2x;
     // Iterations a second; 0 runs them back to back.
     int frameRate = 0;
 };
 
-// Joystick buttons (with their line on game.out) and keys act by their tables; an expose
+// Joystick buttons (with their line on game.out), a hat's four directions and keys act by
+// the table of controls; an expose
 // makes the next frame show the whole window; every other event, closing the window
 // included, does nothing.
 void handleEvent(MainLoop& loop, const SDL_Event& event);

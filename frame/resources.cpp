@@ -37,7 +37,7 @@ void ignoreUnusedEvents(std::initializer_list<Uint32> platformEvents) {
     for (const Uint32 type :
          {Uint32{SDL_KEYUP}, Uint32{SDL_MOUSEMOTION}, Uint32{SDL_MOUSEBUTTONDOWN},
           Uint32{SDL_MOUSEBUTTONUP}, Uint32{SDL_JOYAXISMOTION}, Uint32{SDL_JOYBALLMOTION},
-          Uint32{SDL_JOYHATMOTION}, Uint32{SDL_JOYBUTTONUP}})
+          Uint32{SDL_JOYBUTTONUP}})
         SDL_EventState(type, SDL_IGNORE);
     for (const Uint32 type : platformEvents)
         SDL_EventState(type, SDL_IGNORE);

@@ -59,9 +59,9 @@ SurfacePtr openImage(const std::filesystem::path& path);
 FontPtr openFont(const std::filesystem::path& path, int pointSize = fontPointSize);
 
 // Keeps the events the game never acts on (pointer motion and buttons, key and button
-// releases, joystick axes, balls and hats) out of SDL's queue, with those of `platformEvents`
-// that only one platform's SDL has. Enabled, SDL queues every one (a moving pointer alone
-// fills the queue), and a press waits behind them, taken one an iteration.
+// releases, joystick axes and balls; a hat is a d-pad, kept) out of SDL's queue, with those of
+// `platformEvents` that only one platform's SDL has. Enabled, SDL queues every one (a moving
+// pointer alone fills the queue), and a press waits behind them, taken one an iteration.
 void ignoreUnusedEvents(std::initializer_list<Uint32> platformEvents);
 
 } // namespace gemlets

@@ -65,15 +65,49 @@ void applyCommand(Game& game, DropTask& dropTask, Command command) {
     dropTask.wake();
 }
 
-void pressButton(Game& game, DropTask& dropTask, int button) {
+std::optional<Command> commandForKey(Key key) {
+    for (const Control& control : controls) {
+        if (control.key == key)
+            return control.command;
+    }
+    return std::nullopt;
+}
+
+std::optional<Command> commandForPad(PadButton button) {
+    for (const Control& control : controls) {
+        if (control.pad == button && button != PadButton::end)
+            return control.command;
+    }
+    return std::nullopt;
+}
+
+std::optional<Command> commandForButton(Pad pad, int button) {
+    if (pad == Pad::standard) {
+        if (button < 0 || static_cast<std::size_t>(button) >= padOrder.size())
+            return std::nullopt;
+        return commandForPad(padOrder[static_cast<std::size_t>(button)]);
+    }
+    for (const Control& control : controls) {
+        if (control.gp2x == button && button >= 0)
+            return control.command;
+    }
+    return std::nullopt;
+}
+
+void pressButton(Game& game, DropTask& dropTask, int button, Pad pad) {
     // Flushed so that a watcher of standard output sees each press as it happens.
     game.out << "\nbutton  " << button << " pressed\n" << std::flush;
-    if (const std::optional<Command> command = commandFor(buttonTable, button))
+    if (const std::optional<Command> command = commandForButton(pad, button))
+        applyCommand(game, dropTask, *command);
+}
+
+void pressPad(Game& game, DropTask& dropTask, PadButton button) {
+    if (const std::optional<Command> command = commandForPad(button))
         applyCommand(game, dropTask, *command);
 }
 
 void pressKey(Game& game, DropTask& dropTask, Key key) {
-    if (const std::optional<Command> command = commandFor(keyTable, key))
+    if (const std::optional<Command> command = commandForKey(key))
         applyCommand(game, dropTask, *command);
 }
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-// Player input as plain commands: the joystick button and key tables, and applying a
+// Player input as plain commands: the one table of every key and button, and applying a
 // command to the game.
 #pragma once
 
@@ -32,42 +32,125 @@ constexpr bool namesEveryKeyOnce(const std::array<Entry, N>& table, Key Entry::*
     return N == keyCount;
 }
 
-template <typename Code> struct Binding {
-    Code code; // a joystick button number or a key
-    Command command;
+// A standard pad's buttons by what they are, whatever number a platform gives them.
+enum class PadButton {
+    a,
+    b,
+    x,
+    y,
+    back,
+    guide,
+    start,
+    leftStick,
+    rightStick,
+    leftShoulder,
+    rightShoulder,
+    dpadUp,
+    dpadDown,
+    dpadLeft,
+    dpadRight,
+    end
 };
+inline constexpr std::size_t padButtonCount = static_cast<std::size_t>(PadButton::end);
 
-// The GP2X buttons as SDL reports them for joystick 0.
-inline constexpr std::array<Binding<int>, 7> buttonTable{{
-    {2, Command::moveLeft},    // LEFT
-    {4, Command::dropOne},     // DOWN
-    {6, Command::moveRight},   // RIGHT
-    {8, Command::togglePause}, // START
-    {9, Command::quit},        // SELECT
-    {13, Command::rotate},     // B
-    {14, Command::hardDrop},   // X
-}};
+// How a joystick's button numbers are read: as the GP2X's, or in a standard pad's order.
+enum class Pad { gp2x, standard };
 
-inline constexpr std::array<Binding<Key>, keyCount> keyTable{{
-    {Key::left, Command::moveLeft},
-    {Key::right, Command::moveRight},
-    {Key::up, Command::rotate},
-    {Key::down, Command::dropOne},
-    {Key::space, Command::hardDrop},
-    {Key::p, Command::togglePause},
-    {Key::escape, Command::quit},
-}};
-static_assert(namesEveryKeyOnce(keyTable, &Binding<Key>::code), "every key needs one command");
-
-// The command bound to code, or none for a code the table does not hold.
-template <typename Code, std::size_t N>
-constexpr std::optional<Command> commandFor(const std::array<Binding<Code>, N>& table, Code code) {
-    for (const Binding<Code>& binding : table) {
-        if (binding.code == code)
-            return binding.command;
-    }
-    return std::nullopt;
+// The GP2X's joystick has 19 buttons, its d-pad among them, and no hat; any other is a pad.
+constexpr Pad padShaped(int buttons, int hats) {
+    return buttons == 19 && hats == 0 ? Pad::gp2x : Pad::standard;
 }
+
+// Every way to give a command, one binding a line: a key, a GP2X button (SDL's number for
+// joystick 0) or a standard pad's button, with the name the README and the manual give it.
+struct Control {
+    Command command;
+    Key key = Key::end;
+    int gp2x = -1;
+    PadButton pad = PadButton::end;
+    const char* name = "";
+};
+inline constexpr std::array<Control, 22> controls{{
+    {.command = Command::moveLeft, .key = Key::left, .name = "Left"},
+    {.command = Command::moveRight, .key = Key::right, .name = "Right"},
+    {.command = Command::rotate, .key = Key::up, .name = "Up"},
+    {.command = Command::dropOne, .key = Key::down, .name = "Down"},
+    {.command = Command::hardDrop, .key = Key::space, .name = "Space"},
+    {.command = Command::togglePause, .key = Key::p, .name = "P"},
+    {.command = Command::quit, .key = Key::escape, .name = "Escape"},
+    {.command = Command::moveLeft, .gp2x = 2, .name = "LEFT"},
+    {.command = Command::moveRight, .gp2x = 6, .name = "RIGHT"},
+    {.command = Command::rotate, .gp2x = 13, .name = "B"},
+    {.command = Command::dropOne, .gp2x = 4, .name = "DOWN"},
+    {.command = Command::hardDrop, .gp2x = 14, .name = "X"},
+    {.command = Command::togglePause, .gp2x = 8, .name = "START"},
+    {.command = Command::quit, .gp2x = 9, .name = "SELECT"},
+    {.command = Command::moveLeft, .pad = PadButton::dpadLeft, .name = "d-pad left"},
+    {.command = Command::moveRight, .pad = PadButton::dpadRight, .name = "d-pad right"},
+    {.command = Command::rotate, .pad = PadButton::a, .name = "A"},
+    {.command = Command::rotate, .pad = PadButton::dpadUp, .name = "d-pad up"},
+    {.command = Command::dropOne, .pad = PadButton::dpadDown, .name = "d-pad down"},
+    {.command = Command::hardDrop, .pad = PadButton::b, .name = "B"},
+    {.command = Command::togglePause, .pad = PadButton::start, .name = "Start"},
+    {.command = Command::quit, .pad = PadButton::back, .name = "Back (Select)"},
+}};
+
+// A standard pad's buttons in the order Linux numbers a common pad's, which SDL 1.2 keeps:
+// its d-pad a hat, or these last four buttons on a pad without one.
+inline constexpr std::array<PadButton, 15> padOrder{{
+    PadButton::a,
+    PadButton::b,
+    PadButton::x,
+    PadButton::y,
+    PadButton::leftShoulder,
+    PadButton::rightShoulder,
+    PadButton::back,
+    PadButton::start,
+    PadButton::guide,
+    PadButton::leftStick,
+    PadButton::rightStick,
+    PadButton::dpadLeft,
+    PadButton::dpadRight,
+    PadButton::dpadUp,
+    PadButton::dpadDown,
+}};
+
+// The one key that gives the command.
+constexpr Key keyFor(Command command) {
+    for (const Control& control : controls) {
+        if (control.command == command && control.key != Key::end)
+            return control.key;
+    }
+    return Key::end;
+}
+
+// True when every key gives one command and every command has one key.
+constexpr bool keysAreOneToOne() {
+    std::array<int, keyCount> seen{};
+    for (const Control& control : controls) {
+        if (control.key == Key::end)
+            continue;
+        if (seen[static_cast<std::size_t>(control.key)]++ != 0)
+            return false;
+    }
+    for (const Control& control : controls) {
+        if (keyFor(control.command) == Key::end)
+            return false;
+    }
+    for (const int n : seen) {
+        if (n != 1)
+            return false;
+    }
+    return true;
+}
+static_assert(keysAreOneToOne(), "every key needs one command, and every command a key");
+
+// What a key, a GP2X button or a pad button does, if anything.
+std::optional<Command> commandForKey(Key key);
+std::optional<Command> commandForPad(PadButton button);
+
+// What joystick button number `button` does on this pad.
+std::optional<Command> commandForButton(Pad pad, int button);
 
 // `pause` <-> `unpause`; any other state stays. Called alone, follow it with
 // dropTask.wake(), as applyCommand does.
@@ -82,10 +165,13 @@ void quit(Game& game);
 // after a pause ends.
 void applyCommand(Game& game, DropTask& dropTask, Command command);
 
-// Writes the button line to game.out, then acts by the button table.
-void pressButton(Game& game, DropTask& dropTask, int button);
+// Writes the button line to game.out, then acts as the button does on this pad.
+void pressButton(Game& game, DropTask& dropTask, int button, Pad pad = Pad::gp2x);
 
-// Acts by the key table.
+// A pad's d-pad pressed (a hat's direction): acts as the pad button does.
+void pressPad(Game& game, DropTask& dropTask, PadButton button);
+
+// Acts as the key does.
 void pressKey(Game& game, DropTask& dropTask, Key key);
 
 } // namespace gemlets

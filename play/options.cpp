@@ -22,7 +22,7 @@ int frameRateFrom(std::string_view text) {
 }
 
 Options launching(Launch launch, std::string error = {}) {
-    return {.launch = launch, .frameRate = 0, .error = std::move(error)};
+    return {.launch = launch, .frameRate = 0, .joystick = true, .error = std::move(error)};
 }
 
 Options refuse(std::string error) {
@@ -38,6 +38,10 @@ Options parseOptions(const std::vector<std::string_view>& args) {
             return launching(Launch::help);
         if (*arg == "--version")
             return launching(Launch::version);
+        if (*arg == "--no-joystick") {
+            options.joystick = false;
+            continue;
+        }
         if (*arg != frameRateOption)
             return refuse("unknown argument '" + std::string(*arg) + "'");
         if (std::next(arg) == args.end())
@@ -52,7 +56,7 @@ Options parseOptions(const std::vector<std::string_view>& args) {
 }
 
 std::string usage() {
-    return std::string("Usage: gemlets [--frame-rate N]\n"
+    return std::string("Usage: gemlets [--frame-rate N] [--no-joystick]\n"
                        "       gemlets --help | --version\n"
                        "Plays gemlets. The images, ") +
            fontFile + " and the starting field " + fieldFileName +
@@ -60,6 +64,8 @@ std::string usage() {
            "the working folder.\n"
            "  --frame-rate N  draw at most N frames a second (1 to 1000); without it the game\n"
            "                  draws as fast as the machine allows\n"
+           "  --no-joystick   read no joystick, only keys (where something else turns the\n"
+           "                  pad into keys)\n"
            "  --help          show this help and exit\n"
            "  --version       show the version and exit\n";
 }

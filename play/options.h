@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-// The command line: --help, --version and --frame-rate N. It is read before anything else
-// starts, so a refused command line leaves nothing half-done.
+// The command line: --help, --version, --frame-rate N and --no-joystick. It is read before anything
+// else starts, so a refused command line leaves nothing half-done.
 #pragma once
 
 #include <string>
@@ -22,6 +22,8 @@ struct Options {
     Launch launch = Launch::play;
     // Main-loop iterations a second; 0 runs them as fast as the machine allows.
     int frameRate = 0;
+    // False: no joystick is opened, where the pad already arrives as keys.
+    bool joystick = true;
     // Why the command line was refused.
     std::string error;
 };

@@ -70,6 +70,25 @@ EM_JS(void, tellPageKey, (const char* code, int symbol), {
 });
 // clang-format on
 
+// The browser's standard gamepad numbers each PadButton, in that enum's order.
+inline constexpr std::array<int, padButtonCount> browserPadButtons{0,  1, 2, 3,  8,  16, 9, 10,
+                                                                   11, 4, 5, 12, 13, 14, 15};
+
+// Tells the page which key a gamepad button presses (Module.gemletsPad, by its number).
+// clang-format off
+EM_JS(void, tellPagePad, (int button, const char* code), {
+    (Module["gemletsPad"] = Module["gemletsPad"] || {})[button] = UTF8ToString(code);
+});
+// clang-format on
+
+const char* pageCode(Key key) {
+    for (const PageKey& page : pageKeys) {
+        if (page.key == key)
+            return page.code;
+    }
+    return "";
+}
+
 // Tells the page that the game has opened its window and told it its keys.
 EM_JS(void, tellPageGameStarted, (), { Module["onGameStarted"](); });
 
@@ -112,6 +131,11 @@ void startRun(Run& r) {
             if (page.key == sdlKey.key)
                 tellPageKey(page.code, sdlKey.symbol);
         }
+    }
+    for (const Control& control : controls) {
+        if (control.pad != PadButton::end)
+            tellPagePad(browserPadButtons[static_cast<std::size_t>(control.pad)],
+                        pageCode(keyFor(control.command)));
     }
     tellPageGameStarted();
 }

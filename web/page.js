@@ -30,11 +30,9 @@ for (const button of document.querySelectorAll('#touch button')) {
   });
 }
 
-// The browser's standard gamepad mapping: d-pad moves and drops, face buttons rotate and
-// drop, Start pauses, Back ends the game. Polled at each animation frame only while a pad is
+// A gamepad in the browser's standard mapping presses the keys the game's own table binds
+// to its buttons (Module.gemletsPad). Polled at each animation frame only while a pad is
 // connected.
-const padKeys = { 14: 'ArrowLeft', 15: 'ArrowRight', 13: 'ArrowDown', 12: 'Space', 0: 'ArrowUp',
-  2: 'ArrowUp', 1: 'Space', 3: 'Space', 9: 'KeyP', 8: 'Escape' };
 const padsHeld = new Map();
 let polling = false;
 function pollPads() {
@@ -43,7 +41,8 @@ function pollPads() {
   for (const pad of pads) {
     const held = padsHeld.get(pad.index) || [];
     pad.buttons.forEach((button, i) => {
-      if (button.pressed && !held[i] && padKeys[i] && Module.gemletsKeys) press(padKeys[i]);
+      const code = window.Module && Module.gemletsPad && Module.gemletsPad[i];
+      if (button.pressed && !held[i] && code) press(code);
       held[i] = button.pressed;
     });
     padsHeld.set(pad.index, held);
@@ -81,12 +80,31 @@ function lineWriter(onLine) {
 
 // The game has opened its window: the canvas takes its shape, and every key the page
 // presses must be one the game told it.
+// In another site's frame the keys reach the game only while the frame has the focus, and
+// emscripten's SDL cancels the mouse press that would give it: a press anywhere on the page
+// gives it back, and the game's keys act on nothing outside it (scroll the host, say). Until
+// then "click to play" shows over the canvas; a page of its own never shows it.
+const canvas = document.getElementById('canvas');
+canvas.tabIndex = -1;
+window.addEventListener('pointerdown', () => canvas.focus({ preventScroll: true }), true);
+function showFocus() {
+  document.body.classList.toggle('unfocused', window !== window.top && !document.hasFocus());
+}
+window.addEventListener('focus', showFocus);
+window.addEventListener('blur', showFocus);
+document.addEventListener('keydown', (event) => {
+  if (window.Module && Module.gemletsKeys && event.code in Module.gemletsKeys) {
+    event.preventDefault();
+  }
+});
+
 function started() {
   const canvas = Module.canvas;
   canvas.style.setProperty('--aspect', canvas.width / canvas.height);
   document.body.classList.add('open');
+  showFocus();
   const codes = [...document.querySelectorAll('#touch button')].map((b) => b.dataset.key)
-    .concat(Object.values(padKeys));
+    .concat(Object.values(Module.gemletsPad || {}));
   for (const code of new Set(codes)) {
     if (!(code in Module.gemletsKeys)) say(`page.js: the game has no key ${code}.`);
   }

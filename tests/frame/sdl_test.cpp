@@ -91,6 +91,8 @@ protected:
         event.key.keysym.sym = SDLKey(code);
         if (type == SDL_JOYBUTTONDOWN)
             event.jbutton.button = Uint8(code);
+        if (type == SDL_JOYHATMOTION)
+            event.jhat.value = Uint8(code);
         ASSERT_EQ(SDL_PushEvent(&event), 0) << SDL_GetError();
     }
 
@@ -205,6 +207,33 @@ TEST_F(SdlTest, CellsHoldingNoColourStayBlankAndAShortFieldWrapsAtSix) {
     drawField(screen, Field{-1, 255, 2, 4, -7, 0, 3, 1});
     drawPlaced(screen);
     EXPECT_EQ(picture(screen.surface), fixture::topRows({"**2**0", "31****"}));
+}
+
+// A standard pad through SDL's queue: its d-pad (a hat) moves and drops, its return to the
+// middle does nothing; Guide and stick clicks only write their lines; Start pauses; Back,
+// and only Back, ends the run.
+TEST_F(SdlTest, AStandardPadPlaysThroughTheQueueAndOnlyBackEndsTheRun) {
+    EXPECT_EQ(SDL_EventState(SDL_JOYHATMOTION, SDL_QUERY), SDL_ENABLE) << "the hat filtered out";
+    loop.pad = Pad::standard;
+    const std::string left = fixture::topRows({"", "**3***", "**1***"});
+    const std::tuple<Uint8, int, std::string, bool> steps[] = {
+        {SDL_JOYHATMOTION, SDL_HAT_LEFT, left, true},
+        {SDL_JOYHATMOTION, SDL_HAT_CENTERED, left, true},
+        {SDL_JOYBUTTONDOWN, 8, left, true},
+        {SDL_JOYBUTTONDOWN, 9, left, true},
+        {SDL_JOYBUTTONDOWN, 7, left, true},
+        {SDL_JOYHATMOTION, SDL_HAT_DOWN, fixture::topRows({"", "", "**3***", "**1***"}), true},
+        {SDL_JOYBUTTONDOWN, 6, "", false}};
+    for (const auto& [type, code, field, running] : steps) {
+        push(type, code);
+        ASSERT_TRUE(runIteration(loop));
+        EXPECT_TRUE(field.empty() || fixture::fieldPicture(game) == field) << code;
+        EXPECT_EQ(game.run, running) << code;
+    }
+    EXPECT_EQ(game.state, State::pause);
+    EXPECT_EQ(
+        out.str(),
+        "\nbutton  8 pressed\n\nbutton  9 pressed\n\nbutton  7 pressed\n\nbutton  6 pressed\n");
 }
 
 // Keys that act, one that does not, key releases, mouse motion, closing the window and joystick

@@ -92,4 +92,10 @@ MUTANTS = [
     (FRAME, "if (state == State::gameover)", "if (false)", "game over shows the field"),
     (FRAME, "placing == screen.shown", "placing.size() == screen.shown.size()",
      "a moved pair is still shown where it was: the window goes stale"),
+    ("play/commands.h", "hats == 0 ? Pad::gp2x : Pad::standard", "hats == 0 ? Pad::gp2x : Pad::gp2x",
+     "a desktop pad is read with the GP2X's numbers: a stick click ends the game"),
+    ("frame/resources.cpp", "Uint32{SDL_JOYBUTTONUP}})", "Uint32{SDL_JOYBUTTONUP}, Uint32{SDL_JOYHATMOTION}})",
+     "a pad's d-pad (a hat) does nothing"),
+    ("packaging/portmaster/Gemlets.sh", "--frame-rate 60 --no-joystick", "--frame-rate 60",
+     "on a handheld the game reads the pad beside gptokeyb: Start pauses and quits"),
 ]

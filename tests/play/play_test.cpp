@@ -71,6 +71,21 @@ TEST_F(PlayTest, KeysAndButtonsActInEveryStateAndOnlyAMoveEndsAPause) {
     }
 }
 
+// A pad that is not the GP2X's, numbered as Linux numbers a common one: A rotates, B drops,
+// Start pauses, Back quits, its d-pad buttons move; X, Y, shoulders, Guide, stick clicks
+// nothing. The GP2X's numbers stay its own: there 9 quits and 13 rotates.
+TEST_F(PlayTest, EachPadReadsItsButtonsByItsOwnNumbers) {
+    using enum Command;
+    const std::optional<Command> standard[] = {rotate,    hardDrop,    {},      {}, {}, {},
+                                               quit,      togglePause, {},      {}, {}, moveLeft,
+                                               moveRight, rotate,      dropOne, {}};
+    for (int b = 0; b < int(std::size(standard)); ++b)
+        EXPECT_EQ(commandForButton(Pad::standard, b), standard[b]) << "pad button " << b;
+    EXPECT_TRUE(commandForButton(Pad::gp2x, 9) == quit && !commandForButton(Pad::gp2x, 0));
+    EXPECT_TRUE(padShaped(19, 0) == Pad::gp2x && padShaped(19, 1) == Pad::standard &&
+                padShaped(11, 1) == Pad::standard && padShaped(15, 0) == Pad::standard);
+}
+
 // Either spawn cell taken, the left or the right.
 TEST_F(PlayTest, ATakenSpawnCellEndsTheGameWithoutASearch) {
     for (const std::string_view top : {"**2***", "***2**"}) {
@@ -161,6 +176,7 @@ TEST(Options, EachCommandLinePlaysShowsTextOrIsRefusedNamingTheFault) {
         {{}, Launch::play, 0, ""},
         {{"--frame-rate", "1"}, Launch::play, 1, ""},
         {{"--frame-rate", "1000"}, Launch::play, 1000, ""},
+        {{"--no-joystick", "--frame-rate", "5"}, Launch::play, 5, ""},
         {{"--help", "--bogus"}, Launch::help, 0, ""},
         {{"--version"}, Launch::version, 0, ""},
         {{"--frame-rate", "0"}, Launch::refuse, 0, "'0'"},
@@ -172,6 +188,7 @@ TEST(Options, EachCommandLinePlaysShowsTextOrIsRefusedNamingTheFault) {
     for (const auto& [args, launch, frameRate, named] : rows) {
         const Options options = parseOptions(args);
         EXPECT_TRUE(options.launch == launch && options.frameRate == frameRate &&
+                    options.joystick == (args.empty() || args[0] != "--no-joystick") &&
                     options.error.find(named) != std::string::npos)
             << ::testing::PrintToString(args) << " " << options.error;
     }

@@ -54,13 +54,13 @@ public:
                 std::this_thread::yield(); // a moment without input
                 continue;
             }
-            const auto bound = [&](const auto& binding) {
-                return binding.command == *command;
+            const auto onGp2x = [&](const Control& c) {
+                return c.command == *command && c.gp2x >= 0;
             };
             if (player_() % 2 == 0)
-                pressKey(game_, dropTask_, std::ranges::find_if(keyTable, bound)->code);
+                pressKey(game_, dropTask_, keyFor(*command));
             else
-                pressButton(game_, dropTask_, std::ranges::find_if(buttonTable, bound)->code);
+                pressButton(game_, dropTask_, std::ranges::find_if(controls, onGp2x)->gp2x);
             // std::mutex is not fair: a player taking it back to back could starve the task.
             if (idle > 1000)
                 std::this_thread::sleep_for(std::chrono::microseconds(50));
