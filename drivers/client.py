@@ -91,9 +91,9 @@ class Client:
             raise Error(f"Xvfb -displayfd: no whole display number, only {number!r}")
         return ":" + number.strip()
 
-    def serve(self, folder):  # the address of scripts/serve.py serving the folder
+    def serve(self, folder, *options):  # the address of scripts/serve.py serving the folder
         line = self.start(f"{os.path.dirname(__file__)}/../scripts/serve.py", folder, "--port=0",
-                          text=True, stdout=subprocess.PIPE).stdout.readline()
+                          *options, text=True, stdout=subprocess.PIPE).stdout.readline()
         if not line.startswith("gemlets: http"):
             raise Error(f"scripts/serve.py {folder}: no address")
         return line.split()[-1]
