@@ -27,22 +27,21 @@ TRACES = [(CHAIN, ["Space"]),
 MALFORMED = [["******"] * 11, [""]]  # the last: an empty ?field=
 X_KEYS = {"ArrowLeft": "Left", "ArrowUp": "Up", "ArrowRight": "Right", "ArrowDown": "Down",
           "Space": "space"}  # X's names of the keys, for the desktop game
-# Each cell's nearest colour by its mean (cells), the box of the ink beside the field (ink: a
-# score is narrower than "Paused"), every change the page shows, at the animation frame and time
-# it shows it (looks), and the keys that reached the page (from the keyboard, a touch button or a
-# gamepad) with their key codes, time and frame.
+# The field as rows of each cell's nearest colour by its mean (cells), the left, top and right of
+# the ink beside the field (ink), every change the page shows with the time and animation frame
+# it shows it at (looks), and the keys that reached the page (from the keyboard, a touch button or
+# a gamepad) with their key codes, time and frame.
 PAGE_JS = """const px = (x, y, w, h) => document.getElementById('canvas').getContext('2d')
   .getImageData(x, y, w, h).data;
 const far = (m, p) => p.reduce((a, v, i) => a + (v - m[i]) ** 2, 0);
 window.cells = () => { const s = Array.from({ length: 72 }, () => [0, 0, 0]);
   px(0, 0, 192, 384).forEach((v, i) => i % 4 < 3
     && (s[(i / 24576 | 0) * 6 + (i / 128 | 0) % 6][i % 4] += v / 1024));
-  return s.map((m) => palette.reduce((a, p) => far(m, p[1]) < far(m, a[1]) ? p : a)[0]).join('');
-};
-window.ink = () => { const b = [384, 384, 0, 0];
-  px(192, 0, 192, 384).forEach((v, i) => { const x = 192 + i / 4 % 192, y = i / 768 | 0;
-    if (i % 4 == 0 && v < 96) b.splice(0, 4, Math.min(b[0], x), Math.min(b[1], y),
-      Math.max(b[2], x + 1), Math.max(b[3], y + 1)); });
+  return s.map((m) => palette.reduce((a, p) => far(m, p[1]) < far(m, a[1]) ? p : a)[0]).join('')
+    .match(/.{6}/g); };
+window.ink = () => { const b = [384, 384, 0];
+  px(192, 0, 192, 384).forEach((v, i) => i % 4 || v > 95 || b.splice(0, 3, Math.min(b[0],
+    192 + i / 4 % 192), Math.min(b[1], i / 768 | 0), Math.max(b[2], 193 + i / 4 % 192)));
   return b; };
 window.looks = []; let frames = 0;
 (function look() { requestAnimationFrame(look); const now = [cells(), ink(), gemletsStdout.length];
@@ -92,16 +91,12 @@ def width(box):  # of the ink beside the field: 0 for none
     return max(0, box[2] - box[0])
 
 
-def rows(cells):
-    return [cells[i:i + 6] for i in range(0, len(cells), 6)]
+def grid():  # nothing: no canvas, or an error page
+    return js("cells()") or []
 
 
-def grid():  # the field as rows of '*' and colour codes
-    return rows(js("cells()") or "")  # nothing: no canvas, or an error page
-
-
-def ink(expression="ink()"):  # the width of the box that the expression gives, if any
-    return width(js(expression) or [0] * 4)
+def ink(expression="ink()"):  # the width of the ink in the box the expression gives, if any
+    return width(js(expression) or [0] * 3)
 
 
 def falling(rows):  # the gemlets above the bottom two rows, as (row, column)
@@ -116,17 +111,20 @@ def first_frame(look):  # the first pair, yellow over red, alone; a loaded machi
             and rows[top][3] + rows[top + 1][3] == "31")
 
 
+# The first look since `since` (a look; else the last key press) that passes test, as [time,
+# frame, rows, ink, trace length]: it must come within that many frames, and seconds, of it.
 def seen(what, test, frames=None, seconds=(0, 10), since=None):
-    """The first look since `since` (a look; the last key press when None) that passes test:
-    [time, frame, rows, ink box, trace length]; it must come within that many frames of it and
-    within `seconds` (least, most) of it."""
     at, frame = since[:2] if since else js("pressed.at(-1)")[2:]
-    look = until(what, lambda: next((v for l in js(f"looks.filter((l) => l[0] >= {at})")
-                                     if test(v := [*l[:2], rows(l[2]), *l[3:]])), None))
+    look = until(what, lambda: next(filter(test, js(f"looks.filter((l) => l[0] >= {at})")), 0))
     took = (look[0] - at) / 1000, look[1] - frame
     if not (seconds[0] <= took[0] <= seconds[1] and took[1] <= (frames or took[1])):
         raise client.Error(f"{what}: after {took[0]:.3f} s, {took[1]} frames")
     return look
+
+
+def press(what, test, frames, *keys):  # keys as a player presses them, or two within a frame
+    page.key(*keys, hold=0.1 if len(keys) == 1 else 0)
+    return seen(what, test, frames)
 
 
 def shot(name):
@@ -145,59 +143,49 @@ PALETTE = [("*", [255] * 3)] + [(str(i), list(subprocess.run(["convert", f"{nati
     "-scale", "1x1!", "-depth", "8", "rgb:-"], capture_output=True, check=True).stdout))
     for i, c in enumerate(["blue", "red", "green", "yellow"])]
 # The score's and "Paused"'s place: right of the 192-pixel field with 10 pixels between, its
-# top at half the 384-pixel height. Their ink starts a few pixels in, within these bounds.
-TEXT_LEFT, TEXT_TOP = (202, 206), (192, 195)
-placed = lambda box: (TEXT_LEFT[0] <= box[0] <= TEXT_LEFT[1]
-                      and TEXT_TOP[0] <= box[1] <= TEXT_TOP[1])
-# The first moves of a game, pressed as a player does, the release after the next frame, and
-# two in one frame: each acts within the frames that the events queued before it take.
-MOVES = [(("ArrowLeft", "ArrowLeft"), "two Lefts within a frame move the pair twice", 2,
-          lambda rows, _: [c for _, c in falling(rows)] == [1, 1]),
-         (("ArrowUp",), "Up rotates it", 1,
-          lambda rows, _: len(r := [r for r, _ in falling(rows)]) == 2 and r[0] == r[1]),
-         (("Space",), "Space drops it", 1,
-          lambda rows, _: sorted(rows[11].replace("*", "")) == ["1", "3"] and not falling(rows)),
-         (("KeyP",), 'P shows "Paused" in its place', 1,
-          lambda _, box: width(box) > 90 and placed(box)),
-         (("KeyP",), "P shows the score again", 1, lambda _, box: width(box) < 40)]
-HOLD = 0.1  # s: a player's key press
+# top at half the 384-pixel height; their ink starts a few pixels in.
+placed = lambda ink: 202 <= ink[0] <= 206 and 192 <= ink[1] <= 195
+cols = lambda look: [c for _, c in falling(look[2])]
 
 
 def play(base, traces, refusals):  # every check in the engine of `page`
     page.launch()
     open_page(base)
     seen("the first pair on the white field, the score in its place",
-         lambda look: first_frame(look) and placed(look[3]), since=(0, 0))
+         lambda l: first_frame(l) and placed(l[3]), since=(0, 0))
     until("the page needs no cross-origin isolation", lambda: not js("crossOriginIsolated"), 0)
     shot("first-frame")
     # Mouse motion that would hold a key press up for 16 s if it reached SDL's queue.
     page.run("for (let i = 0; i < 1000; ++i) document.getElementById('canvas')"
              ".dispatchEvent(new MouseEvent('mousemove', { clientX: i % 384, bubbles: true }))")
-    for keys, what, frames, test in MOVES:
-        out, held = js("gemletsStdout.length"), grid()
-        page.key(*keys, hold=HOLD if len(keys) == 1 else 0)
-        seen(what, lambda look: test(*look[2:4]), frames)
-        if keys == ("Space",):  # the landing's turn comes at the next drop
-            turn = seen("the landing's turn", lambda look: look[4] > out)
-            seen("the next pair in its spawn row a frame after it",
-                 lambda look: falling(look[2]) == [(0, 2), (0, 3)], 1, since=turn)
-        elif "Paused" in what:
-            shot("paused")
-            time.sleep(1.1)  # the drop at the end of the interval under way still comes
-        elif keys == ("KeyP",):
-            seen("one interval after P the pair falls again",
-                 lambda look: falling(look[2]) != falling(held), seconds=(0.95, 1.5))
-    columns = lambda look: min((c for _, c in falling(look[2])), default=None)
-    at = columns([0, 0, grid()])
+    # The first moves of a game, each acting within the frames that the events before it take.
+    press("two Lefts within a frame move the pair twice", lambda l: cols(l) == [1, 1], 2,
+          "ArrowLeft", "ArrowLeft")
+    press("Up rotates it", lambda l: len(r := [r for r, _ in falling(l[2])]) == 2 and r[0] == r[1],
+          1, "ArrowUp")
+    out = js("gemletsStdout.length")
+    press("Space drops it", lambda l: sorted(l[2][11].replace("*", "")) == ["1", "3"]
+          and not falling(l[2]), 1, "Space")
+    turn = seen("the landing's turn, at the next drop", lambda l: l[4] > out)
+    seen("the next pair in its spawn row a frame after it",
+         lambda l: falling(l[2]) == [(0, 2), (0, 3)], 1, since=turn)
+    press('P shows "Paused" in its place', lambda l: width(l[3]) > 90 and placed(l[3]), 1, "KeyP")
+    shot("paused")
+    time.sleep(1.1)  # the drop at the end of the interval under way still comes
+    held = falling(grid())
+    press("P shows the score again", lambda l: width(l[3]) < 40, 1, "KeyP")
+    seen("one interval after P the pair falls again", lambda l: falling(l[2]) != held,
+         seconds=(0.95, 1.5))
+    at = min(cols([0, 0, grid()]))
     page.click(*js("(r => [r.x + r.width / 2, r.y + r.height / 2])(document.querySelector("
                    "'[data-key=ArrowRight]').getBoundingClientRect())"))
-    seen("a touch button moves the pair", lambda look: columns(look) == at + 1, 1)
+    seen("a touch button moves the pair", lambda l: min(cols(l)) == at + 1, 1)
     # A gamepad whose d-pad left is down from its fourth poll on.
     page.run("window.polls = 0; navigator.getGamepads = () => [{ index: 0, mapping: 'standard', "
              "buttons: Array.from({ length: 17 }, (_, i) => ({ pressed: i == 14 && ++polls > 3 }))"
              " }]; window.dispatchEvent(new Event('gamepadconnected'))")
     until("the gamepad's d-pad pressed", lambda: js("pressed.at(-1)[0] == 'ArrowLeft'"))
-    seen("a gamepad's d-pad moves it", lambda look: columns(look) == at, 1)
+    seen("a gamepad's d-pad moves it", lambda l: min(cols(l)) == at, 1)
     # A hidden page draws nothing: one iteration of the game shows what the tab will show.
     # Hidden while it runs, it pauses; hidden while paused, it stays paused.
     for what in ("a hidden tab pauses while hidden", "hidden again it stays paused"):
@@ -210,7 +198,7 @@ def play(base, traces, refusals):  # every check in the engine of `page`
         page.hide(False)
         until("shown again it stays paused, the pair where it was",
               lambda: js("!document.hidden") and ink() > 90 and grid() == held)
-    page.key("Escape", hold=HOLD)
+    page.key("Escape", hold=0.1)
     until("Escape ends the game, the page offers a new one",
           lambda: js("document.querySelector('#message button')?.textContent") == "New game")
     until("the keys pressed carry the key codes the game gave the page", lambda: js(
@@ -220,15 +208,15 @@ def play(base, traces, refusals):  # every check in the engine of `page`
         top = min(r for r, row in enumerate(rows) if row != "******")  # far below the pair
         until(f"the prepared field {rows[-1]}", lambda: grid()[top:] == rows[top:])
         for code in keys:
-            page.key(code, hold=HOLD)
+            page.key(code, hold=0.1)
         if rows == CHAIN:
             until("the chain clears", lambda: grid()[8:] == ["******"] * 3 + ["**012*"])
         until(f"the trace after {' '.join(keys)} equals the desktop's byte for byte",
               lambda: js("gemletsStdout") == trace)
     for rows, refusal in zip(MALFORMED, refusals):
         open_page(base + "?field=" + "/".join(rows))
-        until(f"a malformed field link ({len(rows)} rows) shows the desktop's message, word for "
-              "word", lambda: (text := js(MESSAGE)) and text + "\n" == refusal)
+        until(f"?field={'/'.join(rows)[:14]}... shows the desktop's message, word for word",
+              lambda: (text := js(MESSAGE)) and text + "\n" == refusal)
 
 
 def main():
