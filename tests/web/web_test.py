@@ -5,7 +5,7 @@
 # shows (canvas pixels) and what the game writes (window.gemletsStdout). Builds nothing: it
 # serves build-web/site and takes the desktop's traces from build/run (or the run folder of
 # the build folder given) under Xvfb. Screenshots go to build-web/<engine>-*.png.
-import json, os, shutil, subprocess, sys, time
+import json, os, re, shutil, subprocess, sys, time
 
 repo = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 sys.path.insert(0, f"{repo}/drivers")
@@ -103,12 +103,10 @@ def falling(rows):  # the gemlets above the bottom two rows, as (row, column)
     return [(r, c) for r, row in enumerate(rows[:10]) for c, v in enumerate(row) if v != "*"]
 
 
-def first_frame(look):  # the first pair, yellow over red, alone; a loaded machine may look late
-    _, _, rows, box, _ = look
-    pair = [(r, c) for r, row in enumerate(rows) for c, v in enumerate(row) if v != "*"]
-    top = pair[0][0] if pair else 0
-    return (0 < width(box) < 40 and 1 <= top <= 3 and pair == [(top, 3), (top + 1, 3)]
-            and rows[top][3] + rows[top + 1][3] == "31")
+def first_frame(look):  # the first pair, yellow over red, alone in column 3 of rows 1 to 3
+    cells = "".join(look[2])
+    return (0 < width(look[3]) < 40 and re.fullmatch(r"\*+3\*{5}1\*+", cells)
+            and cells.index("3") in (9, 15, 21))
 
 
 # The first look since `since` (a look; else the last key press) that passes test, as [time,
@@ -192,8 +190,7 @@ def play(base, traces, refusals):  # every check in the engine of `page`
         page.hide()
         until(what, lambda: ink("document.hidden && (Module._gemletsStep(), ink())") > 90)
         time.sleep(1.1)  # the drop at the end of the interval under way still comes
-        page.run("Module._gemletsStep()")
-        held = grid()
+        held = js("Module._gemletsStep(), cells()")
         time.sleep(1.5)
         page.hide(False)
         until("shown again it stays paused, the pair where it was",

@@ -1,0 +1,266 @@
+#!/usr/bin/python3
+# SPDX-License-Identifier: MIT
+# The browser build in three engines, each driven by our client over its own protocol
+# (drivers/devtools.py, drivers/bidi.py, drivers/webdriver.py): the same checks in each of what the page
+# shows (canvas pixels) and what the game writes (window.gemletsStdout). Builds nothing: it
+# serves build-web/site and takes the desktop's traces from build/run (or the run folder of
+# the build folder given) under Xvfb. Screenshots go to build-web/<engine>-*.png.
+import json, os, shutil, subprocess, sys, time
+
+repo = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+sys.path.insert(0, f"{repo}/drivers")
+import bidi, client, devtools, webdriver
+
+ENGINES = [devtools.Browser]
+site, shots = f"{repo}/build-web/site", f"{repo}/build-web"
+native = os.path.join(repo, sys.argv[1] if len(sys.argv) > 1 else "build", "run")  # the desktop's
+host = client.Client()  # Xvfb, the server and the desktop games
+env, page, passed = dict(os.environ), None, []
+# Fields, the keys then pressed, and the page's trace must be the desktop's. In the first the
+# pair (yellow over red) clears four yellows; the blue that stood on them falls beside three
+# blues, which clear in turn. In the second, two moves left make four reds.
+CHAIN = ["******"] * 8 + ["****0*", "****30", "**3*30", "**0*20"]
+TRACES = [(CHAIN, ["Space"]),
+          (["******"] * 10 + ["*1****", "*11***"], ["ArrowLeft", "ArrowLeft", "Space"]),
+          (["******"] * 9 + ["*****3", "***2*3", "0*2223"],
+           ["ArrowUp", "ArrowRight", "ArrowDown", "Space"])]
+MALFORMED = [["******"] * 11, [""]]  # the last: an empty ?field=
+X_KEYS = {"ArrowLeft": "Left", "ArrowUp": "Up", "ArrowRight": "Right", "ArrowDown": "Down",
+          "Space": "space"}  # X's names of the keys, for the desktop game
+# Each cell's nearest colour by its mean (cells), the box of the ink beside the field (ink: a
+# score is narrower than "Paused"), every change the page shows, at the animation frame and time
+# it shows it (looks), and the keys that reached the page (from the keyboard, a touch button or a
+# gamepad) with their key codes, time and frame.
+PAGE_JS = """const px = (x, y, w, h) => document.getElementById('canvas').getContext('2d')
+  .getImageData(x, y, w, h).data;
+const far = (m, p) => p.reduce((a, v, i) => a + (v - m[i]) ** 2, 0);
+window.cells = () => { const s = Array.from({ length: 72 }, () => [0, 0, 0]);
+  px(0, 0, 192, 384).forEach((v, i) => i % 4 < 3
+    && (s[(i / 24576 | 0) * 6 + (i / 128 | 0) % 6][i % 4] += v / 1024));
+  return s.map((m) => palette.reduce((a, p) => far(m, p[1]) < far(m, a[1]) ? p : a)[0]).join('');
+};
+window.ink = () => { const b = [384, 384, 0, 0];
+  px(192, 0, 192, 384).forEach((v, i) => { const x = 192 + i / 4 % 192, y = i / 768 | 0;
+    if (i % 4 == 0 && v < 96) b.splice(0, 4, Math.min(b[0], x), Math.min(b[1], y),
+      Math.max(b[2], x + 1), Math.max(b[3], y + 1)); });
+  return b; };
+window.looks = []; let frames = 0;
+(function look() { requestAnimationFrame(look); const now = [cells(), ink(), gemletsStdout.length];
+  if (JSON.stringify(now) != JSON.stringify(looks.at(-1)?.slice(2)))
+    looks.push([performance.now(), frames, ...now]); ++frames; })();
+window.pressed = []; document.addEventListener('keydown',
+  (e) => pressed.push([e.code, e.keyCode, performance.now(), frames]), true);"""
+MESSAGE = "document.getElementById('message').textContent"
+
+
+def until(what, check, timeout=10):  # timeout 0: checked once
+    value = client.wait(what, check, timeout)
+    passed.append(what)
+    return value
+
+
+def js(expression):
+    return page.js(expression)
+
+
+def xdotool(*args):
+    return subprocess.run(["xdotool", *args], env=env, timeout=30, check=True,
+                          capture_output=True, text=True).stdout.split()
+
+
+def desktop(rows, keys):  # the desktop game's standard output and error for a field and keys
+    run = shutil.copytree(native, f"{host.tmp}/run{len(host.children)}")
+    open(f"{run}/test.txt", "w").write("".join(row + "\n" for row in rows))
+    out, err = open(f"{run}/out", "w+"), open(f"{run}/err", "w+")
+    game = host.start("./gemlets", cwd=run, env=env, stdout=out, stderr=err)
+    if keys:  # a turn step's trace is written whole as the step ends
+        xdotool("windowfocus", "--sync", xdotool("search", "--sync", "--onlyvisible", "--pid",
+                                                 str(game.pid))[0])
+        xdotool("key", *(X_KEYS[k] for k in keys))
+        client.wait("the desktop's trace", lambda: open(out.name).read())
+        xdotool("key", "Escape")
+    game.wait(20)
+    return open(out.name).read(), open(err.name).read()
+
+
+def open_page(url):
+    page.open(url)
+    page.run(f"const palette = {json.dumps(PALETTE)};\n{PAGE_JS}")
+
+
+def width(box):  # of the ink beside the field: 0 for none
+    return max(0, box[2] - box[0])
+
+
+def rows(cells):
+    return [cells[i:i + 6] for i in range(0, len(cells), 6)]
+
+
+def grid():  # the field as rows of '*' and colour codes
+    return rows(js("cells()") or "")  # nothing: no canvas, or an error page
+
+
+def ink(expression="ink()"):  # the width of the box that the expression gives, if any
+    return width(js(expression) or [0] * 4)
+
+
+def falling(rows):  # the gemlets above the bottom two rows, as (row, column)
+    return [(r, c) for r, row in enumerate(rows[:10]) for c, v in enumerate(row) if v != "*"]
+
+
+def first_frame(look):  # the first pair, yellow over red, alone; a loaded machine may look late
+    _, _, rows, box, _ = look
+    pair = [(r, c) for r, row in enumerate(rows) for c, v in enumerate(row) if v != "*"]
+    top = pair[0][0] if pair else 0
+    return (0 < width(box) < 40 and 1 <= top <= 3 and pair == [(top, 3), (top + 1, 3)]
+            and rows[top][3] + rows[top + 1][3] == "31")
+
+
+def seen(what, test, frames=None, seconds=(0, 10), since=None):
+    """The first look since `since` (a look; the last key press when None) that passes test:
+    [time, frame, rows, ink box, trace length]; it must come within that many frames of it and
+    within `seconds` (least, most) of it."""
+    at, frame = since[:2] if since else js("pressed.at(-1)")[2:]
+    look = until(what, lambda: next((v for l in js(f"looks.filter((l) => l[0] >= {at})")
+                                     if test(v := [*l[:2], rows(l[2]), *l[3:]])), None))
+    took = (look[0] - at) / 1000, look[1] - frame
+    if not (seconds[0] <= took[0] <= seconds[1] and took[1] <= (frames or took[1])):
+        raise client.Error(f"{what}: after {took[0]:.3f} s, {took[1]} frames")
+    return look
+
+
+def shot(name):
+    page.screenshot(f"{shots}/{page.name}-{name}.png")
+
+
+def shown():  # what the page shows, once there is one
+    try:
+        shot("failed")
+        return f"; grid {grid()}, message {js(MESSAGE)!r}"
+    except Exception:
+        return ""
+
+
+PALETTE = [("*", [255] * 3)] + [(str(i), list(subprocess.run(["convert", f"{native}/gemlet_{c}.jpg",
+    "-scale", "1x1!", "-depth", "8", "rgb:-"], capture_output=True, check=True).stdout))
+    for i, c in enumerate(["blue", "red", "green", "yellow"])]
+# The score's and "Paused"'s place: right of the 192-pixel field with 10 pixels between, its
+# top at half the 384-pixel height. Their ink starts a few pixels in, within these bounds.
+TEXT_LEFT, TEXT_TOP = (202, 206), (192, 195)
+placed = lambda box: (TEXT_LEFT[0] <= box[0] <= TEXT_LEFT[1]
+                      and TEXT_TOP[0] <= box[1] <= TEXT_TOP[1])
+# The first moves of a game, pressed as a player does, the release after the next frame, and
+# two in one frame: each acts within the frames that the events queued before it take.
+MOVES = [(("ArrowLeft", "ArrowLeft"), "two Lefts within a frame move the pair twice", 2,
+          lambda rows, _: [c for _, c in falling(rows)] == [1, 1]),
+         (("ArrowUp",), "Up rotates it", 1,
+          lambda rows, _: len(r := [r for r, _ in falling(rows)]) == 2 and r[0] == r[1]),
+         (("Space",), "Space drops it", 1,
+          lambda rows, _: sorted(rows[11].replace("*", "")) == ["1", "3"] and not falling(rows)),
+         (("KeyP",), 'P shows "Paused" in its place', 1,
+          lambda _, box: width(box) > 90 and placed(box)),
+         (("KeyP",), "P shows the score again", 1, lambda _, box: width(box) < 40)]
+HOLD = 0.1  # s: a player's key press
+
+
+def play(base, traces, refusals):  # every check in the engine of `page`
+    page.launch()
+    open_page(base)
+    seen("the first pair on the white field, the score in its place",
+         lambda look: first_frame(look) and placed(look[3]), since=(0, 0))
+    until("the page needs no cross-origin isolation", lambda: not js("crossOriginIsolated"), 0)
+    shot("first-frame")
+    # Mouse motion that would hold a key press up for 16 s if it reached SDL's queue.
+    page.run("for (let i = 0; i < 1000; ++i) document.getElementById('canvas')"
+             ".dispatchEvent(new MouseEvent('mousemove', { clientX: i % 384, bubbles: true }))")
+    for keys, what, frames, test in MOVES:
+        out, held = js("gemletsStdout.length"), grid()
+        page.key(*keys, hold=HOLD if len(keys) == 1 else 0)
+        seen(what, lambda look: test(*look[2:4]), frames)
+        if keys == ("Space",):  # the landing's turn comes at the next drop
+            turn = seen("the landing's turn", lambda look: look[4] > out)
+            seen("the next pair in its spawn row a frame after it",
+                 lambda look: falling(look[2]) == [(0, 2), (0, 3)], 1, since=turn)
+        elif "Paused" in what:
+            shot("paused")
+            time.sleep(1.1)  # the drop at the end of the interval under way still comes
+        elif keys == ("KeyP",):
+            seen("one interval after P the pair falls again",
+                 lambda look: falling(look[2]) != falling(held), seconds=(0.95, 1.5))
+    columns = lambda look: min((c for _, c in falling(look[2])), default=None)
+    at = columns([0, 0, grid()])
+    page.click(*js("(r => [r.x + r.width / 2, r.y + r.height / 2])(document.querySelector("
+                   "'[data-key=ArrowRight]').getBoundingClientRect())"))
+    seen("a touch button moves the pair", lambda look: columns(look) == at + 1, 1)
+    # A gamepad whose d-pad left is down from its fourth poll on.
+    page.run("window.polls = 0; navigator.getGamepads = () => [{ index: 0, mapping: 'standard', "
+             "buttons: Array.from({ length: 17 }, (_, i) => ({ pressed: i == 14 && ++polls > 3 }))"
+             " }]; window.dispatchEvent(new Event('gamepadconnected'))")
+    until("the gamepad's d-pad pressed", lambda: js("pressed.at(-1)[0] == 'ArrowLeft'"))
+    seen("a gamepad's d-pad moves it", lambda look: columns(look) == at, 1)
+    # A hidden page draws nothing: one iteration of the game shows what the tab will show.
+    # Hidden while it runs, it pauses; hidden while paused, it stays paused.
+    for what in ("a hidden tab pauses while hidden", "hidden again it stays paused"):
+        page.hide()
+        until(what, lambda: ink("document.hidden && (Module._gemletsStep(), ink())") > 90)
+        time.sleep(1.1)  # the drop at the end of the interval under way still comes
+        page.run("Module._gemletsStep()")
+        held = grid()
+        time.sleep(1.5)
+        page.hide(False)
+        until("shown again it stays paused, the pair where it was",
+              lambda: js("!document.hidden") and ink() > 90 and grid() == held)
+    page.key("Escape", hold=HOLD)
+    until("Escape ends the game, the page offers a new one",
+          lambda: js("document.querySelector('#message button')?.textContent") == "New game")
+    until("the keys pressed carry the key codes the game gave the page", lambda: js(
+        "pressed.length > 5 && pressed.every(([c, k]) => Module.gemletsKeys[c] === k)"), 0)
+    for (rows, keys), trace in zip(TRACES, traces):
+        open_page(base + "?field=" + "/".join(rows))
+        top = min(r for r, row in enumerate(rows) if row != "******")  # far below the pair
+        until(f"the prepared field {rows[-1]}", lambda: grid()[top:] == rows[top:])
+        for code in keys:
+            page.key(code, hold=HOLD)
+        if rows == CHAIN:
+            until("the chain clears", lambda: grid()[8:] == ["******"] * 3 + ["**012*"])
+        until(f"the trace after {' '.join(keys)} equals the desktop's byte for byte",
+              lambda: js("gemletsStdout") == trace)
+    for rows, refusal in zip(MALFORMED, refusals):
+        open_page(base + "?field=" + "/".join(rows))
+        until(f"a malformed field link ({len(rows)} rows) shows the desktop's message, word for "
+              "word", lambda: (text := js(MESSAGE)) and text + "\n" == refusal)
+
+
+def main():
+    global page
+    if not os.path.exists(f"{site}/index.html"):
+        raise client.Error(f"{site}/index.html: missing; scripts/build-web.sh builds the site")
+    env["DISPLAY"] = host.xvfb()
+    traces = [desktop(rows, keys)[0] for rows, keys in TRACES]
+    refusals = [desktop(rows, None)[1] for rows in MALFORMED]
+    base = host.serve(site)
+    failed = []
+    for engine in ENGINES:
+        page, before, start = engine(), len(passed), time.monotonic()
+        try:
+            play(base, traces, refusals)
+            print(f"PASS: {page.name}: {len(passed) - before} checks in "
+                  f"{time.monotonic() - start:.0f} s", flush=True)
+        except Exception as error:  # a page that never loads, or a browser that never starts
+            print(f"FAIL: {page.name}: {error}{shown()}", flush=True)
+            failed.append(page.name)
+        finally:
+            page.close()
+    if failed:
+        print(f"web: FAILED in {', '.join(failed)}; {len(passed)} checks passed")
+        sys.exit(1)
+    print(f"web: {len(passed)} checks passed in {len(ENGINES)} engines; "
+          f"screenshots in {shots}/*.png")
+
+
+try:
+    main()
+except Exception as error:
+    sys.exit(f"FAIL: {error}")
+finally:
+    host.close()
