@@ -1,8 +1,8 @@
 #!/usr/bin/python3
 # SPDX-License-Identifier: MIT
 # The browser build in three engines, each driven by our client over its own protocol
-# (drivers/devtools.py, drivers/bidi.py, drivers/webdriver.py): the same checks in each of what the page
-# shows (canvas pixels) and what the game writes (window.gemletsStdout). Builds nothing: it
+# (drivers/devtools.py, drivers/bidi.py, drivers/webdriver.py): the same checks in each of what
+# the page shows (canvas pixels) and what the game writes (window.gemletsStdout). Builds nothing: it
 # serves build-web/site and takes the desktop's traces from build/run (or the run folder of
 # the build folder given) under Xvfb. Screenshots go to build-web/<engine>-*.png.
 import json, os, re, shutil, subprocess, sys, time
@@ -27,7 +27,7 @@ TRACES = [(CHAIN, ["Space"]),
 MALFORMED = [["******"] * 11, [""]]  # the last: an empty ?field=
 X_KEYS = {"ArrowLeft": "Left", "ArrowUp": "Up", "ArrowRight": "Right", "ArrowDown": "Down",
           "Space": "space"}  # X's names of the keys, for the desktop game
-# The field as rows of each cell's nearest colour by its mean (cells), the left, top and right of
+# The field as rows of each cell's nearest colour by its mean (cells), the left, top and width of
 # the ink beside the field (ink), every change the page shows with the time and animation frame
 # it shows it at (looks), and the keys that reached the page (from the keyboard, a touch button or
 # a gamepad) with their key codes, time and frame.
@@ -42,7 +42,7 @@ window.cells = () => { const s = Array.from({ length: 72 }, () => [0, 0, 0]);
 window.ink = () => { const b = [384, 384, 0];
   px(192, 0, 192, 384).forEach((v, i) => i % 4 || v > 95 || b.splice(0, 3, Math.min(b[0],
     192 + i / 4 % 192), Math.min(b[1], i / 768 | 0), Math.max(b[2], 193 + i / 4 % 192)));
-  return b; };
+  return [b[0], b[1], Math.max(0, b[2] - b[0])]; };
 window.looks = []; let frames = 0;
 (function look() { requestAnimationFrame(look); const now = [cells(), ink(), gemletsStdout.length];
   if (JSON.stringify(now) != JSON.stringify(looks.at(-1)?.slice(2)))
@@ -87,26 +87,16 @@ def open_page(url):
     page.run(f"const palette = {json.dumps(PALETTE)};\n{PAGE_JS}")
 
 
-def width(box):  # of the ink beside the field: 0 for none
-    return max(0, box[2] - box[0])
-
-
 def grid():  # nothing: no canvas, or an error page
     return js("cells()") or []
 
 
-def ink(expression="ink()"):  # the width of the ink in the box the expression gives, if any
-    return width(js(expression) or [0] * 3)
+def ink(expression="ink()"):  # the width of the ink that the expression gives, if any
+    return (js(expression) or [0] * 3)[2]
 
 
 def falling(rows):  # the gemlets above the bottom two rows, as (row, column)
     return [(r, c) for r, row in enumerate(rows[:10]) for c, v in enumerate(row) if v != "*"]
-
-
-def first_frame(look):  # the first pair, yellow over red, alone in column 3 of rows 1 to 3
-    cells = "".join(look[2])
-    return (0 < width(look[3]) < 40 and re.fullmatch(r"\*+3\*{5}1\*+", cells)
-            and cells.index("3") in (9, 15, 21))
 
 
 # The first look since `since` (a look; else the last key press) that passes test, as [time,
@@ -149,8 +139,9 @@ cols = lambda look: [c for _, c in falling(look[2])]
 def play(base, traces, refusals):  # every check in the engine of `page`
     page.launch()
     open_page(base)
-    seen("the first pair on the white field, the score in its place",
-         lambda l: first_frame(l) and placed(l[3]), since=(0, 0))
+    seen("the first pair, yellow over red, alone in column 3 of row 1 to 3, the score in its place",
+         lambda l: re.fullmatch(r"(\*{6}){1,3}\*{3}3\*{5}1\*+", "".join(l[2]))
+         and 0 < l[3][2] < 40 and placed(l[3]), since=(0, 0))
     until("the page needs no cross-origin isolation", lambda: not js("crossOriginIsolated"), 0)
     shot("first-frame")
     # Mouse motion that would hold a key press up for 16 s if it reached SDL's queue.
@@ -167,11 +158,11 @@ def play(base, traces, refusals):  # every check in the engine of `page`
     turn = seen("the landing's turn, at the next drop", lambda l: l[4] > out)
     seen("the next pair in its spawn row a frame after it",
          lambda l: falling(l[2]) == [(0, 2), (0, 3)], 1, since=turn)
-    press('P shows "Paused" in its place', lambda l: width(l[3]) > 90 and placed(l[3]), 1, "KeyP")
+    press('P shows "Paused" in its place', lambda l: l[3][2] > 90 and placed(l[3]), 1, "KeyP")
     shot("paused")
     time.sleep(1.1)  # the drop at the end of the interval under way still comes
     held = falling(grid())
-    press("P shows the score again", lambda l: width(l[3]) < 40, 1, "KeyP")
+    press("P shows the score again", lambda l: l[3][2] < 40, 1, "KeyP")
     seen("one interval after P the pair falls again", lambda l: falling(l[2]) != held,
          seconds=(0.95, 1.5))
     at = min(cols([0, 0, grid()]))
@@ -204,8 +195,7 @@ def play(base, traces, refusals):  # every check in the engine of `page`
         open_page(base + "?field=" + "/".join(rows))
         top = min(r for r, row in enumerate(rows) if row != "******")  # far below the pair
         until(f"the prepared field {rows[-1]}", lambda: grid()[top:] == rows[top:])
-        for code in keys:
-            page.key(code, hold=0.1)
+        page.key(*keys, hold=0.1)
         if rows == CHAIN:
             until("the chain clears", lambda: grid()[8:] == ["******"] * 3 + ["**012*"])
         until(f"the trace after {' '.join(keys)} equals the desktop's byte for byte",
