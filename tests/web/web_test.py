@@ -160,7 +160,7 @@ def play(base, traces, refusals):  # every check in the engine of `page`
          lambda l: falling(l[2]) == [(0, 2), (0, 3)], 1, since=turn)
     press('P shows "Paused" in its place', lambda l: l[3][2] > 90 and placed(l[3]), 1, "KeyP")
     shot("paused")
-    time.sleep(1.1)  # the drop at the end of the interval under way still comes
+    time.sleep(1.5)  # the drop at the end of the interval under way still comes, maybe late
     held = falling(grid())
     press("P shows the score again", lambda l: l[3][2] < 40, 1, "KeyP")
     seen("one interval after P the pair falls again", lambda l: falling(l[2]) != held,
