@@ -49,9 +49,9 @@ class Browser(client.Client):
         except Error as error:
             raise Error(f"{url}: {error}") from None
 
-    def key(self, code):
+    def key(self, *codes, hold=0):
         self.send("input.performActions",
-                  {"context": self.context, "actions": client.key_actions(code)})
+                  {"context": self.context, "actions": client.key_actions(codes, hold)})
 
     def click(self, x, y):
         self.send("input.performActions",

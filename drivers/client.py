@@ -2,8 +2,9 @@
 """What our three browser clients share (devtools.py for Chromium, bidi.py for Firefox,
 webdriver.py for WebKit): waiting, the processes they start, JSON calls over a websocket, and
 the input actions both WebDriver protocols take alike. Each client drives one page through
-launch, open, js (an expression's value), run (statements), key, click, hide (False: shown
-again), screenshot and close."""
+launch, open, js (an expression's value), run (statements), key (codes pressed in turn, each
+released `hold` s later: none, all within a frame), click, hide (False: shown again),
+screenshot and close."""
 import base64
 import json
 import os
@@ -51,10 +52,11 @@ def free_port():  # for a driver that cannot be told to pick its own
         return s.getsockname()[1]
 
 
-def key_actions(code):  # pressed and released
-    value = WEBDRIVER_KEYS[code]
-    return [{"type": "key", "id": "keyboard", "actions": [
-        {"type": "keyDown", "value": value}, {"type": "keyUp", "value": value}]}]
+def key_actions(codes, hold):  # each pressed, released `hold` s later, then the next
+    return [{"type": "key", "id": "keyboard", "actions": [action for code in codes for action in (
+        {"type": "keyDown", "value": WEBDRIVER_KEYS[code]},
+        {"type": "pause", "duration": round(hold * 1000)},
+        {"type": "keyUp", "value": WEBDRIVER_KEYS[code]})]}]
 
 
 def click_actions(x, y):  # the left mouse button at a point of the viewport
@@ -91,9 +93,9 @@ class Client:
             raise Error("drivers/xvfb.sh: no display (its reason is on standard error)")
         return display
 
-    def serve(self, folder):  # the address of scripts/serve.py serving the folder
+    def serve(self, folder, *options):  # the address of scripts/serve.py serving the folder
         line = self.start(f"{os.path.dirname(__file__)}/../scripts/serve.py", folder, "--port=0",
-                          text=True, stdout=subprocess.PIPE).stdout.readline()
+                          *options, text=True, stdout=subprocess.PIPE).stdout.readline()
         if not line.startswith("gemlets: http"):
             raise Error(f"scripts/serve.py {folder}: no address")
         return line.split()[-1]
@@ -104,17 +106,22 @@ class Client:
         except (OSError, websocket.WebSocketException) as error:
             raise Error(f"{self.name}: {url}: {error}") from None
 
-    def send(self, method, params):
-        """The reply to one call over the websocket, other messages skipped."""
-        self.id += 1
+    def send(self, method, params, *more):
+        """The reply to one call over the websocket, other messages skipped; with more calls
+        (method, params), all are sent before the first reply is read."""
+        calls, first = [(method, params), *more], self.id + 1
         try:
-            self.ws.send(json.dumps({"id": self.id, "method": method, "params": params}))
-            while (reply := json.loads(self.ws.recv())).get("id") != self.id:
-                pass
+            for method, params in calls:
+                self.id += 1
+                self.ws.send(json.dumps({"id": self.id, "method": method, "params": params}))
+            while first <= self.id:
+                if (reply := json.loads(self.ws.recv())).get("id") == first:
+                    first += 1
+                    if "result" not in reply or reply.get("type") == "error":
+                        raise Error(f"{self.name}: {method}: {reply.get('error')} "
+                                    f"{reply.get('message', '')}")
         except (OSError, websocket.WebSocketException) as error:
             raise Error(f"{self.name}: {method}: {error or type(error).__name__}") from None
-        if "result" not in reply or reply.get("type") == "error":
-            raise Error(f"{self.name}: {method}: {reply.get('error')} {reply.get('message', '')}")
         return reply["result"]
 
     def run(self, statements):  # script whose value nobody needs

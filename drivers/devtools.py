@@ -3,6 +3,7 @@
 fresh profile, drives its one page, and ends every process it started."""
 import json
 import subprocess
+import time
 
 import client
 from client import Error, get
@@ -40,11 +41,17 @@ class Browser(client.Client):
             raise Error(f"{url}: {error}")
         self.wait(f"{url} loaded", lambda: self.js("document.readyState") == "complete")
 
-    def key(self, code):  # pressed and released, with the key code the game gave the page
-        keyCode = self.js(f"Module.gemletsKeys[{json.dumps(code)}]")
-        for kind in ("rawKeyDown", "keyUp"):
-            self.call("Input.dispatchKeyEvent", type=kind, code=code,
-                      windowsVirtualKeyCode=keyCode)
+    def key(self, *codes, hold=0):  # with the key codes the game gave the page
+        keyCodes = self.js(f"{json.dumps(codes)}.map((c) => Module.gemletsKeys[c])")
+        events = [("Input.dispatchKeyEvent", {"type": kind, "code": code,
+                                              "windowsVirtualKeyCode": keyCode})
+                  for code, keyCode in zip(codes, keyCodes) for kind in ("rawKeyDown", "keyUp")]
+        if not hold:
+            return self.send(*events[0], *events[1:])  # sent at once: all within a frame
+        for at in range(0, len(events), 2):
+            self.send(*events[at])
+            time.sleep(hold)
+            self.send(*events[at + 1])
 
     def click(self, x, y):
         for kind in ("mousePressed", "mouseReleased"):

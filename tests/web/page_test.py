@@ -6,9 +6,10 @@
 # window's shape; a paused game runs no animation frames and a key still acts at once (that the
 # pair then falls on, web_test.py shows). The site: within its size, installable, our own files
 # only (no policy violation while the game plays, an inline script refused), a new build
-# replacing the old one whole, play with the server gone. Builds nothing: serves copies of
+# replacing the old one whole on a fast and a slow network, other sites' caches kept, play with
+# the server gone. Builds nothing: serves copies of
 # build-web/site, one of which it turns into a new build. Screenshot in build-web/phone.png.
-import os, shutil, subprocess, sys, time
+import json, os, shutil, subprocess, sys, time
 
 repo = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 sys.path.insert(0, f"{repo}/drivers")
@@ -80,39 +81,49 @@ def page(base, bare):
           "they take most of the room there", lambda: all(
               r - l >= 44 and b - t >= 44 and t >= bottom and b <= 844 for l, t, r, b in buttons)
           and max(b for *_, b in buttons) - bottom > (844 - bottom) * 0.6, 0)
-    browser.key("KeyP")
+    browser.key("KeyP", hold=0.1)
     time.sleep(1.5)  # the drop at the end of the interval under way still comes
     shown, before = js(PIXELS), js("frames_")
     time.sleep(1.5)
     check("paused, no animation frame runs and nothing changes",
           lambda: js("frames_") == before and js(PIXELS) == shown, 0)
-    browser.key("KeyP")
-    check("P resumes at once", lambda: js(PIXELS) != shown, 1)
+    browser.key("KeyP", hold=0.1)
     browser.call("Emulation.clearDeviceMetricsOverride")
 
 
 def app(site, base, server):
-    for key in ("ArrowLeft", "ArrowUp", "Space", "KeyP", "KeyP"):
-        browser.key(key)
+    browser.key("ArrowLeft", "ArrowUp", "Space", "KeyP", "KeyP", hold=0.1)
     check("no policy violation while the game plays", lambda: js("violations") == [], 0)
     check("Chromium finds it installable",
           lambda: browser.call("Page.getInstallabilityErrors")["installabilityErrors"] == [])
     check("the service worker keeps the site", lambda: len(js("caches.keys()")) == 1
           and js("navigator.serviceWorker.ready.then((r) => r.active.state)") == "activated")
-    old = js("caches.keys()")
-    with open(f"{site}/page.js", "a") as f:  # a new build: page.js and the worker that lists it
-        f.write("window.newBuild = true;\n")
-    files = ",".join(name for name in os.listdir(site) if name != "sw.js")
-    open(f"{site}/left.js", "w").close()  # made by an earlier build, not by this one
-    subprocess.run(["cmake", f"-DSITE={site}", f"-DFILES={files}", f"-DSOURCE={repo}/web/sw.js",
-                    "-P", f"{repo}/web/service_worker.cmake"], check=True)
-    check("a file the build no longer makes leaves the site",
-          lambda: not os.path.exists(f"{site}/left.js"), 0)
-    load(base, "a new build: the next load is the old one whole",
-         lambda *cells: PAIR(*cells) and js("window.newBuild") is None)
-    check("the new build takes over, the old cache goes",
-          lambda: len(kept := js("caches.keys()")) == 1 and kept != old)
-    load(base, "the load after is the new one", lambda *cells: PAIR(*cells) and js("newBuild"))
+    # Another site on the host, one of them ours under another folder, keeps its caches.
+    others = js("Promise.all(['another site', `gemlets ${location.origin}/elsewhere/ 1`]"
+                ".map((n) => caches.open(n).then(() => n)))")
+    # A new build (page.js and the worker that lists it), on a fast network, then on a slow one
+    # where each file comes a second late (DevTools' throttling misses the worker's fetches).
+    for network, delay in (("fast", 0), ("slow", 1)):
+        server.kill(), server.wait()
+        browser.serve(site, f"--port={base.split(':')[-1].strip('/')}", f"--delay={delay}")
+        server, old = browser.children[-1], [k for k in js("caches.keys()") if k not in others]
+        with open(f"{site}/page.js", "a") as f:
+            f.write(f"window.newBuild = '{network}';\n")
+        names = [name for name in os.listdir(site) if name != "sw.js"]
+        open(f"{site}/left.js", "w").close()  # made by an earlier build, not by this one
+        subprocess.run(["cmake", f"-DSITE={site}", f"-DFILES={','.join(names)}", f"-DSOURCE="
+                        f"{repo}/web/sw.js", "-P", f"{repo}/web/service_worker.cmake"], check=True)
+        check("a file the build no longer makes leaves the site",
+              lambda: not os.path.exists(f"{site}/left.js"), 0)
+        load(base, f"a new build on a {network} network: the next load is the old one whole",
+             lambda *cells: PAIR(*cells) and js("window.newBuild") != network)
+        check("the new build takes over", lambda: old[0] not in js("caches.keys()"), 20)
+        new = [k for k in js("caches.keys()") if k not in others]
+        check("with all its files, the other sites' caches kept", lambda: len(new) == 1 and sorted(
+            js("caches.keys()")) == sorted(others + new) and js(f"caches.open({json.dumps(new[0])})"
+            ".then((c) => c.keys()).then((f) => f.length)") == len(names), 0)
+        load(base, "the load after is the new one",
+             lambda *cells: PAIR(*cells) and js("newBuild") == network)
     server.kill()
     load(base, "with the server gone a reload plays", PAIR)
     load(f"{base}?field={'******/' * 8}****0*/****30/**3*30/**0*20",
@@ -138,7 +149,6 @@ try:
     browser.call("Page.enable")
     browser.call("Page.addScriptToEvaluateOnNewDocument", source=WATCH)
     page(base, bare)
-    load(base, "the first pair shows", PAIR)
     app(site, base, server)
     print(f"page: {len(passed)} checks passed; screenshot in {repo}/build-web/phone.png")
 except devtools.Error as error:

@@ -1,11 +1,11 @@
 #!/usr/bin/python3
 # SPDX-License-Identifier: MIT
 # The browser build in three engines, each driven by our client over its own protocol
-# (drivers/devtools.py, drivers/bidi.py, drivers/webdriver.py): the same checks in each of what the page
-# shows (canvas pixels) and what the game writes (window.gemletsStdout). Builds nothing: it
+# (drivers/devtools.py, drivers/bidi.py, drivers/webdriver.py): the same checks in each of what
+# the page shows (canvas pixels) and what the game writes (window.gemletsStdout). Builds nothing: it
 # serves build-web/site and takes the desktop's traces from build/run (or the run folder of
 # the build folder given) under Xvfb. Screenshots go to build-web/<engine>-*.png.
-import os, shutil, subprocess, sys, time
+import json, os, re, shutil, subprocess, sys, time
 
 repo = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 sys.path.insert(0, f"{repo}/drivers")
@@ -24,19 +24,31 @@ TRACES = [(CHAIN, ["Space"]),
           (["******"] * 10 + ["*1****", "*11***"], ["ArrowLeft", "ArrowLeft", "Space"]),
           (["******"] * 9 + ["*****3", "***2*3", "0*2223"],
            ["ArrowUp", "ArrowRight", "ArrowDown", "Space"])]
+MALFORMED = [["******"] * 11, [""]]  # the last: an empty ?field=
 X_KEYS = {"ArrowLeft": "Left", "ArrowUp": "Up", "ArrowRight": "Right", "ArrowDown": "Down",
           "Space": "space"}  # X's names of the keys, for the desktop game
-# Each cell's mean colour (grid), how far right the ink beside the field reaches (ink: a score
-# is narrower than "Paused"), and the keys that reached the page with their key codes.
+# The field as rows of each cell's nearest colour by its mean (cells), the left, top and width of
+# the ink beside the field (ink), every change the page shows with the time and animation frame
+# it shows it at (looks), and the keys that reached the page (from the keyboard, a touch button or
+# a gamepad) with their key codes, time and frame.
 PAGE_JS = """const px = (x, y, w, h) => document.getElementById('canvas').getContext('2d')
   .getImageData(x, y, w, h).data;
-window.grid = () => Array.from({ length: 72 }, (_, c) => { const s = [0, 0, 0];
-  px(c % 6 * 32, (c / 6 | 0) * 32, 32, 32).forEach((v, i) => i % 4 < 3 && (s[i % 4] += v / 1024));
-  return s; });
-window.ink = () => { const d = px(202, 176, 182, 80); let w = 0;
-  for (let i = 0; i < d.length; i += 4) if (d[i] < 96) w = Math.max(w, i / 4 % 182); return w; };
+const far = (m, p) => p.reduce((a, v, i) => a + (v - m[i]) ** 2, 0);
+window.cells = () => { const s = Array.from({ length: 72 }, () => [0, 0, 0]);
+  px(0, 0, 192, 384).forEach((v, i) => i % 4 < 3
+    && (s[(i / 24576 | 0) * 6 + (i / 128 | 0) % 6][i % 4] += v / 1024));
+  return s.map((m) => palette.reduce((a, p) => far(m, p[1]) < far(m, a[1]) ? p : a)[0]).join('')
+    .match(/.{6}/g); };
+window.ink = () => { const b = [384, 384, 0];
+  px(192, 0, 192, 384).forEach((v, i) => i % 4 || v > 95 || b.splice(0, 3, Math.min(b[0],
+    192 + i / 4 % 192), Math.min(b[1], i / 768 | 0), Math.max(b[2], 193 + i / 4 % 192)));
+  return [b[0], b[1], Math.max(0, b[2] - b[0])]; };
+window.looks = []; let frames = 0;
+(function look() { requestAnimationFrame(look); const now = [cells(), ink(), gemletsStdout.length];
+  if (JSON.stringify(now) != JSON.stringify(looks.at(-1)?.slice(2)))
+    looks.push([performance.now(), frames, ...now]); ++frames; })();
 window.pressed = []; document.addEventListener('keydown',
-  (e) => e.isTrusted && pressed.push([e.code, e.keyCode]), true);"""
+  (e) => pressed.push([e.code, e.keyCode, performance.now(), frames]), true);"""
 MESSAGE = "document.getElementById('message').textContent"
 
 
@@ -48,10 +60,6 @@ def until(what, check, timeout=10):  # timeout 0: checked once
 
 def js(expression):
     return page.js(expression)
-
-
-def ink():
-    return js("ink()") or 0
 
 
 def xdotool(*args):
@@ -76,36 +84,35 @@ def desktop(rows, keys):  # the desktop game's standard output and error for a f
 
 def open_page(url):
     page.open(url)
-    page.run(PAGE_JS)
+    page.run(f"const palette = {json.dumps(PALETTE)};\n{PAGE_JS}")
 
 
-def key(code, what, check):  # a key pressed and released, and what it does
-    page.key(code)
-    until(what, check)
+def grid():  # nothing: no canvas, or an error page
+    return js("cells()") or []
 
 
-def frame():  # ink() and the field as rows of '*' and colour codes, from one look
-    near = lambda m: min(PALETTE, key=lambda p: sum((a - b) ** 2 for a, b in zip(m, p[1])))[0]
-    ink, means = js("[ink(), grid()]") or (0, [])  # nothing: no canvas, or an error page
-    cells = "".join(near(m) for m in means)
-    return ink, [cells[i:i + 6] for i in range(0, len(cells), 6)]
+def ink(expression="ink()"):  # the width of the ink that the expression gives, if any
+    return (js(expression) or [0] * 3)[2]
 
 
-def grid():
-    return frame()[1]
-
-
-def falling(rows=None):  # the gemlets above the bottom two rows, as (row, column)
-    rows = rows or grid()
+def falling(rows):  # the gemlets above the bottom two rows, as (row, column)
     return [(r, c) for r, row in enumerate(rows[:10]) for c, v in enumerate(row) if v != "*"]
 
 
-def first_frame():  # the first pair, yellow over red, alone; a loaded machine may look late
-    ink, rows = frame()
-    pair = [(r, c) for r, row in enumerate(rows) for c, v in enumerate(row) if v != "*"]
-    top = pair[0][0] if pair else 0
-    return (0 < ink < 40 and 1 <= top <= 3 and pair == [(top, 3), (top + 1, 3)]
-            and rows[top][3] + rows[top + 1][3] == "31")
+# The first look since `since` (a look; else the last key press) that passes test, as [time,
+# frame, rows, ink, trace length]: it must come within that many frames, and seconds, of it.
+def seen(what, test, frames=None, seconds=(0, 10), since=None):
+    at, frame = since[:2] if since else js("pressed.at(-1)")[2:]
+    look = until(what, lambda: next(filter(test, js(f"looks.filter((l) => l[0] >= {at})")), 0))
+    took = (look[0] - at) / 1000, look[1] - frame
+    if not (seconds[0] <= took[0] <= seconds[1] and took[1] <= (frames or took[1])):
+        raise client.Error(f"{what}: after {took[0]:.3f} s, {took[1]} frames")
+    return look
+
+
+def press(what, test, frames, *keys):  # keys as a player presses them, or two within a frame
+    page.key(*keys, hold=0.1 if len(keys) == 1 else 0)
+    return seen(what, test, frames)
 
 
 def shot(name):
@@ -123,16 +130,10 @@ def shown():  # what the page shows, once there is one
 PALETTE = [("*", [255] * 3)] + [(str(i), list(subprocess.run(["convert", f"{native}/gemlet_{c}.jpg",
     "-scale", "1x1!", "-depth", "8", "rgb:-"], capture_output=True, check=True).stdout))
     for i, c in enumerate(["blue", "red", "green", "yellow"])]
-# The first moves of a game, each with what it shows.
-MOVES = [("ArrowLeft", "Left moves the pair past them",
-          lambda: [c for _, c in falling()] == [2, 2]),
-         ("ArrowUp", "Up rotates it",
-          lambda: len(rows := [r for r, _ in falling()]) == 2 and rows[0] == rows[1]),
-         # A P in the frame that announces the landing is lost, on the desktop too.
-         ("Space", "Space drops it, the next pair comes",
-          lambda: sorted((rows := grid())[11].replace("*", "")) == ["1", "3"] and falling(rows)),
-         ("KeyP", "P shows Paused", lambda: ink() > 90),
-         ("KeyP", "P resumes", lambda: ink() < 40)]
+# The score's and "Paused"'s place: right of the 192-pixel field with 10 pixels between, its
+# top at half the 384-pixel height; their ink starts a few pixels in.
+placed = lambda ink: 202 <= ink[0] <= 206 and 192 <= ink[1] <= 195
+cols = lambda look: [c for _, c in falling(look[2])]
 
 
 # A portal's page on another origin: a text box, the game in a frame, a page long enough to
@@ -164,49 +165,66 @@ def portal(base, host_base):  # the game in another origin's frame takes the key
               lambda: js("document.activeElement.id") == "box", 2)
 
 
-def play(base, traces, refusal, host_base):  # every check in the engine of `page`
+def play(base, traces, refusals, host_base):  # every check in the engine of `page`
     page.launch()
     open_page(base)
-    until("the first pair on the white field, the score beside it", first_frame)
+    seen("the first pair, yellow over red, alone in column 3 of row 1 to 3, the score in its place",
+         lambda l: re.fullmatch(r"(\*{6}){1,3}\*{3}3\*{5}1\*+", "".join(l[2]))
+         and 0 < l[3][2] < 40 and placed(l[3]), since=(0, 0))
     until("the page needs no cross-origin isolation", lambda: not js("crossOriginIsolated"), 0)
     shot("first-frame")
     # Mouse motion that would hold a key press up for 16 s if it reached SDL's queue.
     page.run("for (let i = 0; i < 1000; ++i) document.getElementById('canvas')"
              ".dispatchEvent(new MouseEvent('mousemove', { clientX: i % 384, bubbles: true }))")
-    for code, what, check in MOVES:
-        key(code, what, check)
-        if what == "P shows Paused":
-            shot("paused")
-    at = until("the next pair", column := lambda: min((c for _, c in falling()), default=None))
+    # The first moves of a game, each acting within the frames that the events before it take.
+    press("two Lefts within a frame move the pair twice", lambda l: cols(l) == [1, 1], 2,
+          "ArrowLeft", "ArrowLeft")
+    press("Up rotates it", lambda l: len(r := [r for r, _ in falling(l[2])]) == 2 and r[0] == r[1],
+          1, "ArrowUp")
+    out = js("gemletsStdout.length")
+    press("Space drops it", lambda l: sorted(l[2][11].replace("*", "")) == ["1", "3"]
+          and not falling(l[2]), 1, "Space")
+    turn = seen("the landing's turn, at the next drop", lambda l: l[4] > out)
+    seen("the next pair in its spawn row a frame after it",
+         lambda l: falling(l[2]) == [(0, 2), (0, 3)], 1, since=turn)
+    press('P shows "Paused" in its place', lambda l: l[3][2] > 90 and placed(l[3]), 1, "KeyP")
+    shot("paused")
+    time.sleep(1.5)  # the drop at the end of the interval under way still comes, maybe late
+    held = falling(grid())
+    press("P shows the score again", lambda l: l[3][2] < 40, 1, "KeyP")
+    seen("one interval after P the pair falls again", lambda l: falling(l[2]) != held,
+         seconds=(0.95, 1.5))
+    at = min(cols([0, 0, grid()]))
     page.click(*js("(r => [r.x + r.width / 2, r.y + r.height / 2])(document.querySelector("
                    "'[data-key=ArrowRight]').getBoundingClientRect())"))
-    until("a touch button moves the pair", lambda: column() == at + 1)
+    seen("a touch button moves the pair", lambda l: min(cols(l)) == at + 1, 1)
     # A gamepad whose d-pad left is down from its fourth poll on.
     page.run("window.polls = 0; navigator.getGamepads = () => [{ index: 0, mapping: 'standard', "
              "buttons: Array.from({ length: 17 }, (_, i) => ({ pressed: i == 14 && ++polls > 3 }))"
              " }]; window.dispatchEvent(new Event('gamepadconnected'))")
-    until("a gamepad's d-pad moves it", lambda: column() == at)
+    until("the gamepad's d-pad pressed", lambda: js("pressed.at(-1)[0] == 'ArrowLeft'"))
+    seen("a gamepad's d-pad moves it", lambda l: min(cols(l)) == at, 1)
     # A hidden page draws nothing: one iteration of the game shows what the tab will show.
-    page.hide()
-    until("a hidden tab pauses while hidden",
-          lambda: (js("document.hidden && (Module._gemletsStep(), ink())") or 0) > 90)
-    time.sleep(1.1)  # the drop at the end of the interval under way still comes
-    page.run("Module._gemletsStep()")
-    held = grid()
-    time.sleep(1.5)
-    page.hide(False)
-    until("shown again it stays paused",
-          lambda: js("!document.hidden") and ink() > 90 and grid() == held)
-    key("Escape", "Escape ends the game, the page offers a new one",
-        lambda: js("document.querySelector('#message button')?.textContent") == "New game")
+    # Hidden while it runs, it pauses; hidden while paused, it stays paused.
+    for what in ("a hidden tab pauses while hidden", "hidden again it stays paused"):
+        page.hide()
+        until(what, lambda: ink("document.hidden && (Module._gemletsStep(), ink())") > 90)
+        time.sleep(1.1)  # the drop at the end of the interval under way still comes
+        held = js("Module._gemletsStep(), cells()")
+        time.sleep(1.5)
+        page.hide(False)
+        until("shown again it stays paused, the pair where it was",
+              lambda: js("!document.hidden") and ink() > 90 and grid() == held)
+    page.key("Escape", hold=0.1)
+    until("Escape ends the game, the page offers a new one",
+          lambda: js("document.querySelector('#message button')?.textContent") == "New game")
     until("the keys pressed carry the key codes the game gave the page", lambda: js(
         "pressed.length > 5 && pressed.every(([c, k]) => Module.gemletsKeys[c] === k)"), 0)
     for (rows, keys), trace in zip(TRACES, traces):
         open_page(base + "?field=" + "/".join(rows))
         top = min(r for r, row in enumerate(rows) if row != "******")  # far below the pair
         until(f"the prepared field {rows[-1]}", lambda: grid()[top:] == rows[top:])
-        for code in keys:
-            page.key(code)
+        page.key(*keys, hold=0.1)
         if rows == CHAIN:
             until("the chain clears", lambda: grid()[8:] == ["******"] * 3 + ["**012*"])
         until(f"the trace after {' '.join(keys)} equals the desktop's byte for byte",
@@ -214,9 +232,10 @@ def play(base, traces, refusal, host_base):  # every check in the engine of `pag
     # Firefox's BiDi click does not reach into another origin's frame, not even a plain page's.
     if page.name != "firefox":
         portal(base, host_base)
-    open_page(base + "?field=" + "/".join(["******"] * 11))
-    until("a malformed field link shows the desktop's message, word for word",
-          lambda: (text := js(MESSAGE)) and text + "\n" == refusal)
+    for rows, refusal in zip(MALFORMED, refusals):
+        open_page(base + "?field=" + "/".join(rows))
+        until(f"?field={'/'.join(rows)[:14]}... shows the desktop's message, word for word",
+              lambda: (text := js(MESSAGE)) and text + "\n" == refusal)
 
 
 def main():
@@ -225,7 +244,7 @@ def main():
         raise client.Error(f"{site}/index.html: missing; scripts/build-web.sh builds the site")
     env["DISPLAY"] = host.xvfb()
     traces = [desktop(rows, keys)[0] for rows, keys in TRACES]
-    _, refusal = desktop(["******"] * 11, None)
+    refusals = [desktop(rows, None)[1] for rows in MALFORMED]
     base = host.serve(site)
     portal_dir = f"{shots}/portal"
     os.makedirs(portal_dir, exist_ok=True)
@@ -236,7 +255,7 @@ def main():
     for engine in ENGINES:
         page, before, start = engine(), len(passed), time.monotonic()
         try:
-            play(base, traces, refusal, host_base)
+            play(base, traces, refusals, host_base)
             print(f"PASS: {page.name}: {len(passed) - before} checks in "
                   f"{time.monotonic() - start:.0f} s", flush=True)
         except Exception as error:  # a page that never loads, or a browser that never starts
