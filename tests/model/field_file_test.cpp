@@ -41,7 +41,7 @@ TEST(FieldFile, ReadsTwelveRowsOrRefusesTheTextAndSaysWhere) {
         const Field before = bottomRows({"0123**"});
         Field f = before;
         try {
-            textToField(text, f);
+            textToField(text, f, "test.txt");
             EXPECT_EQ(fieldToText(f), text.substr(0, 84));
             EXPECT_EQ(message, "") << "read:\n" << text;
         } catch (const FieldFileError& error) {

@@ -39,7 +39,7 @@ TEST(Gravity, EachStepMovesEveryFallingGemletOneRowOrLandsIt) {
         {"nothing in play", {}, {}, 1, {}, 0},
     };
     for (const GravityCase& c : cases) {
-        Game game;
+        Game game{std::cout};
         game.field = bottomRows(c.ground);
         fieldToGemlets(game);
         for (const GemletPtr& g : game.gemlets)
@@ -56,7 +56,7 @@ TEST(Gravity, EachStepMovesEveryFallingGemletOneRowOrLandsIt) {
 }
 
 TEST(HardDrop, DropsUntilThePairHasLandedThenOnceMore) {
-    Game game;
+    Game game{std::cout};
     game.first = dropping(3, 1, 3);
     game.second = dropping(3, 2, 1);
     const GemletPtr floating = dropping(0, 0, 2);
@@ -72,7 +72,7 @@ TEST(HardDrop, DropsUntilThePairHasLandedThenOnceMore) {
     dropThemDown(game);
     EXPECT_EQ(gemletY(*game.gemlets.back()), 1) << "one more step even when the pair had landed";
 
-    Game split; // a flat pair over a column on one side: the other half falls to the floor
+    Game split{std::cout}; // a flat pair over a column on one side: the other half falls to the floor
     settle(split, Rows(9, "2*****"));
     split.first = dropping(0, 0, 3);
     split.second = dropping(1, 0, 1);

@@ -48,7 +48,7 @@ TEST(Groups, FourOrMoreOrthogonallyConnectedCellsOfOneColourClear) {
         {"no group wraps around the edges", {"*****0", "000**1"}, {"*****0", "000**1"}, 0},
     };
     for (const auto& [what, before, after, points] : cases) {
-        Game game;
+        Game game{std::cout};
         settle(game, before);
         backtrackGemlets(game);
         EXPECT_EQ(fieldToText(game.field), fieldToText(bottomRows(after))) << what;

@@ -51,7 +51,7 @@ protected:
         return text.str();
     }
 
-    Game game;
+    Game game{std::cout};
 };
 
 struct MoveCase {
