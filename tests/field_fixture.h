@@ -23,18 +23,22 @@ namespace gemlets::fixture {
 using Rows = std::vector<std::string_view>;
 
 // The text form of a field whose top rows (or bottom rows) are these, "" an empty row; '#' is
-// kept.
+// kept. Rows are written for the standard field, 6 wide; a wider field has them padded with
+// empty cells on the right.
 inline std::string fieldText(const Rows& rows, bool atBottom = false) {
     std::string text;
     const std::size_t first = atBottom ? fieldH - rows.size() : 0;
     for (std::size_t y = 0; y < static_cast<std::size_t>(fieldH); ++y) {
-        const bool given = y >= first && y - first < rows.size() && !rows[y - first].empty();
-        text += (given ? std::string(rows[y - first])
-                       : std::string(static_cast<std::size_t>(fieldW), '*')) +
-                "\n";
+        std::string row(y >= first && y - first < rows.size() ? rows[y - first] : "");
+        text += row + std::string(static_cast<std::size_t>(fieldW) - row.size(), '*') + "\n";
     }
     return text;
 }
+
+// Skips a test that is written for the standard field, 6 columns by 12 rows, in another.
+#define SKIP_UNLESS_STANDARD_FIELD()                                                                \
+    if (fieldW != 6 || fieldH != 12)                                                               \
+    GTEST_SKIP() << "written for the standard 6 x 12 field"
 
 inline std::string topRows(const Rows& rows) {
     return fieldText(rows);

@@ -21,6 +21,7 @@ const std::string shortFile = " of 72 cells (it needs 12 lines of 6 cells '*' or
 // Text read as its first twelve rows, whatever follows them; or refused with a message naming
 // where, the field staying as it was.
 TEST(FieldFile, ReadsTwelveRowsOrRefusesTheTextAndSaysWhere) {
+    SKIP_UNLESS_STANDARD_FIELD();
     const std::pair<std::string, std::string> cases[] = {
         {tenEmptyRows + "**1***\n*0223*\n", ""},
         {tenEmptyRows + "******\n3*****\nanything\nat all", ""},

@@ -63,6 +63,7 @@ struct MoveCase {
 };
 
 TEST_F(PairTest, MovesAndTurnsStayInTheFieldAndOutOfTakenCells) {
+    SKIP_UNLESS_STANDARD_FIELD();
     const MoveCase cases[] = {
         // Walls.
         {{2, 0}, {3, 0}, 0, "******", "LLL", "f (0, 0) s (1, 0)"},
