@@ -8,8 +8,8 @@
 #include "model/gemlet.h"
 
 #include <atomic>
-#include <ostream>
 #include <mutex>
+#include <ostream>
 
 namespace gemlets {
 

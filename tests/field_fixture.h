@@ -36,7 +36,7 @@ inline std::string fieldText(const Rows& rows, bool atBottom = false) {
 }
 
 // Skips a test that is written for the standard field, 6 columns by 12 rows, in another.
-#define SKIP_UNLESS_STANDARD_FIELD()                                                                \
+#define SKIP_UNLESS_STANDARD_FIELD()                                                               \
     if (fieldW != 6 || fieldH != 12)                                                               \
     GTEST_SKIP() << "written for the standard 6 x 12 field"
 

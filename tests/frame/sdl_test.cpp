@@ -51,7 +51,8 @@ std::string picture(SDL_Surface* s) {
     std::string text;
     for (int row = 0; row < fieldH; ++row) {
         for (int column = 0; column < fieldW; ++column) {
-            const Uint16 pixel = pixelAt(s, gemletW * column + gemletW / 2, gemletH * row + gemletH / 2);
+            const Uint16 pixel =
+                pixelAt(s, gemletW * column + gemletW / 2, gemletH * row + gemletH / 2);
             char shown = pixel == mapped(s, white) ? '*' : '?';
             for (int i = 0; i < 5; ++i)
                 shown = pixel == mapped(s, colours[i]) ? "0123X"[i] : shown;

@@ -72,7 +72,8 @@ TEST(HardDrop, DropsUntilThePairHasLandedThenOnceMore) {
     dropThemDown(game);
     EXPECT_EQ(gemletY(*game.gemlets.back()), 1) << "one more step even when the pair had landed";
 
-    Game split{std::cout}; // a flat pair over a column on one side: the other half falls to the floor
+    // A flat pair over a column on one side: the other half falls to the floor.
+    Game split{std::cout};
     settle(split, Rows(9, "2*****"));
     split.first = dropping(0, 0, 3);
     split.second = dropping(1, 0, 1);
