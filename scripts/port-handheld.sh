@@ -203,6 +203,7 @@ cp packaging/portmaster/{gemlets.gptk,port.json,README.md,gameinfo.xml} "$game/"
 run=$out/game/run
 cp "$run/font.ttf" "$run/font-LICENSE.txt" "$game/"
 cp "$run/test.txt" "$game/test.txt.default"
+cp "$out/game/geometry.env" "$game/" # the window's size, which the launcher scales
 for image in "$run"/*.jpg; do cp "$image" "$game/"; done
 cp LICENSE "$game/licenses/gemlets-LICENSE.txt"
 cp "$run/font-LICENSE.txt" "$game/licenses/DejaVuSans-LICENSE.txt"

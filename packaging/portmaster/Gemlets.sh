@@ -26,11 +26,15 @@ cd "$GAMEDIR" || exit 1
 [ -f test.txt ] || cp test.txt.default test.txt
 
 export LD_LIBRARY_PATH=$GAMEDIR/libs.aarch64${LD_LIBRARY_PATH:+:$LD_LIBRARY_PATH}
-# The game draws 384x384. sdl12-compat scales its window to the screen's shorter side
-# (rounded up to the next 1/10000) and keeps the shape, letterboxed; linear scaling, as the
-# factors (0.8334 on 480x320, 1.25 on 640x480, 1.875 on 720x720) are not whole.
-side=$((DISPLAY_WIDTH < DISPLAY_HEIGHT ? DISPLAY_WIDTH : DISPLAY_HEIGHT))
-scale=$(((side * 10000 + 383) / 384))
+# The game's window, as its build wrote it down beside it (384x384 for the standard field).
+# sdl12-compat scales it by the factor that fits the screen (rounded up to the next 1/10000)
+# and keeps the shape, letterboxed; linear scaling, as the factors (0.8334 for 384x384 on
+# 480x320, 1.25 on 640x480, 1.875 on 720x720) are not whole.
+# shellcheck source=/dev/null
+source ./geometry.env
+byWidth=$(((DISPLAY_WIDTH * 10000 + GEMLETS_WINDOW_WIDTH - 1) / GEMLETS_WINDOW_WIDTH))
+byHeight=$(((DISPLAY_HEIGHT * 10000 + GEMLETS_WINDOW_HEIGHT - 1) / GEMLETS_WINDOW_HEIGHT))
+scale=$((byWidth < byHeight ? byWidth : byHeight))
 printf -v SDL12COMPAT_WINDOW_SCALING %d.%04d $((scale / 10000)) $((scale % 10000))
 export SDL12COMPAT_WINDOW_SCALING SDL12COMPAT_SCALE_METHOD=linear
 

@@ -16,25 +16,39 @@ site, shots = f"{repo}/build-web/site", f"{repo}/build-web"
 native = os.path.join(repo, sys.argv[1] if len(sys.argv) > 1 else "build", "run")  # the desktop's
 host = client.Client()  # Xvfb, the server and the desktop games
 env, page, passed = dict(os.environ), None, []
+# The field's and the window's size, as the site was built (its build writes them down).
+SIZE = {k: int(v) for k, v in (line.strip().split("=") for line in open(f"{shots}/geometry.env"))}
+COLS, ROWS, PX = (SIZE[f"GEMLETS_{n}"] for n in ("FIELD_COLUMNS", "FIELD_ROWS", "CELL_PIXELS"))
+TEXT_X = COLS * PX + 10  # the score's left edge
+EMPTY = "*" * COLS
+
+
+def field(*bottom):  # a field of these bottom rows, written for 6 columns, padded to COLS
+    return [EMPTY] * (ROWS - len(bottom)) + [row.ljust(COLS, "*") for row in bottom]
+
+
 # Fields, the keys then pressed, and the page's trace must be the desktop's. In the first the
 # pair (yellow over red) clears four yellows; the blue that stood on them falls beside three
 # blues, which clear in turn. In the second, two moves left make four reds.
-CHAIN = ["******"] * 8 + ["****0*", "****30", "**3*30", "**0*20"]
+CHAIN = field("****0*", "****30", "**3*30", "**0*20")
 TRACES = [(CHAIN, ["Space"]),
-          (["******"] * 10 + ["*1****", "*11***"], ["ArrowLeft", "ArrowLeft", "Space"]),
-          (["******"] * 9 + ["*****3", "***2*3", "0*2223"],
+          (field("*1****", "*11***"), ["ArrowLeft", "ArrowLeft", "Space"]),
+          (field("*****3", "***2*3", "0*2223"),
            ["ArrowUp", "ArrowRight", "ArrowDown", "Space"])]
 X_KEYS = {"ArrowLeft": "Left", "ArrowUp": "Up", "ArrowRight": "Right", "ArrowDown": "Down",
           "Space": "space"}  # X's names of the keys, for the desktop game
 # Each cell's mean colour (grid), how far right the ink beside the field reaches (ink: a score
 # is narrower than "Paused"), and the keys that reached the page with their key codes.
-PAGE_JS = """const px = (x, y, w, h) => document.getElementById('canvas').getContext('2d')
+PAGE_JS = f"""const px = (x, y, w, h) => document.getElementById('canvas').getContext('2d')
   .getImageData(x, y, w, h).data;
-window.grid = () => Array.from({ length: 72 }, (_, c) => { const s = [0, 0, 0];
-  px(c % 6 * 32, (c / 6 | 0) * 32, 32, 32).forEach((v, i) => i % 4 < 3 && (s[i % 4] += v / 1024));
-  return s; });
-window.ink = () => { const d = px(202, 176, 182, 80); let w = 0;
-  for (let i = 0; i < d.length; i += 4) if (d[i] < 96) w = Math.max(w, i / 4 % 182); return w; };
+window.grid = () => Array.from({{ length: {COLS * ROWS} }}, (_, c) => {{ const s = [0, 0, 0];
+  px(c % {COLS} * {PX}, (c / {COLS} | 0) * {PX}, {PX}, {PX})
+    .forEach((v, i) => i % 4 < 3 && (s[i % 4] += v / {PX * PX}));
+  return s; }});
+const inkW = {SIZE["GEMLETS_WINDOW_WIDTH"] - TEXT_X};
+const inkY = {SIZE["GEMLETS_WINDOW_HEIGHT"] // 2 - 16};
+window.ink = () => {{ const d = px({TEXT_X}, inkY, inkW, 80); let w = 0;
+  for (let i = 0; i < d.length; i += 4) if (d[i] < 96) w = Math.max(w, i / 4 % inkW); return w; }};
 window.pressed = []; document.addEventListener('keydown',
   (e) => e.isTrusted && pressed.push([e.code, e.keyCode]), true);"""
 MESSAGE = "document.getElementById('message').textContent"
@@ -88,7 +102,7 @@ def frame():  # ink() and the field as rows of '*' and colour codes, from one lo
     near = lambda m: min(PALETTE, key=lambda p: sum((a - b) ** 2 for a, b in zip(m, p[1])))[0]
     ink, means = js("[ink(), grid()]") or (0, [])  # nothing: no canvas, or an error page
     cells = "".join(near(m) for m in means)
-    return ink, [cells[i:i + 6] for i in range(0, len(cells), 6)]
+    return ink, [cells[i:i + COLS] for i in range(0, len(cells), COLS)]
 
 
 def grid():
@@ -97,7 +111,7 @@ def grid():
 
 def falling(rows=None):  # the gemlets above the bottom two rows, as (row, column)
     rows = rows or grid()
-    return [(r, c) for r, row in enumerate(rows[:10]) for c, v in enumerate(row) if v != "*"]
+    return [(r, c) for r, row in enumerate(rows[:-2]) for c, v in enumerate(row) if v != "*"]
 
 
 def first_frame():  # the first pair, yellow over red, alone; a loaded machine may look late
@@ -130,7 +144,7 @@ MOVES = [("ArrowLeft", "Left moves the pair past them",
           lambda: len(rows := [r for r, _ in falling()]) == 2 and rows[0] == rows[1]),
          # A P in the frame that announces the landing is lost, on the desktop too.
          ("Space", "Space drops it, the next pair comes",
-          lambda: sorted((rows := grid())[11].replace("*", "")) == ["1", "3"] and falling(rows)),
+          lambda: sorted((rows := grid())[-1].replace("*", "")) == ["1", "3"] and falling(rows)),
          ("KeyP", "P shows Paused", lambda: ink() > 90),
          ("KeyP", "P resumes", lambda: ink() < 40)]
 
@@ -143,7 +157,7 @@ def play(base, traces, refusal):  # every check in the engine of `page`
     shot("first-frame")
     # Mouse motion that would hold a key press up for 16 s if it reached SDL's queue.
     page.run("for (let i = 0; i < 1000; ++i) document.getElementById('canvas')"
-             ".dispatchEvent(new MouseEvent('mousemove', { clientX: i % 384, bubbles: true }))")
+             f".dispatchEvent(new MouseEvent('mousemove', { clientX: i % {SIZE['GEMLETS_WINDOW_WIDTH']}, bubbles: true }))")
     for code, what, check in MOVES:
         key(code, what, check)
         if what == "P shows Paused":
@@ -174,15 +188,15 @@ def play(base, traces, refusal):  # every check in the engine of `page`
         "pressed.length > 5 && pressed.every(([c, k]) => Module.gemletsKeys[c] === k)"), 0)
     for (rows, keys), trace in zip(TRACES, traces):
         open_page(base + "?field=" + "/".join(rows))
-        top = min(r for r, row in enumerate(rows) if row != "******")  # far below the pair
+        top = min(r for r, row in enumerate(rows) if row != EMPTY)  # far below the pair
         until(f"the prepared field {rows[-1]}", lambda: grid()[top:] == rows[top:])
         for code in keys:
             page.key(code)
         if rows == CHAIN:
-            until("the chain clears", lambda: grid()[8:] == ["******"] * 3 + ["**012*"])
+            until("the chain clears", lambda: grid()[-4:] == field("", "", "", "**012*")[-4:])
         until(f"the trace after {' '.join(keys)} equals the desktop's byte for byte",
               lambda: js("gemletsStdout") == trace)
-    open_page(base + "?field=" + "/".join(["******"] * 11))
+    open_page(base + "?field=" + "/".join([EMPTY] * (ROWS - 1)))
     until("a malformed field link shows the desktop's message, word for word",
           lambda: (text := js(MESSAGE)) and text + "\n" == refusal)
 
@@ -193,7 +207,7 @@ def main():
         raise client.Error(f"{site}/index.html: missing; scripts/build-web.sh builds the site")
     env["DISPLAY"] = host.xvfb()
     traces = [desktop(rows, keys)[0] for rows, keys in TRACES]
-    _, refusal = desktop(["******"] * 11, None)
+    _, refusal = desktop([EMPTY] * (ROWS - 1), None)
     base = host.serve(site)
     failed = []
     for engine in ENGINES:
