@@ -142,7 +142,6 @@ TEST_F(SdlTest, EachChangeIsShownAtOnceAndNothingIsDrawnWithoutOne) {
         while (game.state != State::newGemlets)
             dropStep(game);
     };
-    const std::string overRow(static_cast<std::size_t>(fieldW), 'X'); // the game-over image
     const std::string landed = fieldToText(fixture::bottomRows({"**3***", "**1***"}));
     const struct {
         const char* what;
@@ -175,7 +174,8 @@ TEST_F(SdlTest, EachChangeIsShownAtOnceAndNothingIsDrawnWithoutOne) {
         {"an expose blanking the window",
          [&] { push(SDL_VIDEOEXPOSE), std::ranges::fill(window, 0); }, true, "", "8"},
         {"game over", [&] { game.state = State::gameover; }, true,
-         fixture::topRows({overRow, overRow, overRow}), "8"},
+         fixture::topRows(fixture::Rows(3, std::string(static_cast<std::size_t>(fieldW), 'X'))),
+         "8"},
         {"still over", [] {}, false, "", "8"},
         {"quit: a white window", press(SDLK_ESCAPE), true, fixture::topRows({}), ""},
     };

@@ -12,13 +12,10 @@ import os, shutil, subprocess, sys, time
 
 repo = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 sys.path.insert(0, f"{repo}/drivers")
-import devtools
+import devtools, geometry
 
 browser, passed = devtools.Browser(), []
-# The field's size and a cell's, as the site was built (its build writes them down).
-SIZE = {k: int(v) for k, v in
-        (line.strip().split("=") for line in open(f"{repo}/build-web/geometry.env"))}
-COLS, ROWS, PX = (SIZE[f"GEMLETS_{n}"] for n in ("FIELD_COLUMNS", "FIELD_ROWS", "CELL_PIXELS"))
+G = geometry.read(f"{repo}/build-web")  # the field's size, as the site was built
 MESSAGE = "document.getElementById('message').textContent"
 RUNNING = "typeof Module !== 'undefined' && Module.calledRun === true"
 # From before the page's first script: animation frames counted, the policy violations, and a
@@ -27,8 +24,8 @@ WATCH = f"""window.frames_ = 0; const raf = window.requestAnimationFrame.bind(wi
 window.requestAnimationFrame = (f) => raf((t) => {{ ++frames_; f(t); }});
 violations = []; document.addEventListener('securitypolicyviolation',
   (e) => violations.push(e.violatedDirective));
-cell = (x, y) => {{ const s = [0, 0, 0]; Module.ctx.getImageData(x * {PX}, y * {PX}, {PX}, {PX})
-  .data.forEach((v, i) => i % 4 < 3 && (s[i % 4] += v / {PX * PX})); return s; }}"""
+cell = (x, y) => {{ const s = [0, 0, 0]; Module.ctx.getImageData(x * {G.px}, y * {G.px}, {G.px}, {G.px})
+  .data.forEach((v, i) => i % 4 < 3 && (s[i % 4] += v / {G.px ** 2})); return s; }}"""
 # The canvas's pixels summed: a change in what it shows changes it.
 PIXELS = "(c => c.getContext('2d').getImageData(0, 0, c.width, c.height))(canvas)" \
          ".data.reduce((s, v, i) => s + v * (i % 7 + 1), 0)"
@@ -60,7 +57,7 @@ def check(what, test, timeout=10):
 def load(url, what, shown):  # shown(column 3's cells, the cell at the bottom of column 2)
     browser.open(url)
     check(what, lambda: js("window.Module?.calledRun && !!Module.ctx") and shown(
-        *js(f"[Array.from({{ length: {ROWS} }}, (_, y) => cell(3, y)), cell(2, {ROWS - 1})]")))
+        *js(f"[Array.from({{ length: {G.rows} }}, (_, y) => cell(3, y)), cell(2, {G.rows - 1})]")))
 
 
 def page(base, bare):
@@ -119,8 +116,8 @@ def app(site, base, server):
     load(base, "the load after is the new one", lambda *cells: PAIR(*cells) and js("newBuild"))
     server.kill()
     load(base, "with the server gone a reload plays", PAIR)
-    bottom = "/".join(row.ljust(COLS, "*") for row in ("****0*", "****30", "**3*30", "**0*20"))
-    load(f"{base}?field={('*' * COLS + '/') * (ROWS - 4)}{bottom}",
+    bottom = "/".join(row.ljust(G.cols, "*") for row in ("****0*", "****30", "**3*30", "**0*20"))
+    load(f"{base}?field={('*' * G.cols + '/') * (G.rows - 4)}{bottom}",
          "and so does a new ?field= link", BLUE)
     js("document.body.append(Object.assign(document.createElement('script'), "
        "{ textContent: 'inline = true' }))")

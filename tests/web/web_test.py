@@ -9,18 +9,15 @@ import os, shutil, subprocess, sys, time
 
 repo = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 sys.path.insert(0, f"{repo}/drivers")
-import bidi, client, devtools, webdriver
+import bidi, client, devtools, geometry, webdriver
 
 ENGINES = [devtools.Browser, bidi.Browser, webdriver.Browser]
 site, shots = f"{repo}/build-web/site", f"{repo}/build-web"
 native = os.path.join(repo, sys.argv[1] if len(sys.argv) > 1 else "build", "run")  # the desktop's
 host = client.Client()  # Xvfb, the server and the desktop games
 env, page, passed = dict(os.environ), None, []
-# The field's and the window's size, as the site was built (its build writes them down).
-SIZE = {k: int(v) for k, v in (line.strip().split("=") for line in open(f"{shots}/geometry.env"))}
-COLS, ROWS, PX = (SIZE[f"GEMLETS_{n}"] for n in ("FIELD_COLUMNS", "FIELD_ROWS", "CELL_PIXELS"))
-TEXT_X = COLS * PX + 10  # the score's left edge
-EMPTY = "*" * COLS
+G = geometry.read(shots)  # the field's and the window's size, as the site was built
+COLS, ROWS, PX, EMPTY = G.cols, G.rows, G.px, "*" * G.cols
 
 
 def field(*bottom):  # a field of these bottom rows, written for 6 columns, padded to COLS
@@ -45,9 +42,8 @@ window.grid = () => Array.from({{ length: {COLS * ROWS} }}, (_, c) => {{ const s
   px(c % {COLS} * {PX}, (c / {COLS} | 0) * {PX}, {PX}, {PX})
     .forEach((v, i) => i % 4 < 3 && (s[i % 4] += v / {PX * PX}));
   return s; }});
-const inkW = {SIZE["GEMLETS_WINDOW_WIDTH"] - TEXT_X};
-const inkY = {SIZE["GEMLETS_WINDOW_HEIGHT"] // 2 - 16};
-window.ink = () => {{ const d = px({TEXT_X}, inkY, inkW, 80); let w = 0;
+const inkW = {G.width - G.text_x};
+window.ink = () => {{ const d = px({G.text_x}, {G.height // 2 - 16}, inkW, 80); let w = 0;
   for (let i = 0; i < d.length; i += 4) if (d[i] < 96) w = Math.max(w, i / 4 % inkW); return w; }};
 window.pressed = []; document.addEventListener('keydown',
   (e) => e.isTrusted && pressed.push([e.code, e.keyCode]), true);"""
@@ -157,7 +153,7 @@ def play(base, traces, refusal):  # every check in the engine of `page`
     shot("first-frame")
     # Mouse motion that would hold a key press up for 16 s if it reached SDL's queue.
     page.run("for (let i = 0; i < 1000; ++i) document.getElementById('canvas')"
-             f".dispatchEvent(new MouseEvent('mousemove', { clientX: i % {SIZE['GEMLETS_WINDOW_WIDTH']}, bubbles: true }))")
+             f".dispatchEvent(new MouseEvent('mousemove', {{ clientX: i % {G.width}, bubbles: true }}))")
     for code, what, check in MOVES:
         key(code, what, check)
         if what == "P shows Paused":

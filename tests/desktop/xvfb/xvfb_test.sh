@@ -40,16 +40,11 @@ until_() {
 # -noreset: a server that resets when its last client leaves refuses the next one a moment.
 startXvfb "$tmp" -screen 0 640x480x24 -nolisten tcp -noreset || fail "no X server"
 cp -r "$runDir" "$tmp/run"
-# The field's size and the window's, as the build was configured: the run folder's build
-# writes them beside it. Scenarios write their fields for the standard 6 columns; a wider field
-# has $pad more empty cells on the right of each row (as a regular expression).
-# shellcheck source=/dev/null
-source "$runDir/../geometry.env"
-cols=$GEMLETS_FIELD_COLUMNS rows=$GEMLETS_FIELD_ROWS px=$GEMLETS_CELL_PIXELS
-fieldPixels=$((cols * px))x$((rows * px))+0+0
+# shellcheck source=drivers/geometry.sh
+source "$(dirname "$0")/../../../drivers/geometry.sh" "$runDir/.." # the run folder's build's
+# Scenarios write rows for the standard 6 columns; a wider field has $pad more empty cells on
+# the right of each (as a regular expression), which padded adds to a field file's rows.
 pad="\\*{$((cols - 6))}"
-# The score's area: right of the field from textX on, at half the window's height.
-textArea=$((GEMLETS_WINDOW_WIDTH - cols * px - 10))x48+$((cols * px + 10))+$((GEMLETS_WINDOW_HEIGHT / 2))
 padded() { local r; for r; do printf '%s%*s\n' "$r" $((cols - ${#r})) '' | tr ' ' '*'; done; }
 
 # field ROW...: test.txt from the bottom rows given, empty above them.
@@ -98,7 +93,7 @@ done
 shoot() {
     import -window "$win" "$tmp/shot.png" 2>/dev/null || return 1
     local values cell p
-    read -ra values -d '' < <(convert "$tmp/shot.png" -crop "$fieldPixels" +repage -scale "${cols}x$rows!" \
+    read -ra values -d '' < <(convert "$tmp/shot.png" -crop "$fieldArea" +repage -scale "${cols}x$rows!" \
         -depth 8 rgb:- | od -An -tu1 -v) || true
     grid=""
     for ((cell = 0; cell < cols * rows; ++cell)); do
@@ -124,8 +119,7 @@ case $scenario in
 window_keys_closing_and_sigterm)
     field
     start
-    size=${GEMLETS_WINDOW_WIDTH}x$GEMLETS_WINDOW_HEIGHT
-    [[ $(xdotool getwindowgeometry "$win") == *"Geometry: $size"* ]] || fail "not $size"
+    [[ $(xdotool getwindowgeometry "$win") == *"Geometry: $windowSize"* ]] || fail "not $windowSize"
     until_ 10 "the first pair falling in column 3" shows "$pairAt3"
     inked || fail "no score at $textArea"
     ${GEMLETS_EMULATOR:-} "$sendDeleteWindow" "$win" || fail "could not ask the window to close"
@@ -157,9 +151,9 @@ game_over)
     for ((row = 0; row < rows; ++row)); do padded "**$((row % 2))***"; done >"$tmp/run/test.txt"
     start
     xdotool key space
-    convert "$tmp/run/gameover.jpg" -crop "$fieldPixels" +repage "$tmp/expected.png"
+    convert "$tmp/run/gameover.jpg" -crop "$fieldArea" +repage "$tmp/expected.png"
     overImage() { # RMSE below 0.08: the 16-bit window and JPEG decoding add a little
-        shoot && convert "$tmp/shot.png" -crop "$fieldPixels" +repage "$tmp/field.png" &&
+        shoot && convert "$tmp/shot.png" -crop "$fieldArea" +repage "$tmp/field.png" &&
             { compare -metric RMSE "$tmp/field.png" "$tmp/expected.png" null: 2>&1 || true; } |
             awk -F'[()]' '{ exit !($2 < 0.08) }'
     }
