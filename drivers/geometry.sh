@@ -12,3 +12,10 @@ fieldArea=$((cols * GEMLETS_CELL_PIXELS))x$GEMLETS_WINDOW_HEIGHT+0+0
 # The score or "Paused": right of the field from the frame's textX on, at half the height.
 textX=$((cols * GEMLETS_CELL_PIXELS + 10))
 textArea=$((GEMLETS_WINDOW_WIDTH - textX))x48+$textX+$((GEMLETS_WINDOW_HEIGHT / 2))
+# fieldRows ROW...: a field file of these bottom rows, written for the standard 6 columns:
+# empty rows above them, and empty cells on the right of each up to the field's width.
+fieldRows() {
+    local r
+    for ((r = $#; r < rows; ++r)); do printf '%*s\n' "$cols" '' | tr ' ' '*'; done
+    for r; do printf '%s%*s\n' "$r" $((cols - ${#r})) '' | tr ' ' '*'; done
+}

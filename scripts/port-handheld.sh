@@ -237,8 +237,9 @@ done
 # The screenshot: the native game on a 640x480 Xvfb with sdl12-compat scaling it as the
 # launcher does, a few gemlets on the field, put in the middle of the screen.
 shot=$(mktemp -d)
-printf '%s\n' '******' '******' '******' '******' '******' '******' '******' '******' \
-    '*1****' '*12*3*' '012033' '001223' >"$shot/test.txt"
+# shellcheck source=drivers/geometry.sh
+source drivers/geometry.sh "$native"
+fieldRows '*1****' '*12*3*' '012033' '001223' >"$shot/test.txt"
 trap 'kill "${xvfbPid:-}" "${player:-}" 2>/dev/null || true; rm -rf "$shot"' EXIT
 # shellcheck source=drivers/xvfb.sh
 source drivers/xvfb.sh

@@ -43,16 +43,11 @@ cp -r "$runDir" "$tmp/run"
 # shellcheck source=drivers/geometry.sh
 source "$(dirname "$0")/../../../drivers/geometry.sh" "$runDir/.." # the run folder's build's
 # Scenarios write rows for the standard 6 columns; a wider field has $pad more empty cells on
-# the right of each (as a regular expression), which padded adds to a field file's rows.
+# the right of each, as a regular expression.
 pad="\\*{$((cols - 6))}"
-padded() { local r; for r; do printf '%s%*s\n' "$r" $((cols - ${#r})) '' | tr ' ' '*'; done; }
 
-# field ROW...: test.txt from the bottom rows given, empty above them.
-field() {
-    local empty=()
-    while ((${#empty[@]} + $# < rows)); do empty+=(''); done
-    padded "${empty[@]}" "$@" >"$tmp/run/test.txt"
-}
+# field ROW...: test.txt from the bottom rows given.
+field() { fieldRows "$@" >"$tmp/run/test.txt"; }
 # A background job ignores SIGINT; env gives the game a terminal's signal dispositions. The
 # emulator command is split into words; a scenario may give the game arguments.
 # shellcheck disable=SC2086,SC2120
@@ -148,7 +143,7 @@ chain_clearing_and_pause)
     finish INT
     grep -qx 'sweeping' "$tmp/stdout" || fail "no sweeping in the trace" ;;
 game_over)
-    for ((row = 0; row < rows; ++row)); do padded "**$((row % 2))***"; done >"$tmp/run/test.txt"
+    for ((row = 0; row < rows; ++row)); do fieldRows "**$((row % 2))***" | tail -n 1; done >"$tmp/run/test.txt"
     start
     xdotool key space
     convert "$tmp/run/gameover.jpg" -crop "$fieldArea" +repage "$tmp/expected.png"
