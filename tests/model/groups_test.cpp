@@ -69,9 +69,9 @@ TEST_F(GroupTest, AGroupFormedMidFallIsClearedByANestedSweep) {
     EXPECT_NE(second, std::string::npos) << trace.str();
 }
 
-// Sweeps of 25 marked cells, 2 points each, from level 0: a level each time, up to ten.
+// Sweeps of 25 marked cells, 2 points each, from the level a game starts at, 0: a level each
+// time, up to ten.
 TEST_F(GroupTest, ALevelIsGainedEveryFiftyPointsUpToTen) {
-    game.level = 0;
     for (int round = 1; round <= 12; ++round) {
         std::fill(game.solveField.begin(), game.solveField.begin() + 25, visitedMark);
         sweeping(game);

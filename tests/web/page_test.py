@@ -24,8 +24,8 @@ WATCH = f"""window.frames_ = 0; const raf = window.requestAnimationFrame.bind(wi
 window.requestAnimationFrame = (f) => raf((t) => {{ ++frames_; f(t); }});
 violations = []; document.addEventListener('securitypolicyviolation',
   (e) => violations.push(e.violatedDirective));
-cell = (x, y) => {{ const s = [0, 0, 0]; Module.ctx.getImageData(x * {G.px}, y * {G.px}, {G.px}, {G.px})
-  .data.forEach((v, i) => i % 4 < 3 && (s[i % 4] += v / {G.px ** 2})); return s; }}"""
+cell = (x, y) => {{ const s = [0, 0, 0], px = {G.px}; Module.ctx.getImageData(x * px, y * px, px, px)
+  .data.forEach((v, i) => i % 4 < 3 && (s[i % 4] += v / px / px)); return s; }}"""
 # The canvas's pixels summed: a change in what it shows changes it.
 PIXELS = "(c => c.getContext('2d').getImageData(0, 0, c.width, c.height))(canvas)" \
          ".data.reduce((s, v, i) => s + v * (i % 7 + 1), 0)"
@@ -116,8 +116,7 @@ def app(site, base, server):
     load(base, "the load after is the new one", lambda *cells: PAIR(*cells) and js("newBuild"))
     server.kill()
     load(base, "with the server gone a reload plays", PAIR)
-    bottom = "/".join(row.ljust(G.cols, "*") for row in ("****0*", "****30", "**3*30", "**0*20"))
-    load(f"{base}?field={('*' * G.cols + '/') * (G.rows - 4)}{bottom}",
+    load(f"{base}?field={'/'.join(G.field('****0*', '****30', '**3*30', '**0*20'))}",
          "and so does a new ?field= link", BLUE)
     js("document.body.append(Object.assign(document.createElement('script'), "
        "{ textContent: 'inline = true' }))")

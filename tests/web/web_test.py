@@ -17,13 +17,7 @@ native = os.path.join(repo, sys.argv[1] if len(sys.argv) > 1 else "build", "run"
 host = client.Client()  # Xvfb, the server and the desktop games
 env, page, passed = dict(os.environ), None, []
 G = geometry.read(shots)  # the field's and the window's size, as the site was built
-COLS, ROWS, PX, EMPTY = G.cols, G.rows, G.px, "*" * G.cols
-
-
-def field(*bottom):  # a field of these bottom rows, written for 6 columns, padded to COLS
-    return [EMPTY] * (ROWS - len(bottom)) + [row.ljust(COLS, "*") for row in bottom]
-
-
+COLS, ROWS, PX, EMPTY, field = G.cols, G.rows, G.px, "*" * G.cols, G.field
 # Fields, the keys then pressed, and the page's trace must be the desktop's. In the first the
 # pair (yellow over red) clears four yellows; the blue that stood on them falls beside three
 # blues, which clear in turn. In the second, two moves left make four reds.
