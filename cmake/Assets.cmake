@@ -4,7 +4,7 @@
 # The code gets them through the generated header assets/asset_names.h (target
 # gemlets_asset_names).
 set(GEMLETS_FONT_FILE font.ttf)
-# The field the game starts from; the shipped one is assets/ under the same name.
+# The field the game starts from; the build writes the shipped one, an empty field.
 set(GEMLETS_FIELD_FILE test.txt)
 # The font's licence, beside it wherever the font itself is shipped.
 set(GEMLETS_FONT_LICENSE_FILE font-LICENSE.txt)
@@ -22,7 +22,6 @@ set(literals ${GEMLETS_CELL_IMAGE_FILES})
 list(TRANSFORM literals PREPEND "\"")
 list(TRANSFORM literals APPEND "\"")
 list(JOIN literals ", " GEMLETS_CELL_IMAGE_LITERALS)
-set(GEMLETS_GENERATED_DIR ${CMAKE_BINARY_DIR}/generated)
 configure_file(${PROJECT_SOURCE_DIR}/assets/asset_names.h.in
                ${GEMLETS_GENERATED_DIR}/assets/asset_names.h @ONLY)
 unset(literals)
@@ -43,28 +42,10 @@ foreach(required IN ITEMS ${GEMLETS_FONT} ${GEMLETS_TITLE_FONT} ${GEMLETS_FONT_L
                             "Install it with: apt-get install fonts-dejavu-core")
     endif()
 endforeach()
-set(GEMLETS_SHIPPED_FIELD ${PROJECT_SOURCE_DIR}/assets/${GEMLETS_FIELD_FILE})
-
-# The field's size, for the manual page and the metainfo: read from the code, which owns it.
-# The shipped field must be an empty one of that size.
-set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
-             ${PROJECT_SOURCE_DIR}/model/field.h ${GEMLETS_SHIPPED_FIELD})
-foreach(size IN ITEMS W H)
-    file(STRINGS ${PROJECT_SOURCE_DIR}/model/field.h line
-         REGEX "^inline constexpr int field${size} = [0-9]+;$")
-    if(NOT line MATCHES "= ([0-9]+)")
-        message(FATAL_ERROR "model/field.h: field${size} must be a plain number, which the "
-                            "manual page and the metainfo are written with")
-    endif()
-    set(GEMLETS_FIELD_${size} ${CMAKE_MATCH_1})
-endforeach()
-string(REPEAT "*" ${GEMLETS_FIELD_W} row)
-string(REPEAT "${row}\n" ${GEMLETS_FIELD_H} emptyField)
-file(READ ${GEMLETS_SHIPPED_FIELD} shipped)
-if(NOT shipped STREQUAL emptyField)
-    message(FATAL_ERROR "${GEMLETS_SHIPPED_FIELD} must be the empty field: "
-                        "${GEMLETS_FIELD_H} lines of ${GEMLETS_FIELD_W} '*'")
-endif()
+# The shipped field: the empty field of the size the build was configured with.
+set(GEMLETS_SHIPPED_FIELD ${GEMLETS_GENERATED_DIR}/${GEMLETS_FIELD_FILE})
+string(REPEAT "*" ${GEMLETS_FIELD_COLUMNS} row)
+string(REPEAT "${row}\n" ${GEMLETS_FIELD_ROWS} emptyField)
+file(CONFIGURE OUTPUT ${GEMLETS_SHIPPED_FIELD} CONTENT "${emptyField}")
 unset(row)
 unset(emptyField)
-unset(shipped)

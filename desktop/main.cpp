@@ -27,7 +27,7 @@ namespace {
 int play(const Options& options) {
     // Declared in this order so that they end in reverse: the drop task is joined before
     // the surfaces and the font go, and those before SDL itself.
-    Game game;
+    Game game{std::cout};
     SdlSession session;
     Screen screen;
     screen.font = openFont(fontFile);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "assets/asset_names.h"
+#include "frame/geometry.h"
 #include "frame/resources.h"
 #include "model/field.h"
 #include "model/game.h"
@@ -53,8 +54,8 @@ struct Screen {
     std::vector<SDL_Rect> updated;
 };
 
-// Places the image of every cell holding a colour code at (32 * (i mod 6), 32 * (i div 6));
-// any other value places nothing.
+// Places the image of every cell holding a colour code at (gemletW * (i mod fieldW),
+// gemletH * (i div fieldW)); any other value places nothing.
 void drawField(Screen& screen, const Field& f);
 
 // Places str, drawn in black with its top-left corner at (x, y).

@@ -4,7 +4,7 @@
 // one platform's own; the video surface belongs to SDL and is never freed here.
 #pragma once
 
-#include "model/field.h"
+#include "frame/geometry.h"
 
 #include <SDL.h>
 #include <SDL_ttf.h>
@@ -35,14 +35,11 @@ struct FontDeleter {
 };
 using FontPtr = std::unique_ptr<TTF_Font, FontDeleter>;
 
-// The field on the left half, the score or "Paused" on the right.
-inline constexpr int windowWidth = 2 * fieldPixelW;
-inline constexpr int windowHeight = fieldPixelH;
 inline constexpr int windowBitsPerPixel = 16;
 
 inline constexpr int fontPointSize = 32;
 
-// "SDL_SetVideoMode(384, 384, 16)", as a failure names the call.
+// "SDL_SetVideoMode(384, 384, 16)" for the standard field, as a failure names the call.
 inline std::string videoModeCall() {
     return "SDL_SetVideoMode(" + std::to_string(windowWidth) + ", " + std::to_string(windowHeight) +
            ", " + std::to_string(windowBitsPerPixel) + ")";

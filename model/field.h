@@ -3,6 +3,8 @@
 // operations that every rule uses to read, copy, count and dump it.
 #pragma once
 
+#include "model/field_size.h" // fieldW, fieldH: the build chooses them
+
 #include <array>
 #include <cstddef>
 #include <iosfwd>
@@ -10,15 +12,7 @@
 
 namespace gemlets {
 
-inline constexpr int gemletW = 32; // on-screen size of one cell, in pixels
-inline constexpr int gemletH = 32;
-inline constexpr int fieldW = 6;
-inline constexpr int fieldH = 12;
 inline constexpr int maxCols = 4; // colour codes 0 blue, 1 red, 2 green, 3 yellow
-
-// The field's size on screen; the window sets the score beside it.
-inline constexpr int fieldPixelW = fieldW * gemletW;
-inline constexpr int fieldPixelH = fieldH * gemletH;
 
 // A table with one entry per colour code, in code order. An entry too few or too many fails
 // to compile, so that a new colour cannot be added without every table that needs it.

@@ -3,7 +3,6 @@
 // row followed by a line feed. The same text form writes the fields of the tests.
 #pragma once
 
-#include "assets/asset_names.h"
 #include "model/field.h"
 
 #include <filesystem>
@@ -24,10 +23,10 @@ public:
 // Throws FieldFileError naming `name` if the text ends early, holds anything but '*' and '0'
 // to '3' where a cell belongs, or anything but a line end after fieldW cells; f is then left as
 // it was.
-void textToField(std::string_view text, Field& f, std::string_view name = fieldFileName);
+void textToField(std::string_view text, Field& f, std::string_view name);
 
-// Reads the field file (by default fieldFileName in the working directory) into f, as above.
-void fileToField(Field& f, const std::filesystem::path& path = fieldFileName);
+// Reads the field file at path into f, as above.
+void fileToField(Field& f, const std::filesystem::path& path);
 
 // The text form of f, one line per row; a visited mark shows as '#', any other value as '?'.
 std::string fieldToText(const Field& f);

@@ -8,8 +8,8 @@
 #include "model/gemlet.h"
 
 #include <atomic>
-#include <iostream>
 #include <mutex>
+#include <ostream>
 
 namespace gemlets {
 
@@ -21,12 +21,18 @@ enum class State {
     gameover,   // a spawn cell was taken when a pair was due
 };
 
-struct Game {
-    explicit Game(std::ostream& diagnostics = std::cout) : out(diagnostics) {}
+// What every game starts with: startGame sets them, and a Game holds them from the first, so
+// that no other level is ever read.
+inline constexpr int startPoints = 0;
+inline constexpr int startLevel = 0;
 
-    int points = 0;
+struct Game {
+    // diagnostics: where the trace and grid dumps go, which the platform chooses.
+    explicit Game(std::ostream& diagnostics) : out(diagnostics) {}
+
+    int points = startPoints;
     // Read by the drop task outside the lock, like state and run.
-    std::atomic<int> level = 1;
+    std::atomic<int> level = startLevel;
     Field field = emptyField();
     Field solveField = emptyField();
     std::atomic<State> state = State::none;

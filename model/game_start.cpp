@@ -14,8 +14,8 @@ void startGame(Game& game) {
     game.second = makeGemlet(
         {.x = firstPairX, .y = firstPairY + 1, .col = 1, .state = GemletState::dropping});
     game.gemlets = {game.first, game.second};
-    game.level = 0;
-    game.points = 0;
+    game.level = startLevel;
+    game.points = startPoints;
     game.run = true;
     game.state = State::unpause;
 }

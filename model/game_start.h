@@ -14,7 +14,7 @@ inline constexpr int firstPairX = 3;
 inline constexpr int firstPairY = 1;
 static_assert(firstPairX < fieldW && firstPairY + 1 < fieldH, "the first pair lies in the field");
 
-// The first pair as the only gemlets, level 0, no points, running and `unpause`.
+// The first pair as the only gemlets, the starting level and points, running and `unpause`.
 void startGame(Game& game);
 
 // Makes cells the game's field and a falling gemlet of each of its occupied cells; the caller

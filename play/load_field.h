@@ -12,6 +12,6 @@ namespace gemlets {
 // Reads the field file into game.field and makes a falling gemlet of every occupied cell,
 // under the lock. Throws FieldFileError, with the game untouched, for a file that cannot be
 // read, is malformed, or puts a gemlet in a cell a gemlet in play already holds.
-void loadField(Game& game, const std::filesystem::path& path = fieldFileName);
+void loadField(Game& game, const std::filesystem::path& path);
 
 } // namespace gemlets

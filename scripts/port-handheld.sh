@@ -244,6 +244,7 @@ cp -L "$docs/libsdl1.2-compat/copyright" "$game/licenses/LICENSE.sdl12-compat.tx
 cp -L "$docs/libsdl-ttf2.0-0/copyright" "$game/licenses/LICENSE.SDL_ttf.txt"
 cp "$freetype/debian/copyright" "$game/licenses/LICENSE.FreeType.txt"
 cp -L "$docs/libjpeg62-turbo/copyright" "$game/licenses/LICENSE.libjpeg-turbo.txt"
+cp "$out/game-${arches[0]}/geometry.env" "$game/" # the window's size, which the launcher scales
 
 # Every library the game loads, and those they load in turn, but for what every firmware
 # has: glibc, the C++ and GCC runtime, and SDL2, which sdl12-compat opens by name.
@@ -288,8 +289,9 @@ desc=$(sed -n 's:.*<desc>\(.*\)</desc>.*:\1:p' "$game/gameinfo.xml")
 # The screenshot: the native game on a 640x480 Xvfb with sdl12-compat scaling it as the
 # launcher does, a few gemlets on the field, put in the middle of the screen.
 shot=$(mktemp -d)
-printf '%s\n' '******' '******' '******' '******' '******' '******' '******' '******' \
-    '*1****' '*12*3*' '012033' '001223' >"$shot/test.txt"
+# shellcheck source=drivers/geometry.sh
+source drivers/geometry.sh "$native"
+fieldRows '*1****' '*12*3*' '012033' '001223' >"$shot/test.txt"
 trap 'kill "${xvfbPid:-}" "${player:-}" 2>/dev/null || true; rm -rf "$shot"' EXIT
 # shellcheck source=drivers/xvfb.sh
 source drivers/xvfb.sh

@@ -21,16 +21,22 @@ namespace gemlets::fixture {
 
 using Rows = std::vector<std::string_view>;
 
-// The text form of a field whose top rows are these, "" an empty row; '#' is kept.
+// The text form of a field whose top rows are these, "" an empty row; '#' is kept. Rows are
+// written for the standard field, 6 wide; a wider field has them padded with empty cells on
+// the right.
 inline std::string topRows(const Rows& rows) {
     std::string text;
-    for (std::size_t y = 0; y < static_cast<std::size_t>(fieldH); ++y)
-        text += (y < rows.size() && !rows[y].empty()
-                     ? std::string(rows[y])
-                     : std::string(static_cast<std::size_t>(fieldW), '*')) +
-                "\n";
+    for (std::size_t y = 0; y < static_cast<std::size_t>(fieldH); ++y) {
+        const std::string row(y < rows.size() ? rows[y] : "");
+        text += row + std::string(static_cast<std::size_t>(fieldW) - row.size(), '*') + "\n";
+    }
     return text;
 }
+
+// Skips a test that is written for the standard field, 6 columns by 12 rows, in another.
+#define SKIP_UNLESS_STANDARD_FIELD()                                                               \
+    if (fieldW != 6 || fieldH != 12)                                                               \
+    GTEST_SKIP() << "written for the standard 6 x 12 field"
 
 inline Field bottomRows(const Rows& rows) {
     Rows all(static_cast<std::size_t>(fieldH) - rows.size(), "");

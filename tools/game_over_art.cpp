@@ -6,12 +6,11 @@
 #include <SDL.h>
 #include <SDL_ttf.h>
 #include <algorithm>
-#include <array>
 #include <cstddef>
+#include <cstdlib>
 #include <memory>
 #include <stdexcept>
 #include <string>
-#include <string_view>
 #include <vector>
 
 namespace gemlets::assets {
@@ -121,30 +120,15 @@ void paintWord(Canvas& canvas, const Coverage& word, int left, int top) {
     }
 }
 
-// The field as the game left it: a heap whose middle columns reach the top row. Drawn cell
-// for cell over the field, so it is as wide and as high as the field.
-constexpr std::array<std::string_view, fieldH> heap{{
-    "**13**",
-    "**20**",
-    "**31**",
-    "**02**",
-    "*3102*",
-    "*2013*",
-    "*1320*",
-    "23012*",
-    "310223",
-    "021301",
-    "132012",
-    "201320",
-}};
-static_assert(std::all_of(heap.begin(), heap.end(),
-                          [](std::string_view row) {
-                              return row.size() == static_cast<std::size_t>(fieldW) &&
-                                     std::all_of(row.begin(), row.end(), [](char cell) {
-                                         return cell == '*' || isColour(cell - '0');
-                                     });
-                          }),
-              "the heap needs fieldH rows of fieldW cells, '*' or a colour code");
+// The field as the game left it: a heap whose middle columns reach the top row and whose outer
+// ones stand lower, in colours no two neighbours share. Drawn cell for cell over the field, for
+// any field size the build chooses.
+int heapCell(int column, int row) {
+    const int fromMiddle = std::abs(2 * column - (fieldW - 1)); // 1 for the middle pair
+    if (row < std::max(0, fieldH * (fromMiddle - 1) / fieldW))
+        return emptyCell;
+    return (column + 2 * row + row / 3) % maxCols;
+}
 
 void paintBackground(Canvas& canvas) {
     constexpr Colour top{0.04f, 0.05f, 0.16f};
@@ -152,11 +136,10 @@ void paintBackground(Canvas& canvas) {
     for (int y = 0; y < canvas.height(); ++y)
         for (int x = 0; x < canvas.width(); ++x)
             canvas.blend(x, y, mix(top, bottom, static_cast<float>(y) / canvas.height()), 1);
-    for (std::size_t row = 0; row < heap.size(); ++row)
-        for (std::size_t column = 0; column < heap[row].size(); ++column)
-            if (const char cell = heap[row][column]; cell != '*')
-                paintGemlet(canvas, static_cast<int>(column) * gemletW,
-                            static_cast<int>(row) * gemletH, cell - '0');
+    for (int row = 0; row < fieldH; ++row)
+        for (int column = 0; column < fieldW; ++column)
+            if (const int cell = heapCell(column, row); cell != emptyCell)
+                paintGemlet(canvas, column * gemletW, row * gemletH, cell);
     // Dim the heap so the words stand out, and darken a soft-edged band behind them.
     constexpr int bandTop = gameOverHeight / 2 - 80;
     constexpr int bandBottom = gameOverHeight / 2 + 80;

@@ -3,7 +3,7 @@
 // overflowing field of gemlets.
 #pragma once
 
-#include "model/field.h"
+#include "frame/geometry.h"
 #include "tools/canvas.h"
 
 #include <filesystem>

@@ -102,7 +102,7 @@ SurfacePtr loadPreloadedImage(const std::filesystem::path& file) {
 }
 
 struct Run {
-    Game game;
+    Game game{std::cout};
     Screen screen;
     RandomGenerator random{startSeed(SDL_GetTicks())};
     DropTask dropTask{game, dropInterval, DropDriver::caller};

@@ -35,16 +35,18 @@ $ESUDO chmod +x "$GAMEDIR/$game"
 [ -f test.txt ] || cp test.txt.default test.txt
 
 export LD_LIBRARY_PATH=$GAMEDIR/libs.$DEVICE_ARCH${LD_LIBRARY_PATH:+:$LD_LIBRARY_PATH}
-# The game draws a square field of 384 pixels a side. sdl12-compat scales its window to the
-# screen's shorter side (rounded up to the next 1/10000), keeps it square and centres it;
-# nearest-neighbour where the factor is whole (2 on 1024x768), linear where it is not
-# (0.8334 on 480x320, 1.25 on 640x480, 1.875 on 720x720 and 1280x720).
-field=384
-side=$((DISPLAY_WIDTH < DISPLAY_HEIGHT ? DISPLAY_WIDTH : DISPLAY_HEIGHT))
-scale=$(((side * 10000 + field - 1) / field))
+# The game's window, as its build wrote it down beside it (384x384 for the standard field).
+# sdl12-compat scales it by the factor that fits the screen (rounded up to the next 1/10000),
+# keeps its shape and centres it; nearest-neighbour where the factor is whole (2 on 1024x768),
+# linear where it is not (0.8334 on 480x320, 1.25 on 640x480, 1.875 on 720x720 and 1280x720).
+# shellcheck source=/dev/null
+. ./geometry.env
+byWidth=$(((DISPLAY_WIDTH * 10000 + GEMLETS_WINDOW_WIDTH - 1) / GEMLETS_WINDOW_WIDTH))
+byHeight=$(((DISPLAY_HEIGHT * 10000 + GEMLETS_WINDOW_HEIGHT - 1) / GEMLETS_WINDOW_HEIGHT))
+scale=$((byWidth < byHeight ? byWidth : byHeight))
 printf -v SDL12COMPAT_WINDOW_SCALING %d.%04d $((scale / 10000)) $((scale % 10000))
 SDL12COMPAT_SCALE_METHOD=linear
-[ $((side % field)) -eq 0 ] && SDL12COMPAT_SCALE_METHOD=nearest
+[ $((scale % 10000)) -eq 0 ] && SDL12COMPAT_SCALE_METHOD=nearest
 export SDL12COMPAT_WINDOW_SCALING SDL12COMPAT_SCALE_METHOD SDL_VIDEO_CENTERED=1
 
 $GPTOKEYB "$game" -c ./gemlets.gptk &

@@ -51,7 +51,8 @@ std::string picture(SDL_Surface* s) {
     std::string text;
     for (int row = 0; row < fieldH; ++row) {
         for (int column = 0; column < fieldW; ++column) {
-            const Uint16 pixel = pixelAt(s, 32 * column + 16, 32 * row + 16);
+            const Uint16 pixel =
+                pixelAt(s, gemletW * column + gemletW / 2, gemletH * row + gemletH / 2);
             char shown = pixel == mapped(s, white) ? '*' : '?';
             for (int i = 0; i < 5; ++i)
                 shown = pixel == mapped(s, colours[i]) ? "0123X"[i] : shown;
@@ -177,7 +178,8 @@ TEST_F(SdlTest, EachChangeIsShownAtOnceAndNothingIsDrawnWithoutOne) {
         {"an expose blanking the window",
          [&] { push(SDL_VIDEOEXPOSE), std::ranges::fill(window, 0); }, true, "", "8"},
         {"game over", [&] { game.state = State::gameover; }, true,
-         fixture::topRows({"XXXXXX", "XXXXXX", "XXXXXX"}), "8"},
+         fixture::topRows(fixture::Rows(3, std::string(static_cast<std::size_t>(fieldW), 'X'))),
+         "8"},
         {"still over", [] {}, false, "", "8"},
         {"quit: a white window", press(SDLK_ESCAPE), true, fixture::topRows({}), ""},
     };
@@ -205,6 +207,7 @@ TEST_F(SdlTest, EachChangeIsShownAtOnceAndNothingIsDrawnWithoutOne) {
 }
 
 TEST_F(SdlTest, CellsHoldingNoColourStayBlankAndAShortFieldWrapsAtSix) {
+    SKIP_UNLESS_STANDARD_FIELD();
     drawField(screen, Field{-1, 255, 2, 4, -7, 0, 3, 1});
     drawPlaced(screen);
     EXPECT_EQ(picture(screen.surface), fixture::topRows({"**2**0", "31****"}));

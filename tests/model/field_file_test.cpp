@@ -21,6 +21,7 @@ const std::string shortFile = " of 72 cells (it needs 12 lines of 6 cells '*' or
 // Text read as its first twelve rows, whatever follows them; or refused with a message naming
 // where, the field staying as it was.
 TEST(FieldFile, ReadsTwelveRowsOrRefusesTheTextAndSaysWhere) {
+    SKIP_UNLESS_STANDARD_FIELD();
     const std::pair<std::string, std::string> cases[] = {
         {tenEmptyRows + "**1***\n*0223*\n", ""},
         {tenEmptyRows + "******\n3*****\nanything\nat all", ""},
@@ -38,7 +39,7 @@ TEST(FieldFile, ReadsTwelveRowsOrRefusesTheTextAndSaysWhere) {
         const Field before = bottomRows({"0123**"});
         Field f = before;
         try {
-            textToField(text, f);
+            textToField(text, f, "test.txt");
             EXPECT_EQ(fieldToText(f), text.substr(0, 84));
             EXPECT_EQ(message, "") << "read:\n" << text;
         } catch (const FieldFileError& error) {

@@ -30,7 +30,7 @@ TEST(Gravity, EachStepMovesEveryFallingGemletOneRowOrLandsIt) {
         {"nothing in play", {}, {}, 1, {}, 0},
     };
     for (const auto& [what, ground, falling, steps, after, lastResult] : cases) {
-        Game game;
+        Game game{std::cout};
         game.field = bottomRows(ground);
         fieldToGemlets(game);
         for (const GemletPtr& g : game.gemlets)
@@ -47,7 +47,7 @@ TEST(Gravity, EachStepMovesEveryFallingGemletOneRowOrLandsIt) {
 }
 
 TEST(HardDrop, DropsUntilThePairHasLandedThenOnceMore) {
-    Game game;
+    Game game{std::cout};
     game.first = dropping(3, 1, 3);
     game.second = dropping(3, 2, 1);
     const GemletPtr floating = dropping(0, 0, 2);
@@ -63,7 +63,8 @@ TEST(HardDrop, DropsUntilThePairHasLandedThenOnceMore) {
     dropThemDown(game);
     EXPECT_EQ(gemletY(*game.gemlets.back()), 1) << "one more step even when the pair had landed";
 
-    Game split; // a flat pair over a column on one side: the other half falls to the floor
+    // A flat pair over a column on one side: the other half falls to the floor.
+    Game split{std::cout};
     settle(split, Rows(9, "2*****"));
     split.first = dropping(0, 0, 3);
     split.second = dropping(1, 0, 1);

@@ -46,7 +46,7 @@ TEST(Groups, FourOrMoreOrthogonallyConnectedCellsOfOneColourClear) {
         {"no group wraps around the edges", {"*****0", "000**1"}, {"*****0", "000**1"}, 0},
     };
     for (const auto& [what, before, after, points] : cases) {
-        Game game;
+        Game game{std::cout};
         settle(game, before);
         backtrackGemlets(game);
         EXPECT_EQ(fieldToText(game.field), fieldToText(bottomRows(after))) << what;
@@ -55,9 +55,9 @@ TEST(Groups, FourOrMoreOrthogonallyConnectedCellsOfOneColourClear) {
     }
 }
 
-// Sweeps of 25 marked cells, 2 points each, from level 0: a level each time, up to ten.
+// Sweeps of 25 marked cells, 2 points each, from the level a game starts at, 0: a level each
+// time, up to ten.
 TEST_F(GroupTest, ALevelIsGainedEveryFiftyPointsUpToTen) {
-    game.level = 0;
     for (int round = 1; round <= 12; ++round) {
         std::fill(game.solveField.begin(), game.solveField.begin() + 25, visitedMark);
         sweeping(game);
@@ -96,7 +96,7 @@ TEST_F(GroupTest, AStackFallingOntoANewGroupNeedsTheSecondSearch) {
 
     backtrackGemlets(game);
     EXPECT_EQ(game.points, 16);
-    EXPECT_EQ(countElements(game.field, emptyCell), 72);
+    EXPECT_EQ(countElements(game.field, emptyCell), fieldW * fieldH);
 }
 
 } // namespace

@@ -55,7 +55,7 @@ protected:
         return text.str();
     }
 
-    Game game;
+    Game game{std::cout};
 };
 
 // Where the pair starts, the row of landed gemlets and its cells, the moves, and the pair after
@@ -63,6 +63,7 @@ protected:
 using MoveCase = std::tuple<Cell, Cell, int, std::string_view, std::string_view, std::string_view>;
 
 TEST_F(PairTest, MovesAndTurnsStayInTheFieldAndOutOfTakenCells) {
+    SKIP_UNLESS_STANDARD_FIELD();
     const MoveCase cases[] = {
         // Walls.
         {{1, 0}, {2, 0}, 0, "******", "LL", "f (0, 0) s (1, 0); f (0, 0) s (1, 0)"},

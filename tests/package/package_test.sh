@@ -20,6 +20,9 @@ deb=$tmp/gemlets_${version}_$(dpkg --print-architecture).deb
 (cd "$tmp/gemlets" && dpkg-buildpackage -us -uc -b -J2 >"$tmp/build.log" 2>&1) ||
     { tail -n 40 "$tmp/build.log" && fail "dpkg-buildpackage, log above"; }
 lintian --fail-on error,warning "$deb" || fail "lintian reports an error or a warning"
+# shellcheck source=drivers/geometry.sh
+source "$repo/drivers/geometry.sh" "$tmp/gemlets/obj-$(dpkg-architecture -qDEB_HOST_GNU_TYPE)"
+dpkg-deb -f "$deb" Description | grep -q " $cols columns by $rows rows\." || fail "no field size"
 apt install "$deb"
 [[ $(/usr/games/gemlets --version) == "gemlets $version" ]] || fail "--version is not $version"
 { desktop-file-validate /usr/share/applications/*gemlets*.desktop &&
@@ -31,9 +34,9 @@ export HOME=$tmp/home && unset XDG_DATA_HOME
 (cd / && exec /usr/games/gemlets --frame-rate 60) >"$tmp/game.log" 2>&1 & game=$!
 pids+=("$game")
 win=$(timeout 20 xdotool search --sync --onlyvisible --pid "$game" | head -n 1) || fail "no window"
-[[ $(xdotool getwindowgeometry "$win") == *"Geometry: 384x384"* ]] || fail "not 384x384"
+[[ $(xdotool getwindowgeometry "$win") == *"Geometry: $windowSize"* ]] || fail "not $windowSize"
 firstFrame() { # something darker than white in the field
-    import -window "$win" "$tmp/shot.png" && [[ $(convert "$tmp/shot.png" -crop 192x384+0+0 \
+    import -window "$win" "$tmp/shot.png" && [[ $(convert "$tmp/shot.png" -crop "$fieldArea" \
         -colorspace gray -format '%[fx:minima<0.5]' info:) == 1 ]]
 }
 waitFor firstFrame || fail "no gemlet drawn in the field"

@@ -102,6 +102,7 @@ TEST_F(PlayTest, ATakenSpawnCellEndsTheGameWithoutASearch) {
 // The file as start-up reads it: either cell of the first pair taken, a short file, no file or a
 // folder is refused with the game untouched; a last line without its line end is read.
 TEST_F(PlayTest, AFieldFileIsReadWholeOrRefusedWithTheGameUntouched) {
+    SKIP_UNLESS_STANDARD_FIELD();
     const std::string empty = fixture::topRows({});
     const std::pair<std::string, std::string> cases[] = {
         {fixture::topRows({"******", "***0**"}),

@@ -13,19 +13,20 @@ import json, os, shutil, subprocess, sys, time
 
 repo = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 sys.path.insert(0, f"{repo}/drivers")
-import devtools
+import devtools, geometry
 
 browser, passed = devtools.Browser(), []
+G = geometry.read(f"{repo}/build-web")  # the field's size, as the site was built
 MESSAGE = "document.getElementById('message').textContent"
 RUNNING = "typeof Module !== 'undefined' && Module.calledRun === true"
 # From before the page's first script: animation frames counted, the policy violations, and a
 # cell's mean colour.
-WATCH = """window.frames_ = 0; const raf = window.requestAnimationFrame.bind(window);
-window.requestAnimationFrame = (f) => raf((t) => { ++frames_; f(t); });
+WATCH = f"""window.frames_ = 0; const raf = window.requestAnimationFrame.bind(window);
+window.requestAnimationFrame = (f) => raf((t) => {{ ++frames_; f(t); }});
 violations = []; document.addEventListener('securitypolicyviolation',
   (e) => violations.push(e.violatedDirective));
-cell = (x, y) => { const s = [0, 0, 0]; Module.ctx.getImageData(x * 32, y * 32, 32, 32)
-  .data.forEach((v, i) => i % 4 < 3 && (s[i % 4] += v / 1024)); return s; }"""
+cell = (x, y) => {{ const s = [0, 0, 0], px = {G.px}; Module.ctx.getImageData(x * px, y * px, px, px)
+  .data.forEach((v, i) => i % 4 < 3 && (s[i % 4] += v / px / px)); return s; }}"""
 # The canvas's pixels summed: a change in what it shows changes it.
 PIXELS = "(c => c.getContext('2d').getImageData(0, 0, c.width, c.height))(canvas)" \
          ".data.reduce((s, v, i) => s + v * (i % 7 + 1), 0)"
@@ -57,7 +58,7 @@ def check(what, test, timeout=10):
 def load(url, what, shown):  # shown(column 3's cells, the cell at the bottom of column 2)
     browser.open(url)
     check(what, lambda: js("window.Module?.calledRun && !!Module.ctx") and shown(
-        *js("[Array.from({ length: 12 }, (_, y) => cell(3, y)), cell(2, 11)]")))
+        *js(f"[Array.from({{ length: {G.rows} }}, (_, y) => cell(3, y)), cell(2, {G.rows - 1})]")))
 
 
 def page(base, bare):
@@ -126,7 +127,7 @@ def app(site, base, server):
              lambda *cells: PAIR(*cells) and js("newBuild") == network)
     server.kill()
     load(base, "with the server gone a reload plays", PAIR)
-    load(f"{base}?field={'******/' * 8}****0*/****30/**3*30/**0*20",
+    load(f"{base}?field={'/'.join(G.field('****0*', '****30', '**3*30', '**0*20'))}",
          "and so does a new ?field= link", BLUE)
     js("document.body.append(Object.assign(document.createElement('script'), "
        "{ textContent: 'inline = true' }))")

@@ -9,44 +9,47 @@ import json, os, re, shutil, subprocess, sys, time
 
 repo = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 sys.path.insert(0, f"{repo}/drivers")
-import bidi, client, devtools, webdriver
+import bidi, client, devtools, geometry, webdriver
 
 ENGINES = [devtools.Browser, bidi.Browser, webdriver.Browser]
 site, shots = f"{repo}/build-web/site", f"{repo}/build-web"
 native = os.path.join(repo, sys.argv[1] if len(sys.argv) > 1 else "build", "run")  # the desktop's
 host = client.Client()  # Xvfb, the server and the desktop games
 env, page, passed = dict(os.environ), None, []
+G = geometry.read(shots)  # the field's and the window's size, as the site was built
+COLS, ROWS, PX, EMPTY, field = G.cols, G.rows, G.px, "*" * G.cols, G.field
 # Fields, the keys then pressed, and the page's trace must be the desktop's. In the first the
 # pair (yellow over red) clears four yellows; the blue that stood on them falls beside three
 # blues, which clear in turn. In the second, two moves left make four reds.
-CHAIN = ["******"] * 8 + ["****0*", "****30", "**3*30", "**0*20"]
+CHAIN = field("****0*", "****30", "**3*30", "**0*20")
 TRACES = [(CHAIN, ["Space"]),
-          (["******"] * 10 + ["*1****", "*11***"], ["ArrowLeft", "ArrowLeft", "Space"]),
-          (["******"] * 9 + ["*****3", "***2*3", "0*2223"],
+          (field("*1****", "*11***"), ["ArrowLeft", "ArrowLeft", "Space"]),
+          (field("*****3", "***2*3", "0*2223"),
            ["ArrowUp", "ArrowRight", "ArrowDown", "Space"])]
-MALFORMED = [["******"] * 11, [""]]  # the last: an empty ?field=
+MALFORMED = [[EMPTY] * (ROWS - 1), [""]]  # the last: an empty ?field=
 X_KEYS = {"ArrowLeft": "Left", "ArrowUp": "Up", "ArrowRight": "Right", "ArrowDown": "Down",
           "Space": "space"}  # X's names of the keys, for the desktop game
 # The field as rows of each cell's nearest colour by its mean (cells), the left, top and width of
 # the ink beside the field (ink), every change the page shows with the time and animation frame
 # it shows it at (looks), and the keys that reached the page (from the keyboard, a touch button or
 # a gamepad) with their key codes, time and frame.
-PAGE_JS = """const px = (x, y, w, h) => document.getElementById('canvas').getContext('2d')
+FW, RW = COLS * PX, G.width - COLS * PX  # the field's width, and the room right of it
+PAGE_JS = f"""const px = (x, y, w, h) => document.getElementById('canvas').getContext('2d')
   .getImageData(x, y, w, h).data;
 const far = (m, p) => p.reduce((a, v, i) => a + (v - m[i]) ** 2, 0);
-window.cells = () => { const s = Array.from({ length: 72 }, () => [0, 0, 0]);
-  px(0, 0, 192, 384).forEach((v, i) => i % 4 < 3
-    && (s[(i / 24576 | 0) * 6 + (i / 128 | 0) % 6][i % 4] += v / 1024));
+window.cells = () => {{ const s = Array.from({{ length: {COLS * ROWS} }}, () => [0, 0, 0]);
+  px(0, 0, {FW}, {G.height}).forEach((v, i) => i % 4 < 3
+    && (s[(i / {4 * FW * PX} | 0) * {COLS} + (i / {4 * PX} | 0) % {COLS}][i % 4] += v / {PX * PX}));
   return s.map((m) => palette.reduce((a, p) => far(m, p[1]) < far(m, a[1]) ? p : a)[0]).join('')
-    .match(/.{6}/g); };
-window.ink = () => { const b = [384, 384, 0];
-  px(192, 0, 192, 384).forEach((v, i) => i % 4 || v > 95 || b.splice(0, 3, Math.min(b[0],
-    192 + i / 4 % 192), Math.min(b[1], i / 768 | 0), Math.max(b[2], 193 + i / 4 % 192)));
-  return [b[0], b[1], Math.max(0, b[2] - b[0])]; };
+    .match(/.{{{COLS}}}/g); }};
+window.ink = () => {{ const b = [{G.width}, {G.height}, 0];
+  px({FW}, 0, {RW}, {G.height}).forEach((v, i) => i % 4 || v > 95 || b.splice(0, 3, Math.min(b[0],
+    {FW} + i / 4 % {RW}), Math.min(b[1], i / {4 * RW} | 0), Math.max(b[2], {FW + 1} + i / 4 % {RW})));
+  return [b[0], b[1], Math.max(0, b[2] - b[0])]; }};
 window.looks = []; let frames = 0;
-(function look() { requestAnimationFrame(look); const now = [cells(), ink(), gemletsStdout.length];
+(function look() {{ requestAnimationFrame(look); const now = [cells(), ink(), gemletsStdout.length];
   if (JSON.stringify(now) != JSON.stringify(looks.at(-1)?.slice(2)))
-    looks.push([performance.now(), frames, ...now]); ++frames; })();
+    looks.push([performance.now(), frames, ...now]); ++frames; }})();
 window.pressed = []; document.addEventListener('keydown',
   (e) => pressed.push([e.code, e.keyCode, performance.now(), frames]), true);"""
 MESSAGE = "document.getElementById('message').textContent"
@@ -96,7 +99,7 @@ def ink(expression="ink()"):  # the width of the ink that the expression gives, 
 
 
 def falling(rows):  # the gemlets above the bottom two rows, as (row, column)
-    return [(r, c) for r, row in enumerate(rows[:10]) for c, v in enumerate(row) if v != "*"]
+    return [(r, c) for r, row in enumerate(rows[:-2]) for c, v in enumerate(row) if v != "*"]
 
 
 # The first look since `since` (a look; else the last key press) that passes test, as [time,
@@ -130,9 +133,9 @@ def shown():  # what the page shows, once there is one
 PALETTE = [("*", [255] * 3)] + [(str(i), list(subprocess.run(["convert", f"{native}/gemlet_{c}.jpg",
     "-scale", "1x1!", "-depth", "8", "rgb:-"], capture_output=True, check=True).stdout))
     for i, c in enumerate(["blue", "red", "green", "yellow"])]
-# The score's and "Paused"'s place: right of the 192-pixel field with 10 pixels between, its
-# top at half the 384-pixel height; their ink starts a few pixels in.
-placed = lambda ink: 202 <= ink[0] <= 206 and 192 <= ink[1] <= 195
+# The score's and "Paused"'s place: right of the field with 10 pixels between, its top at half
+# the window's height; their ink starts a few pixels in.
+placed = lambda ink: 0 <= ink[0] - FW - 10 <= 4 and 0 <= ink[1] - G.height // 2 <= 3
 cols = lambda look: [c for _, c in falling(look[2])]
 
 
@@ -169,20 +172,20 @@ def play(base, traces, refusals, host_base):  # every check in the engine of `pa
     page.launch()
     open_page(base)
     seen("the first pair, yellow over red, alone in column 3 of row 1 to 3, the score in its place",
-         lambda l: re.fullmatch(r"(\*{6}){1,3}\*{3}3\*{5}1\*+", "".join(l[2]))
+         lambda l: re.fullmatch(rf"(\*{{{COLS}}}){{1,3}}\*{{3}}3\*{{{COLS - 1}}}1\*+", "".join(l[2]))
          and 0 < l[3][2] < 40 and placed(l[3]), since=(0, 0))
     until("the page needs no cross-origin isolation", lambda: not js("crossOriginIsolated"), 0)
     shot("first-frame")
     # Mouse motion that would hold a key press up for 16 s if it reached SDL's queue.
     page.run("for (let i = 0; i < 1000; ++i) document.getElementById('canvas')"
-             ".dispatchEvent(new MouseEvent('mousemove', { clientX: i % 384, bubbles: true }))")
+             f".dispatchEvent(new MouseEvent('mousemove', {{ clientX: i % {G.width}, bubbles: true }}))")
     # The first moves of a game, each acting within the frames that the events before it take.
     press("two Lefts within a frame move the pair twice", lambda l: cols(l) == [1, 1], 2,
           "ArrowLeft", "ArrowLeft")
     press("Up rotates it", lambda l: len(r := [r for r, _ in falling(l[2])]) == 2 and r[0] == r[1],
           1, "ArrowUp")
     out = js("gemletsStdout.length")
-    press("Space drops it", lambda l: sorted(l[2][11].replace("*", "")) == ["1", "3"]
+    press("Space drops it", lambda l: sorted(l[2][-1].replace("*", "")) == ["1", "3"]
           and not falling(l[2]), 1, "Space")
     turn = seen("the landing's turn, at the next drop", lambda l: l[4] > out)
     seen("the next pair in its spawn row a frame after it",
@@ -222,11 +225,11 @@ def play(base, traces, refusals, host_base):  # every check in the engine of `pa
         "pressed.length > 5 && pressed.every(([c, k]) => Module.gemletsKeys[c] === k)"), 0)
     for (rows, keys), trace in zip(TRACES, traces):
         open_page(base + "?field=" + "/".join(rows))
-        top = min(r for r, row in enumerate(rows) if row != "******")  # far below the pair
+        top = min(r for r, row in enumerate(rows) if row != EMPTY)  # far below the pair
         until(f"the prepared field {rows[-1]}", lambda: grid()[top:] == rows[top:])
         page.key(*keys, hold=0.1)
         if rows == CHAIN:
-            until("the chain clears", lambda: grid()[8:] == ["******"] * 3 + ["**012*"])
+            until("the chain clears", lambda: grid()[-4:] == field("", "", "", "**012*")[-4:])
         until(f"the trace after {' '.join(keys)} equals the desktop's byte for byte",
               lambda: js("gemletsStdout") == trace)
     # Firefox's BiDi click does not reach into another origin's frame, not even a plain page's.

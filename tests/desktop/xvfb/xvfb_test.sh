@@ -40,13 +40,14 @@ until_() {
 # -noreset: a server that resets when its last client leaves refuses the next one a moment.
 startXvfb "$tmp" -screen 0 640x480x24 -nolisten tcp -noreset || fail "no X server"
 cp -r "$runDir" "$tmp/run"
+# shellcheck source=drivers/geometry.sh
+source "$(dirname "$0")/../../../drivers/geometry.sh" "$runDir/.." # the run folder's build's
+# Scenarios write rows for the standard 6 columns; a wider field has $pad more empty cells on
+# the right of each, as a regular expression.
+pad="\\*{$((cols - 6))}"
 
-# field ROW...: test.txt from the bottom rows given, empty above them.
-field() {
-    local rows=()
-    while ((${#rows[@]} + $# < 12)); do rows+=('******'); done
-    printf '%s\n' "${rows[@]}" "$@" >"$tmp/run/test.txt"
-}
+# field ROW...: test.txt from the bottom rows given.
+field() { fieldRows "$@" >"$tmp/run/test.txt"; }
 # A background job ignores SIGINT; env gives the game a terminal's signal dispositions. The
 # emulator command is split into words; a scenario may give the game arguments.
 # shellcheck disable=SC2086,SC2120
@@ -71,7 +72,7 @@ finish() {
     gamePid=""
     ((status == 0)) || fail "$1 ended the game with status $status"
     # Standard output carries only the diagnostics: button lines and the search trace.
-    local dump='((-1|[0-9a-f]+) ){6}'
+    local dump="((-1|[0-9a-f]+) ){$cols}"
     ! grep -Evq "^(|backtrackGemlets|gemlets count = [0-9]+($dump)?|$dump|sweeping|sweeping returning 0($dump)?|button  [0-9]+ pressed)\$" \
         "$tmp/stdout" || fail "standard output holds more than the diagnostics"
     [[ ! -s $tmp/stderr ]] || fail "standard error is not empty"
@@ -87,10 +88,10 @@ done
 shoot() {
     import -window "$win" "$tmp/shot.png" 2>/dev/null || return 1
     local values cell p
-    read -ra values -d '' < <(convert "$tmp/shot.png" -crop 192x384+0+0 +repage -scale '6x12!' \
+    read -ra values -d '' < <(convert "$tmp/shot.png" -crop "$fieldArea" +repage -scale "${cols}x$rows!" \
         -depth 8 rgb:- | od -An -tu1 -v) || true
     grid=""
-    for ((cell = 0; cell < 72; ++cell)); do
+    for ((cell = 0; cell < cols * rows; ++cell)); do
         local best='?' bestDistance=3600 r g b
         for ((p = 0; p < ${#palette[@]}; p += 2)); do
             read -r r g b <<<"${palette[p + 1]}"
@@ -98,22 +99,22 @@ shoot() {
             ((r * r + g * g + b * b >= bestDistance)) || { best=${palette[p]}; bestDistance=$((r * r + g * g + b * b)); }
         done
         grid+=$best
-        ((cell % 6 != 5)) || grid+=/
+        ((cell % cols != cols - 1)) || grid+=/
     done
 }
 # shows REGEX: the next screenshot's grid (each row followed by '/') matches.
 shows() { shoot && [[ $grid =~ ^$1$ ]]; }
-# The score or "Paused": dark pixels right of the field at (202, 192).
-textArea() { convert "$tmp/shot.png" -crop 182x48+202+192 +repage -depth 8 gray:- | md5sum; }
-inked() { (($(convert "$tmp/shot.png" -crop 182x48+202+192 -format '%[fx:int(255*minima)]' info:) < 96)); }
+# The score or "Paused": dark pixels right of the field.
+textArea() { convert "$tmp/shot.png" -crop "$textArea" +repage -depth 8 gray:- | md5sum; }
+inked() { (($(convert "$tmp/shot.png" -crop "$textArea" -format '%[fx:int(255*minima)]' info:) < 96)); }
 
-pairAt3='(\*{6}/)*\*\*\*3\*\*/\*\*\*1\*\*/(\*{6}/)*'
-landed='([*0-3]{6}/){10}\*\*\*3\*\*/\*\*\*1\*\*/'
+pairAt3="(\\*{$cols}/)*\\*\\*\\*3\\*\\*$pad/\\*\\*\\*1\\*\\*$pad/(\\*{$cols}/)*"
+landed="([*0-3]{$cols}/){$((rows - 2))}\\*\\*\\*3\\*\\*$pad/\\*\\*\\*1\\*\\*$pad/"
 case $scenario in
 window_keys_closing_and_sigterm)
     field
     start
-    [[ $(xdotool getwindowgeometry "$win") == *"Geometry: 384x384"* ]] || fail "not 384x384"
+    [[ $(xdotool getwindowgeometry "$win") == *"Geometry: $windowSize"* ]] || fail "not $windowSize"
     until_ 10 "the first pair falling in column 3" shows "$pairAt3"
     ${GEMLETS_EMULATOR:-} "$sendDeleteWindow" "$win" || fail "could not ask the window to close"
     xdotool key space # taken after the close request, which must be ignored
@@ -122,10 +123,10 @@ window_keys_closing_and_sigterm)
 chain_clearing_and_pause)
     field '****3*' '**3*3*' '**0*2*'
     start
-    until_ 10 "the first pair above three yellows" shows "$pairAt3"'\*{4}3\*/\*\*3\*3\*/\*\*0\*2\*/'
+    until_ 10 "the first pair above three yellows" shows "$pairAt3\\*{4}3\\*$pad/\\*\\*3\\*3\\*$pad/\\*\\*0\\*2\\*$pad/"
     before=$(textArea)
     xdotool key space
-    until_ 5 "the four yellows cleared" shows '([*0-3]{6}/){9}\*{6}/\*{6}/\*\*012\*/'
+    until_ 5 "the four yellows cleared" shows "([*0-3]{$cols}/){$((rows - 3))}\\*{$cols}/\\*{$cols}/\\*\\*012\\*$pad/"
     [[ $(textArea) != "$before" ]] || fail "the score did not change"
     before=$(textArea)
     xdotool key p
@@ -141,13 +142,12 @@ chain_clearing_and_pause)
     finish INT
     grep -qx 'sweeping' "$tmp/stdout" || fail "no sweeping in the trace" ;;
 game_over)
-    for row in {0..11}; do rows+=("**$((row % 2))***"); done
-    printf '%s\n' "${rows[@]}" >"$tmp/run/test.txt"
+    for ((row = 0; row < rows; ++row)); do fieldRows "**$((row % 2))***" | tail -n 1; done >"$tmp/run/test.txt"
     start
     xdotool key space
-    convert "$tmp/run/gameover.jpg" -crop 192x384+0+0 +repage "$tmp/expected.png"
+    convert "$tmp/run/gameover.jpg" -crop "$fieldArea" +repage "$tmp/expected.png"
     overImage() { # RMSE below 0.08: the 16-bit window and JPEG decoding add a little
-        shoot && convert "$tmp/shot.png" -crop 192x384+0+0 +repage "$tmp/field.png" &&
+        shoot && convert "$tmp/shot.png" -crop "$fieldArea" +repage "$tmp/field.png" &&
             { compare -metric RMSE "$tmp/field.png" "$tmp/expected.png" null: 2>&1 || true; } |
             awk -F'[()]' '{ exit !($2 < 0.08) }'
     }
@@ -161,7 +161,7 @@ keys_beside_a_moving_pointer)
     start --frame-rate 60
     until_ 10 "the first pair falling in column 3" shows "$pairAt3"
     before=$(textArea)
-    sweep() { for x in {0..380..4}; do printf 'mousemove --window %s %s 200 ' "$win" "$x"; done; }
+    sweep() { for ((x = 0; x < GEMLETS_WINDOW_WIDTH; x += 4)); do printf 'mousemove --window %s %s 200 ' "$win" "$x"; done; }
     moves=$(sweep)
     # shellcheck disable=SC2086 # one argument per word
     (while :; do xdotool $moves; done) &
