@@ -1,8 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "play/commands.h"
 
-#include "model/gravity.h"
-#include "model/movement.h"
+#include "play/game_events.h"
 
 #include <ostream>
 
@@ -23,58 +22,24 @@ void quit(Game& game) {
 }
 
 void applyCommand(Game& game, DropTask& dropTask, Command command) {
-    switch (command) {
-    case Command::moveLeft: {
-        // The move reads the field and shifts the pair; with the field update after it, no
-        // drop step may come in between.
-        std::scoped_lock lock(game.lock);
-        moveToLeft(game, *game.first, *game.second);
-        gemletsToField(game);
-        break;
-    }
-    case Command::moveRight: {
-        std::scoped_lock lock(game.lock); // the move with its field update
-        moveToRight(game, *game.first, *game.second);
-        gemletsToField(game);
-        break;
-    }
-    case Command::rotate: {
-        std::scoped_lock lock(game.lock); // the rotation with its field update
-        rotateStones(game, *game.first, *game.second);
-        gemletsToField(game);
-        break;
-    }
-    case Command::dropOne: {
-        std::scoped_lock lock(game.lock); // the player's drop step
-        dropGemlets(game);
-        break;
-    }
-    case Command::hardDrop: {
-        std::scoped_lock lock(game.lock); // the whole hard drop
-        dropThemDown(game);
-        break;
-    }
-    case Command::togglePause:
-        togglePause(game);
-        break;
-    case Command::quit:
-        quit(game);
-        break;
-    }
+    enterGame(game, inputEvent(Source::signal, 0, command));
     // A pause toggle, a sideways move (which ends a pause) or quit: the task looks again now.
     dropTask.wake();
 }
 
 void pressButton(Game& game, DropTask& dropTask, int button) {
+    enterGame(game, inputEvent(Source::button, button, commandFor(buttonTable, button)));
+    dropTask.wake();
     // Flushed so that a watcher of standard output sees each press as it happens.
-    game.out << "\nbutton  " << button << " pressed\n" << std::flush;
-    if (const std::optional<Command> command = commandFor(buttonTable, button))
-        applyCommand(game, dropTask, *command);
+    game.out.flush();
 }
 
 void pressKey(Game& game, DropTask& dropTask, Key key) {
-    if (const std::optional<Command> command = commandFor(keyTable, key))
-        applyCommand(game, dropTask, *command);
+    const std::optional<Command> command = commandFor(keyTable, key);
+    if (!command)
+        return;
+    enterGame(game, inputEvent(Source::key, static_cast<int>(key), command));
+    dropTask.wake();
 }
 
 } // namespace gemlets

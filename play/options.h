@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
-// The command line: --help, --version and --frame-rate N. It is read before anything else
+// The command line: --help, --version, --frame-rate N, --record FILE, and --replay FILE
+// with or without --check. It is read before anything else
 // starts, so a refused command line leaves nothing half-done.
 #pragma once
 
@@ -16,12 +17,17 @@ enum class Launch {
     help,    // the usage on standard output, status 0
     version, // the version line on standard output, status 0
     refuse,  // the reason and the usage on standard error, status 2
+    watch,   // --replay FILE: the replay in the window
+    check,   // --replay FILE --check: the replay without a window, as fast as it goes
 };
 
 struct Options {
     Launch launch = Launch::play;
     // Main-loop iterations a second; 0 runs them as fast as the machine allows.
     int frameRate = 0;
+    // --record's file, or --replay's.
+    std::string record;
+    std::string replay;
     // Why the command line was refused.
     std::string error;
 };
