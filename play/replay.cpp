@@ -243,6 +243,11 @@ Replay parseReplay(std::string_view text, std::string_view name) {
         };
         if (what == "key" || what == "button" || what == "signal") {
             readInput(reader, w, entry.event);
+        } else if (what == "drop" && w.size() == 3) {
+            entry.event.kind = EventKind::drop;
+            if (!readNumber(w[2], entry.repeat) || entry.repeat < 2)
+                reader.fail("drop steps in a row are counted from 2, not '" + std::string(w[2]) +
+                            "'");
         } else if (what == "drop" || what == "frame" || what == "hidden" || what == "load") {
             if (w.size() != 2)
                 reader.fail("'" + std::string(what) + "' takes nothing after it");
@@ -300,11 +305,29 @@ void Recorder::write() {
     written_ = text_.size();
 }
 
+void Recorder::appendDrops() {
+    if (drops_ > 0)
+        append(std::to_string(dropTime_) + " drop" +
+               (drops_ > 1 ? ' ' + std::to_string(drops_) : std::string()) + '\n');
+    drops_ = 0;
+}
+
 void Recorder::entered(const Event& event, const Game& game) {
     if (finished_)
         return;
-    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start_);
-    std::string line = std::to_string(ms.count()) + ' ' + describe(event);
+    const long ms =
+        std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start_).count();
+    if (event.kind == EventKind::drop && drops_ > 0 && ms == dropTime_) {
+        ++drops_;
+        return;
+    }
+    appendDrops();
+    if (event.kind == EventKind::drop) {
+        dropTime_ = ms;
+        drops_ = 1;
+        return;
+    }
+    std::string line = std::to_string(ms) + ' ' + describe(event);
     if (event.kind == EventKind::turn) {
         append(line + ' ' + hex8(stateChecksum(game)) + ' ' + hex8(hash_) + '\n');
         write();
@@ -320,12 +343,15 @@ void Recorder::entered(const Event& event, const Game& game) {
 void Recorder::finish() {
     if (std::exchange(finished_, true))
         return;
+    appendDrops();
     const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start_);
     append(std::to_string(ms.count()) + " end " + hex8(hash_) + '\n');
     write();
 }
 
-std::string Recorder::text() const {
+std::string Recorder::text() {
+    if (!finished_)
+        appendDrops();
     return text_;
 }
 
@@ -350,6 +376,8 @@ ReplayPlayer::Verdict ReplayPlayer::playUntil(long time) {
                                   std::to_string(entry.line) + ", at " + seconds(entry.time) +
                                   "): ";
         std::scoped_lock lock(game_.lock);
+        for (int more = 1; more < entry.repeat; ++more)
+            enterGameLocked(game_, entry.event);
         try {
             if (!enterGameLocked(game_, entry.event, &random_)) {
                 verdict_ = Verdict::impossible;

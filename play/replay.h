@@ -32,6 +32,7 @@ struct ReplayEntry {
     long time = 0; // milliseconds since the game started
     Event event;
     std::uint32_t checksum = 0; // a turn's: stateChecksum after it
+    int repeat = 1;             // drop steps in a row within one millisecond
     int line = 0;               // where it starts in the file
 };
 
@@ -63,10 +64,11 @@ public:
     // The events since the last turn step and the end; once the game's run is over.
     void finish();
     // Everything recorded so far, written or not, as the file will hold it (the page's copy).
-    std::string text() const;
+    std::string text();
 
 private:
     void append(const std::string& line);
+    void appendDrops();
     void write();
 
     std::ostream& out_;
@@ -74,6 +76,9 @@ private:
     std::string text_;        // everything recorded
     std::size_t written_ = 0; // how much of it out has
     std::uint32_t hash_;
+    // Drop steps come back to back at level 10: those of one millisecond make one line.
+    long dropTime_ = 0;
+    int drops_ = 0;
     bool finished_ = false;
 };
 
