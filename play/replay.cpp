@@ -138,7 +138,7 @@ private:
 std::optional<Command> commandNamed(Reader& reader, std::string_view name) {
     if (name == "-")
         return std::nullopt;
-    const auto found = std::ranges::find(commandNames, name);
+    const auto found = std::find(commandNames.begin(), commandNames.end(), name);
     if (found == commandNames.end())
         reader.fail("unknown command '" + std::string(name) + "'");
     return static_cast<Command>(found - commandNames.begin());
@@ -162,7 +162,7 @@ void readInput(Reader& reader, const std::vector<std::string_view>& w, Event& ev
         return;
     }
     event.source = Source::key;
-    const auto found = std::ranges::find(keyNames, w[2]);
+    const auto found = std::find(keyNames.begin(), keyNames.end(), w[2]);
     event.code = static_cast<int>(found - keyNames.begin());
     if (found == keyNames.end() && (!readNumber(w[2], event.code) || event.code < 0 ||
                                     event.code >= static_cast<int>(keyCount)))
@@ -178,7 +178,8 @@ Field readField(Reader& reader) {
         const auto isCell = [](char c) {
             return c == '*' || isColour(c - '0');
         };
-        if (line.size() != static_cast<std::size_t>(fieldW) || !std::ranges::all_of(line, isCell))
+        if (line.size() != static_cast<std::size_t>(fieldW) ||
+            !std::all_of(line.begin(), line.end(), isCell))
             reader.fail("a row of the starting field is " + std::to_string(fieldW) +
                         " cells of '*' or '0' to '3', not '" + std::string(line) + "'");
         text.append(line).push_back('\n');

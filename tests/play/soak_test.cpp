@@ -41,8 +41,8 @@ void noteCrash(int signal) {
 }
 
 const char* const corpusDir = std::getenv("GEMLETS_SOAK_RECORD");
-// GEMLETS_SOAK_SLOWER=10: the corpus's intervals, as in the game, are ten times the default's.
-const int corpusSlower = std::getenv("GEMLETS_SOAK_SLOWER") ? 10 : 1;
+// GEMLETS_SOAK_REAL set: the game's own intervals and a command every 180 ms, not 3 ms.
+const bool corpusReal = std::getenv("GEMLETS_SOAK_REAL") != nullptr;
 
 class SoakGame {
 public:
@@ -50,7 +50,7 @@ public:
         : seed_(seed), player_(seed), colours_(seed),
           // Back-to-back drop steps as at level 10; every 25th game sleeps 1 ms between them.
           dropTask_(game_, [seed](int level) {
-              return corpusDir ? dropInterval(level) * corpusSlower / 10
+              return corpusDir ? dropInterval(level) / (corpusReal ? 1 : 10)
                                : std::chrono::milliseconds(seed % 25 == 0);
           }) {}
 
@@ -66,7 +66,7 @@ public:
             const std::optional<Command> command =
                 corpusDir && player_() % 8 != 0 ? steer() : choices[pick_(player_)].command;
             if (corpusDir)
-                std::this_thread::sleep_for(std::chrono::milliseconds(3)); // a hand's pace
+                std::this_thread::sleep_for(std::chrono::milliseconds(corpusReal ? 180 : 3));
             if (!command) {
                 std::this_thread::yield(); // a moment without input
                 continue;

@@ -1,6 +1,9 @@
 # SPDX-License-Identifier: MIT
-# cmake -DGAME=gemlets -DEMULATOR="qemu-..." -DREPLAY=NAME.replay -DOUT=file -P check_replay.cmake
+# cmake -DEMULATOR="qemu-..." -DREPLAY=NAME.replay -DOUT=file -P check_replay.cmake GAME
 # Fails unless the game checks the replay (status 0) and writes NAME.out.gz's text exactly.
+# The game comes last, a word of its own, where scripts/mutate.py sees that it was rebuilt.
+math(EXPR last "${CMAKE_ARGC} - 1")
+set(GAME ${CMAKE_ARGV${last}})
 separate_arguments(emulator UNIX_COMMAND "${EMULATOR}")
 execute_process(COMMAND ${emulator} ${GAME} --replay ${REPLAY} --check
                 OUTPUT_FILE ${OUT} ERROR_VARIABLE said RESULT_VARIABLE status)
