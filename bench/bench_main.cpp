@@ -80,6 +80,8 @@ const Figure figures[] = {
     {"worst turn step, trace through a pipe", "worstTurnStepTraceToPipe", 1e6, "ms", 0},
     {"dropGemlets on a full field", "dropGemletsFullField", 1e3, "us", 0},
     {"fileToField", "fileToFieldFullField", 1e3, "us", 0},
+    {"--replay --check of ten minutes of play (tests/replays/ten-minutes.replay)",
+     "checkTenMinuteReplay", 1e6, "ms", 1000},
     {"start-up to the first frame", "startUpToFirstFrame", 1e6, "ms", 100},
     {"Escape in the drop task's sleep to the main loop's return",
      "escapeToSdlQuitDone.loop_returned_ms", 1, "ms", 0},

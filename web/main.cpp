@@ -220,6 +220,7 @@ void iterateWatch() {
     w.last = now;
     const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(w.watched).count();
     stop |= w.player->playUntil(static_cast<long>(ms)) != ReplayPlayer::Verdict::playing;
+    w.game.out.flush();
     frameStep(w.screen, w.game, false);
     if (stop) {
         emscripten_cancel_main_loop();

@@ -1,0 +1,25 @@
+// SPDX-License-Identifier: MIT
+// Checking a replay of ten minutes of play, as `gemlets --replay FILE --check` does, its
+// standard output formatted and thrown away.
+#include "bench/trace_streams.h"
+#include "play/replay.h"
+
+#include <benchmark/benchmark.h>
+#include <sstream>
+
+namespace gemlets::bench {
+namespace {
+
+void checkTenMinuteReplay(benchmark::State& state) {
+    DiscardingStream out;
+    std::ostringstream said;
+    int status = 0;
+    for (auto _ : state)
+        status |= checkReplay(GEMLETS_SOURCE_DIR "/tests/replays/ten-minutes.replay", out, said);
+    if (status != 0)
+        state.SkipWithError(said.str().c_str());
+}
+BENCHMARK(checkTenMinuteReplay)->Unit(benchmark::kMillisecond);
+
+} // namespace
+} // namespace gemlets::bench
