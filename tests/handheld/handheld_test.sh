@@ -104,4 +104,11 @@ PAD=$tmp/pad XDG_DATA_HOME=$tmp/data QEMU_LD_PREFIX=$tmp/root play pad "$tmp/rom
 # The launcher's scaling: the screen's height, the shape kept.
 [[ $geometry == *"Geometry: 480x480"* ]] || fail "not 480x480 on a 640x480 screen: $geometry"
 cmp -s "$tmp/expected" "$tmp/stdout" || { diff "$tmp/expected" "$tmp/stdout" | head -n 20 >&2; fail "the trace differs"; }
-echo "handheld: the chain's trace equals the native game's; highest versions $glibc, $glibcxx"
+# A replay recorded on the desktop, checked by the port's binary: the recorded output exactly.
+replay=tests/replays/desktop-chain.replay
+QEMU_LD_PREFIX=$tmp/root LD_LIBRARY_PATH=$tmp/roms/ports/gemlets/libs.aarch64 \
+    "$tmp/roms/ports/gemlets/gemlets" --replay "$replay" --check >"$tmp/replayed" ||
+    fail "the port's gemlets does not check $replay"
+gzip -dc "${replay%.replay}.out.gz" | cmp -s - "$tmp/replayed" || fail "$replay: another output"
+echo "handheld: the chain's trace equals the native game's, and $replay checks;" \
+    "highest versions $glibc, $glibcxx"
