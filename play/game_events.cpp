@@ -17,6 +17,8 @@ namespace {
 const Game* watchedGame = nullptr;
 GameWatcher* watcher = nullptr;
 
+// Under the caller's lock as a whole: a move or a turn with the field update after it, which
+// the next move reads, and the whole hard drop; no drop step comes in between.
 void act(Game& game, Command command) {
     switch (command) {
     case Command::moveLeft:
