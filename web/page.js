@@ -101,7 +101,7 @@ document.getElementById('open-replay').addEventListener('change', async (event) 
   const file = event.target.files[0];
   if (!file) return;
   sessionStorage.setItem('gemlets-replay', await file.text());
-  location.search = '';
+  location.assign(location.pathname);
 });
 
 function lineWriter(onLine) {
@@ -187,7 +187,9 @@ function start() {
       say(watched ? 'The replay has ended.' : 'The game has ended (Escape).');
       const again = document.createElement('button');
       again.textContent = 'New game';
-      again.addEventListener('click', () => { location.search = ''; });
+      // After a replay, a game of one's own; otherwise the same game again, field and all.
+      again.addEventListener('click', () => (watched ? location.assign(location.pathname)
+        : location.reload()));
       message.append(' ', again);
       if (watched) return;
       const save = document.createElement('a');
