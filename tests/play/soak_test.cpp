@@ -59,7 +59,7 @@ public:
         startGame(game_);
         dropTask_.start();
         for (long idle = 0; game_.state != State::gameover && game_.run; ++idle) {
-            if (corpusDir && seed_ % 4 == 0 && pairs_ == 10 + seed_ % 7)
+            if (corpusDir && seed_ % 4 == 0 && pairs_ == 10 + static_cast<long>(seed_ % 7))
                 pressKey(game_, dropTask_, Key::escape); // a game left early
             if (idle == 5'000'000)
                 return fail("five million operations without a landing");
