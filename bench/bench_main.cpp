@@ -75,6 +75,8 @@ const Figure figures[] = {
     {"frame step, full field, shown whole (the first frame, after an expose)",
      "frameStepFullFieldShownWhole", overFloor, "x the floor", 8},
     {"worst turn step (a 64-cell chain)", "worstTurnStep", 1e6, "ms", 5},
+    {"--replay --check of ten minutes of play (tests/replays/ten-minutes.replay)",
+     "checkTenMinuteReplay", 1e6, "ms", 1000},
     {"start-up to the first frame", "startUpToFirstFrame", 1e6, "ms", 100},
     {"Escape in the drop task's sleep to the end of SDL_Quit", "escapeToSdlQuitDone", 1e6, "ms",
      50},

@@ -6,17 +6,26 @@
 #include "frame/main_loop.h"
 #include "frame/rendering.h"
 #include "frame/start_up.h"
+#include "frame/watch.h"
 #include "model/game.h"
 #include "model/random_colours.h"
 #include "play/drop_task.h"
+#include "play/game_events.h"
 #include "play/options.h"
+#include "play/replay.h"
 #include "play/start_seed.h"
 #include "play/stop_signals.h"
 
 #include <SDL.h>
 #include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstring>
 #include <exception>
+#include <filesystem>
+#include <fstream>
 #include <iostream>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -26,21 +35,71 @@ namespace {
 
 int play(const Options& options) {
     // Declared in this order so that they end in reverse: the drop task is joined before
-    // the surfaces and the font go, and those before SDL itself.
+    // the recorder, the surfaces and the font go, and those before SDL itself.
     Game game{std::cout};
     SdlSession session;
     Screen screen;
     screen.font = openFont(fontFile);
     const JoystickPtr joystick = options.joystick ? openJoystick() : nullptr;
-    RandomGenerator random(startSeed(SDL_GetTicks()));
+    const std::uint32_t seed = startSeed(SDL_GetTicks());
+    RandomGenerator random(seed);
+    std::ofstream recordFile;
+    std::optional<Recorder> recorder;
+    std::optional<Watching> watching;
+    if (!options.record.empty()) {
+        recordFile.open(options.record, std::ios::binary | std::ios::trunc);
+        if (!recordFile)
+            throw std::runtime_error(options.record +
+                                     ": cannot be written: " + std::strerror(errno));
+        recorder.emplace(recordFile, seed);
+        watching.emplace(game, *recorder);
+    }
     DropTask dropTask(game);
-    startUp(game, screen, dropTask, {openWindow, loadImage});
+    try {
+        startUp(game, screen, dropTask, {openWindow, loadImage});
+    } catch (const std::exception&) {
+        // A game that never started leaves no replay behind.
+        if (recorder) {
+            dropTask.stop();
+            recordFile.close();
+            std::filesystem::remove(options.record);
+        }
+        throw;
+    }
 
     MainLoop loop{game, dropTask, screen, random};
     loop.frameRate = options.frameRate;
     loop.pad = padOf(joystick.get());
     mainLoop(loop);
     dropTask.stop();
+    if (recorder)
+        recorder->finish();
+    return 0;
+}
+
+int watch(const Options& options) {
+    const Replay replay = readReplay(options.replay);
+    {
+        // Played once unseen first: nothing shows from a replay that cannot be played.
+        std::ostream nowhere(nullptr);
+        Game unseen(nowhere);
+        ReplayPlayer player(replay, unseen);
+        const ReplayPlayer::Verdict verdict = player.playUntil(LONG_MAX);
+        if (verdict == ReplayPlayer::Verdict::impossible ||
+            verdict == ReplayPlayer::Verdict::differs) {
+            std::cerr << "gemlets: " << player.problem() << '\n';
+            return verdict == ReplayPlayer::Verdict::impossible ? 2 : 1;
+        }
+    }
+    Game game{std::cout};
+    SdlSession session;
+    Screen screen;
+    screen.font = openFont(fontFile);
+    const JoystickPtr joystick = options.joystick ? openJoystick() : nullptr;
+    openScreen(screen, {openWindow, loadImage});
+    ReplayPlayer player(replay, game);
+    watchReplay(screen, game, player);
+    std::cout << std::flush;
     return 0;
 }
 
@@ -63,13 +122,19 @@ int main(int argc, char** argv) {
     case Launch::refuse:
         std::cerr << "gemlets: " << options.error << '\n' << gemlets::usage();
         return 2;
+    case Launch::check:
+        return gemlets::checkReplay(options.replay, std::cout, std::cerr);
     case Launch::play:
+    case Launch::watch:
         break;
     }
     // Before SDL_Init, which keeps a handler it finds in place instead of its own.
     gemlets::installStopSignalHandlers();
     try {
-        return gemlets::play(options);
+        return options.launch == Launch::watch ? gemlets::watch(options) : gemlets::play(options);
+    } catch (const gemlets::ReplayError& error) {
+        std::cerr << "gemlets: " << error.what() << '\n';
+        return 2;
     } catch (const std::exception& error) {
         std::cerr << "gemlets: " << error.what() << '\n';
         return 1;

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "frame/rendering.h"
 
-#include "model/gravity.h"
+#include "play/game_events.h"
 
 #include <algorithm>
 #include <utility>
@@ -109,14 +109,15 @@ void drawPlaced(Screen& screen) {
                                                          : drawText(screen, p.text, p.x, p.y));
 }
 
-void frameStep(Screen& screen, Game& game) {
+void frameStep(Screen& screen, Game& game, bool updateField) {
     screen.placing.clear();
     screen.updated.clear();
     {
         // The field update and everything drawn from it: a frame never shows a field that a
         // drop step is rewriting.
         std::scoped_lock lock(game.lock);
-        gemletsToField(game);
+        if (updateField)
+            enterGameLocked(game, eventOf(EventKind::frame));
         if (game.run) {
             const State state = game.state;
             if (state == State::gameover)

@@ -70,8 +70,9 @@ void drawPlaced(Screen& screen);
 // what the last frame drawn placed, and no expose came since, the window already shows it:
 // nothing is drawn or handed to SDL. Otherwise the frame is drawn whole on the window's
 // surface, and SDL is given the areas of what differs between the two frames
-// (SDL_UpdateRects), or the whole window (SDL_Flip) when wholeWindowDue.
-void frameStep(Screen& screen, Game& game);
+// (SDL_UpdateRects), or the whole window (SDL_Flip) when wholeWindowDue. A replay being
+// watched leaves the field to its recorded events: updateField false.
+void frameStep(Screen& screen, Game& game, bool updateField = true);
 
 // Call when SDL reports that the window was exposed: the next frame is drawn and shown whole.
 void showWholeWindowNext(Screen& screen);

@@ -24,4 +24,7 @@ struct Platform {
 void startUp(Game& game, Screen& screen, DropTask& dropTask, const Platform& platform,
              const std::filesystem::path& folder = {});
 
+// The window painted white and the images loaded, without a game: for watching a replay.
+void openScreen(Screen& screen, const Platform& platform, const std::filesystem::path& folder = {});
+
 } // namespace gemlets

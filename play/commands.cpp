@@ -1,8 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "play/commands.h"
 
-#include "model/gravity.h"
-#include "model/movement.h"
+#include "play/game_events.h"
 
 #include <ostream>
 
@@ -23,44 +22,7 @@ void quit(Game& game) {
 }
 
 void applyCommand(Game& game, DropTask& dropTask, Command command) {
-    switch (command) {
-    case Command::moveLeft: {
-        // The move reads the field and shifts the pair; with the field update after it, no
-        // drop step may come in between.
-        std::scoped_lock lock(game.lock);
-        moveToLeft(game, *game.first, *game.second);
-        gemletsToField(game);
-        break;
-    }
-    case Command::moveRight: {
-        std::scoped_lock lock(game.lock); // the move with its field update
-        moveToRight(game, *game.first, *game.second);
-        gemletsToField(game);
-        break;
-    }
-    case Command::rotate: {
-        std::scoped_lock lock(game.lock); // the rotation with its field update
-        rotateStones(game, *game.first, *game.second);
-        gemletsToField(game);
-        break;
-    }
-    case Command::dropOne: {
-        std::scoped_lock lock(game.lock); // the player's drop step
-        dropGemlets(game);
-        break;
-    }
-    case Command::hardDrop: {
-        std::scoped_lock lock(game.lock); // the whole hard drop
-        dropThemDown(game);
-        break;
-    }
-    case Command::togglePause:
-        togglePause(game);
-        break;
-    case Command::quit:
-        quit(game);
-        break;
-    }
+    enterGame(game, inputEvent(Source::signal, 0, command));
     // A pause toggle, a sideways move (which ends a pause) or quit: the task looks again now.
     dropTask.wake();
 }
@@ -95,10 +57,10 @@ std::optional<Command> commandForButton(Pad pad, int button) {
 }
 
 void pressButton(Game& game, DropTask& dropTask, int button, Pad pad) {
+    enterGame(game, inputEvent(Source::button, button, commandForButton(pad, button)));
+    dropTask.wake();
     // Flushed so that a watcher of standard output sees each press as it happens.
-    game.out << "\nbutton  " << button << " pressed\n" << std::flush;
-    if (const std::optional<Command> command = commandForButton(pad, button))
-        applyCommand(game, dropTask, *command);
+    game.out.flush();
 }
 
 void pressPad(Game& game, DropTask& dropTask, PadButton button) {
@@ -107,8 +69,11 @@ void pressPad(Game& game, DropTask& dropTask, PadButton button) {
 }
 
 void pressKey(Game& game, DropTask& dropTask, Key key) {
-    if (const std::optional<Command> command = commandForKey(key))
-        applyCommand(game, dropTask, *command);
+    const std::optional<Command> command = commandForKey(key);
+    if (!command)
+        return;
+    enterGame(game, inputEvent(Source::key, static_cast<int>(key), command));
+    dropTask.wake();
 }
 
 } // namespace gemlets

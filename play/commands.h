@@ -160,12 +160,14 @@ void togglePause(Game& game);
 // dropTask.wake(), as applyCommand does.
 void quit(Game& game);
 
-// Moves, rotations and drops act in every state, as the player asked, under the lock. Then
-// wakes the drop task, so that it ends at once after quit and starts its interval at once
-// after a pause ends.
+// Moves, rotations and drops act in every state, as the player asked, entering the game
+// through its door (play/game_events.h) as a command of no key or button (a stop signal's).
+// Then wakes the drop task, so that it ends at once after quit and starts its interval at
+// once after a pause ends.
 void applyCommand(Game& game, DropTask& dropTask, Command command);
 
-// Writes the button line to game.out, then acts as the button does on this pad.
+// Writes the button line to game.out, then acts as the button does on this pad; as
+// applyCommand.
 void pressButton(Game& game, DropTask& dropTask, int button, Pad pad = Pad::gp2x);
 
 // A pad's d-pad pressed (a hat's direction): acts as the pad button does.

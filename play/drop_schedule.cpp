@@ -1,19 +1,14 @@
 // SPDX-License-Identifier: MIT
 #include "play/drop_schedule.h"
 
-#include "model/gravity.h"
+#include "play/game_events.h"
 
 namespace gemlets {
 
 void dropStep(Game& game) {
     // Covers the gravity step and the state it reports, so that the turn step never sees a
     // half-moved pair or a landing announced for a list that has changed since.
-    std::scoped_lock lock(game.lock);
-    // Only from `unpause`: a player's pause or a game over is never overwritten; a paused
-    // landing is announced by the first step after the player resumes.
-    State expected = State::unpause;
-    if (dropGemlets(game) == 0)
-        game.state.compare_exchange_strong(expected, State::newGemlets);
+    enterGame(game, eventOf(EventKind::drop));
 }
 
 DropSchedule::DropSchedule(Game& game, IntervalFunction interval)

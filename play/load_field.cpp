@@ -1,9 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "play/load_field.h"
 
-#include "model/game_start.h"
-
-#include <mutex>
+#include "play/game_events.h"
 
 namespace gemlets {
 
@@ -12,8 +10,7 @@ void loadField(Game& game, const std::filesystem::path& path) {
     fileToField(cells, path);
     // The file and its gemlets together, so that no drop step rebuilds the field from the
     // gemlets alone before the file's cells have become gemlets.
-    std::scoped_lock lock(game.lock);
-    placeField(game, std::move(cells), path.string());
+    enterGame(game, loadEvent(std::move(cells), path.string()));
 }
 
 } // namespace gemlets

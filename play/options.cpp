@@ -22,7 +22,10 @@ int frameRateFrom(std::string_view text) {
 }
 
 Options launching(Launch launch, std::string error = {}) {
-    return {.launch = launch, .frameRate = 0, .joystick = true, .error = std::move(error)};
+    Options options;
+    options.launch = launch;
+    options.error = std::move(error);
+    return options;
 }
 
 Options refuse(std::string error) {
@@ -33,6 +36,7 @@ Options refuse(std::string error) {
 
 Options parseOptions(const std::vector<std::string_view>& args) {
     Options options;
+    bool check = false;
     for (auto arg = args.begin(); arg != args.end(); ++arg) {
         if (*arg == "--help")
             return launching(Launch::help);
@@ -42,21 +46,43 @@ Options parseOptions(const std::vector<std::string_view>& args) {
             options.joystick = false;
             continue;
         }
-        if (*arg != frameRateOption)
+        if (*arg == "--check") {
+            check = true;
+            continue;
+        }
+        if (*arg != frameRateOption && *arg != "--record" && *arg != "--replay")
             return refuse("unknown argument '" + std::string(*arg) + "'");
         if (std::next(arg) == args.end())
-            return refuse("--frame-rate needs a number of frames a second");
+            return refuse(std::string(*arg) + (*arg == frameRateOption
+                                                   ? " needs a number of frames a second"
+                                                   : " needs a file"));
+        const std::string_view option = *arg;
         const std::string_view value = *++arg;
+        if (option == "--record") {
+            options.record = value;
+            continue;
+        }
+        if (option == "--replay") {
+            options.replay = value;
+            continue;
+        }
         options.frameRate = frameRateFrom(value);
         if (options.frameRate == 0)
             return refuse("--frame-rate takes a whole number from 1 to " +
                           std::to_string(maxFrameRate) + ", not '" + std::string(value) + "'");
     }
+    if (!options.replay.empty() && !options.record.empty())
+        return refuse("--record and --replay do not go together");
+    if (check && options.replay.empty())
+        return refuse("--check needs --replay FILE");
+    if (!options.replay.empty())
+        options.launch = check ? Launch::check : Launch::watch;
     return options;
 }
 
 std::string usage() {
-    return std::string("Usage: gemlets [--frame-rate N] [--no-joystick]\n"
+    return std::string("Usage: gemlets [--frame-rate N] [--no-joystick] [--record FILE]\n"
+                       "       gemlets --replay FILE [--check]\n"
                        "       gemlets --help | --version\n"
                        "Plays gemlets. The images, ") +
            fontFile + " and the starting field " + fieldFileName +
@@ -66,6 +92,12 @@ std::string usage() {
            "                  draws as fast as the machine allows\n"
            "  --no-joystick   read no joystick, only keys (where something else turns the\n"
            "                  pad into keys)\n"
+           "  --record FILE   write a replay of the game to FILE as it is played\n"
+           "  --replay FILE   show the game that FILE recorded, at its pace (P pauses it,\n"
+           "                  Escape stops it)\n"
+           "  --check         with --replay: play it without a window, as fast as possible,\n"
+           "                  writing the game's standard output; exit 0 when it plays as\n"
+           "                  recorded, 1 when not, 2 for a file that cannot be played\n"
            "  --help          show this help and exit\n"
            "  --version       show the version and exit\n";
 }

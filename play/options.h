@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
-// The command line: --help, --version, --frame-rate N and --no-joystick. It is read before anything
-// else starts, so a refused command line leaves nothing half-done.
+// The command line: --help, --version, --frame-rate N, --no-joystick, --record FILE, and
+// --replay FILE with or without --check. It is read before anything else starts, so a refused
+// command line leaves nothing half-done.
 #pragma once
 
 #include <string>
@@ -16,6 +17,8 @@ enum class Launch {
     help,    // the usage on standard output, status 0
     version, // the version line on standard output, status 0
     refuse,  // the reason and the usage on standard error, status 2
+    watch,   // --replay FILE: the replay in the window
+    check,   // --replay FILE --check: the replay without a window, as fast as it goes
 };
 
 struct Options {
@@ -24,6 +27,9 @@ struct Options {
     int frameRate = 0;
     // False: no joystick is opened, where the pad already arrives as keys.
     bool joystick = true;
+    // --record's file, or --replay's.
+    std::string record;
+    std::string replay;
     // Why the command line was refused.
     std::string error;
 };

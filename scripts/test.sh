@@ -121,7 +121,7 @@ LD_LIBRARY_PATH=$compat_dir ldd "$plain_dir/run/gemlets" | grep -q "$compat_dir/
     exit 1
 }
 LD_LIBRARY_PATH=$compat_dir run_ctest compat plain \
-    -R '^(SdlTest|StartUp|DesktopImages|Assets|xvfb)\.'
+    -R '^(SdlTest|StartUp|DesktopImages|Assets|xvfb|Replay)\.'
 end
 
 begin web

@@ -10,16 +10,20 @@
 #include "frame/rendering.h"
 #include "frame/resources.h"
 #include "frame/start_up.h"
+#include "frame/watch.h"
 #include "model/game.h"
 #include "model/random_colours.h"
 #include "play/commands.h"
 #include "play/drop_task.h"
+#include "play/game_events.h"
+#include "play/replay.h"
 #include "play/start_seed.h"
 
 #include <SDL.h>
 #include <algorithm>
 #include <array>
 #include <chrono>
+#include <climits>
 #include <cmath>
 #include <emscripten.h>
 #include <emscripten/eventloop.h>
@@ -27,6 +31,8 @@
 #include <filesystem>
 #include <iostream>
 #include <memory>
+#include <optional>
+#include <sstream>
 
 namespace gemlets {
 
@@ -104,7 +110,12 @@ SurfacePtr loadPreloadedImage(const std::filesystem::path& file) {
 struct Run {
     Game game{std::cout};
     Screen screen;
-    RandomGenerator random{startSeed(SDL_GetTicks())};
+    std::uint32_t seed = startSeed(SDL_GetTicks());
+    RandomGenerator random{seed};
+    // The replay of the game under way, which the page offers to save.
+    std::ostringstream replayText;
+    Recorder recorder{replayText, seed};
+    Watching watching{game, recorder};
     DropTask dropTask{game, dropInterval, DropDriver::caller};
     MainLoop loop{game, dropTask, screen, random};
     bool resting = false;
@@ -113,8 +124,23 @@ struct Run {
 
 std::unique_ptr<Run> run;
 
-// SDL and the font, then the desktop's start-up steps with the browser's window and images.
-void startRun(Run& r) {
+// A replay being watched (the page's ?replay= or a file it opened), at its pace.
+struct Watch {
+    Replay replay;
+    Game game;
+    Screen screen;
+    std::optional<ReplayPlayer> player;
+    std::chrono::steady_clock::duration watched{};
+    std::chrono::steady_clock::time_point last = std::chrono::steady_clock::now();
+    bool paused = false;
+};
+
+std::unique_ptr<Watch> watch;
+constexpr const char* watchFile = "/watch.replay";
+
+// SDL and the font, then the desktop's start-up steps with the browser's window and images;
+// for a replay, only the window and the images.
+void startRun(Game& game, Screen& screen, DropTask* dropTask) {
     if (SDL_Init(SDL_INIT_VIDEO) != 0)
         throw StartupError(sdlFailure("SDL_Init"));
     if (TTF_Init() != 0)
@@ -124,8 +150,11 @@ void startRun(Run& r) {
                         SDL_FINGERMOTION, SDL_WINDOWEVENT});
     // The page registered the font's file under this name, and started the game only once
     // it had loaded; the canvas draws text with it.
-    r.screen.font = openFont(fontFile);
-    startUp(r.game, r.screen, r.dropTask, {openWindow, loadPreloadedImage});
+    screen.font = openFont(fontFile);
+    if (dropTask != nullptr)
+        startUp(game, screen, *dropTask, {openWindow, loadPreloadedImage});
+    else
+        openScreen(screen, {openWindow, loadPreloadedImage});
     for (const SdlKey& sdlKey : sdlKeys) {
         for (const PageKey& page : pageKeys) {
             if (page.key == sdlKey.key)
@@ -184,6 +213,7 @@ void iterate() {
     if (!runIteration(r.loop)) {
         emscripten_cancel_main_loop();
         r.dropTask.stop();
+        r.recorder.finish();
         tellPageGameEnded();
         return;
     }
@@ -199,6 +229,49 @@ void iterate() {
         rest(next);
 }
 
+void iterateWatch() {
+    Watch& w = *watch;
+    SDL_Event event;
+    bool stop = false;
+    while (SDL_PollEvent(&event) == 1) {
+        const WatchKey key = watchKeyFor(event);
+        stop |= key == WatchKey::stop;
+        w.paused ^= key == WatchKey::pause;
+    }
+    const auto now = std::chrono::steady_clock::now();
+    if (!w.paused)
+        w.watched += now - w.last;
+    w.last = now;
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(w.watched).count();
+    stop |= w.player->playUntil(static_cast<long>(ms)) != ReplayPlayer::Verdict::playing;
+    w.game.out.flush();
+    frameStep(w.screen, w.game, false);
+    if (stop) {
+        emscripten_cancel_main_loop();
+        tellPageGameEnded();
+    }
+}
+
+// The replay the page was given, checked unseen first: nothing plays from one that cannot be
+// played: it throws ReplayError, which main says on standard error.
+void startWatch() {
+    watch = std::make_unique<Watch>();
+    watch->replay = readReplay(watchFile);
+    std::ostream nowhere(nullptr);
+    Game unseen(nowhere);
+    ReplayPlayer check(watch->replay, unseen);
+    const ReplayPlayer::Verdict verdict = check.playUntil(LONG_MAX);
+    if (verdict == ReplayPlayer::Verdict::impossible || verdict == ReplayPlayer::Verdict::differs)
+        throw ReplayError(check.problem());
+    watch->player.emplace(watch->replay, watch->game);
+    startRun(watch->game, watch->screen, nullptr);
+}
+
+// What gemletsCheck wrote: standard output and standard error.
+std::string checkOut;
+std::string checkErr;
+std::string replayCopy;
+
 } // namespace
 
 } // namespace gemlets
@@ -206,11 +279,30 @@ void iterate() {
 // A hidden page pauses the game as P does; it stays paused until the player resumes.
 extern "C" EMSCRIPTEN_KEEPALIVE void gemletsPause() {
     using namespace gemlets;
-    if (!run)
-        return;
-    State expected = State::unpause;
-    if (run->game.state.compare_exchange_strong(expected, State::pause))
+    if (run && enterGame(run->game, eventOf(EventKind::hidden)))
         wake();
+}
+
+// The replay of the game under way, or of the game that has ended.
+extern "C" EMSCRIPTEN_KEEPALIVE const char* gemletsReplay() {
+    using namespace gemlets;
+    replayCopy = run ? run->recorder.text() : "";
+    return replayCopy.c_str();
+}
+
+// --replay /check.replay --check, its output kept for gemletsCheckText: 0 standard output, 1
+// standard error.
+extern "C" EMSCRIPTEN_KEEPALIVE int gemletsCheck() {
+    std::ostringstream out;
+    std::ostringstream err;
+    const int status = gemlets::checkReplay("/check.replay", out, err);
+    gemlets::checkOut = out.str();
+    gemlets::checkErr = err.str();
+    return status;
+}
+
+extern "C" EMSCRIPTEN_KEEPALIVE const char* gemletsCheckText(int which) {
+    return (which == 0 ? gemlets::checkOut : gemlets::checkErr).c_str();
 }
 
 // Something may change what the window shows: a key, a touch, a gamepad, the tab shown.
@@ -225,15 +317,22 @@ extern "C" EMSCRIPTEN_KEEPALIVE void gemletsStep() {
 }
 
 int main() {
+    using namespace gemlets;
+    const bool watching = std::filesystem::exists(watchFile);
     try {
-        gemlets::run = std::make_unique<gemlets::Run>();
-        gemlets::startRun(*gemlets::run);
+        if (watching) {
+            startWatch();
+        } else {
+            run = std::make_unique<Run>();
+            startRun(run->game, run->screen, &run->dropTask);
+        }
     } catch (const std::exception& error) {
         std::cerr << "gemlets: " << error.what() << std::endl;
-        gemlets::run.reset();
+        run.reset();
+        watch.reset();
         return 1;
     }
     // 0: at the display's refresh; the call returns, the run lives on in `run`.
-    emscripten_set_main_loop(gemlets::iterate, 0, false);
+    emscripten_set_main_loop(watching ? iterateWatch : iterate, 0, false);
     return 0;
 }

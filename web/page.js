@@ -66,6 +66,43 @@ async function compileWasm() {
     new Response(body, { headers: { 'Content-Type': 'application/wasm' } }));
 }
 
+// A replay in the address: deflated, then base64url, so that a short game makes a link.
+async function packed(text) {
+  const stream = new Blob([text]).stream().pipeThrough(new CompressionStream('deflate'));
+  const bytes = new Uint8Array(await new Response(stream).arrayBuffer());
+  return btoa(String.fromCharCode(...bytes)).replace(/\+/g, '-').replace(/\//g, '_')
+    .replace(/=+$/, '');
+}
+async function unpacked(code) {
+  const bytes = Uint8Array.from(atob(code.replace(/-/g, '+').replace(/_/g, '/')),
+    (c) => c.charCodeAt(0));
+  return new Response(new Blob([bytes]).stream().pipeThrough(new DecompressionStream('deflate')))
+    .text();
+}
+const shortLink = 2000; // characters of ?replay= that still make a link to share
+
+// The replay of the game under way, or of the one that has ended, as a file to save.
+function replayText() {
+  return window.Module && Module._gemletsReplay ? Module.UTF8ToString(Module._gemletsReplay()) : '';
+}
+function saveReplay(link) {
+  const text = replayText();
+  if (!text) return false;
+  link.href = URL.createObjectURL(new Blob([text], { type: 'text/plain' }));
+  link.download = `gemlets-${new Date().toISOString().slice(0, 19).replace(/:/g, '-')}.replay`;
+  return true;
+}
+document.getElementById('save-replay').addEventListener('click', (event) => {
+  if (!saveReplay(event.currentTarget)) event.preventDefault();
+});
+// A replay opened from a file is watched in a fresh page, which takes it once.
+document.getElementById('open-replay').addEventListener('change', async (event) => {
+  const file = event.target.files[0];
+  if (!file) return;
+  sessionStorage.setItem('gemlets-replay', await file.text());
+  location.assign(location.pathname);
+});
+
 function lineWriter(onLine) {
   let line = [];
   return (byte) => {
@@ -120,6 +157,9 @@ function start() {
   const consoleOut = lineWriter((line) => console.log(line));
   const consoleErr = lineWriter((line) => { console.error(line); say(line); });
   const field = new URLSearchParams(location.search).get('field');
+  const packedReplay = new URLSearchParams(location.search).get('replay');
+  const openedReplay = sessionStorage.getItem('gemlets-replay');
+  sessionStorage.removeItem('gemlets-replay');
   window.Module = {
     canvas: document.getElementById('canvas'),
     stdout: (byte) => {
@@ -134,6 +174,15 @@ function start() {
         FS.mkdir('/address');
         FS.writeFile('/address/test.txt', field.split('/').join('\n') + '\n');
         FS.chdir('/address');
+      }
+      // A replay to watch: the game plays it instead of a game of its own.
+      if (openedReplay !== null || packedReplay !== null) {
+        Module.addRunDependency('replay');
+        (openedReplay !== null ? Promise.resolve(openedReplay) : unpacked(packedReplay))
+          .then((text) => {
+            FS.writeFile('/watch.replay', text);
+            Module.removeRunDependency('replay');
+          }, () => say('The replay in the address cannot be read: the link is cut short?'));
       }
       // The canvas draws the score in the font registered under the name the game opens.
       // Emscripten's TTF_OpenFont cannot fail, so the game starts only once this has loaded.
@@ -152,11 +201,26 @@ function start() {
     onGameStarted: started,
     onAbort: (what) => say('The game stopped: ' + what),
     onGameEnded: () => {
-      say('The game has ended (Escape).');
+      const watched = packedReplay !== null || openedReplay !== null;
+      say(watched ? 'The replay has ended.' : 'The game has ended (Escape).');
       const again = document.createElement('button');
       again.textContent = 'New game';
-      again.addEventListener('click', () => location.reload());
+      // After a replay, a game of one's own; otherwise the same game again, field and all.
+      again.addEventListener('click', () => (watched ? location.assign(location.pathname)
+        : location.reload()));
       message.append(' ', again);
+      if (watched) return;
+      const save = document.createElement('a');
+      save.textContent = 'Save the replay';
+      save.addEventListener('click', () => saveReplay(save));
+      message.append(' ', save);
+      packed(replayText()).then((code) => {
+        if (code.length > shortLink) return;
+        const link = document.createElement('a');
+        link.textContent = 'Link to the replay';
+        link.href = `?replay=${code}`;
+        message.append(' ', link);
+      });
     },
   };
   document.addEventListener('keydown', wake, true);

@@ -143,5 +143,11 @@ CONTROL
     cmp -s "$tmp/expected" "$tmp/stdout" ||
         { diff "$tmp/expected" "$tmp/stdout" | head -n 20 >&2; fail "$arch on ${screen%:*}: the trace differs"; }
 done
-echo "handheld: on every screen the window in place and the chain's trace the native game's;" \
-    "highest versions $glibc, $glibcxx"
+# A replay recorded on the desktop, checked by the port's binary: the recorded output exactly.
+replay=tests/replays/desktop-chain.replay
+QEMU_LD_PREFIX=$tmp/root-aarch64 LD_LIBRARY_PATH=$tmp/roms/ports/gemlets/libs.aarch64 \
+    "$tmp/roms/ports/gemlets/gemlets.aarch64" --replay "$replay" --check >"$tmp/replayed" ||
+    fail "the port's gemlets does not check $replay"
+gzip -dc "${replay%.replay}.out.gz" | cmp -s - "$tmp/replayed" || fail "$replay: another output"
+echo "handheld: on every screen the window in place and the chain's trace the native game's," \
+    "and $replay checks; highest versions $glibc, $glibcxx"

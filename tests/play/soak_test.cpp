@@ -3,12 +3,16 @@
 // step, as the main loop does, while the real drop task lowers the gemlets on its own thread.
 // After every operation the game is checked under its lock. GEMLETS_SOAK_GAMES sets the number
 // of games (10,000 by default), GEMLETS_SOAK_SEED the first game's seed (1 by default). A hang
-// or a crash fails through ctest's timeout or a sanitizer; the seed is written first.
+// or a crash fails through ctest's timeout or a sanitizer; the seed is written first. A game
+// that breaks an invariant writes its replay. GEMLETS_SOAK_RECORD=DIR makes the replay corpus
+// (tests/replays): each game is played at a hand's pace, steering each pair onto its colour,
+// beside drop intervals a tenth of the game's, and its replay and standard output go to DIR.
 #include "model/field_file.h"
 #include "model/game_start.h"
 #include "model/gravity.h"
 #include "play/commands.h"
 #include "play/drop_task.h"
+#include "play/replay.h"
 #include "play/turn_step.h"
 
 #include <algorithm>
@@ -16,6 +20,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
 #include <optional>
 #include <random>
@@ -34,22 +40,33 @@ void noteCrash(int signal) {
     sigaction(signal, &previousAction[signal], nullptr);
 }
 
+const char* const corpusDir = std::getenv("GEMLETS_SOAK_RECORD");
+// GEMLETS_SOAK_REAL set: the game's own intervals and a command every 180 ms, not 3 ms.
+const bool corpusReal = std::getenv("GEMLETS_SOAK_REAL") != nullptr;
+
 class SoakGame {
 public:
     explicit SoakGame(std::uint32_t seed)
         : seed_(seed), player_(seed), colours_(seed),
           // Back-to-back drop steps as at level 10; every 25th game sleeps 1 ms between them.
-          dropTask_(game_,
-                    [wait = std::chrono::milliseconds(seed % 25 == 0)](int) { return wait; }) {}
+          dropTask_(game_, [seed](int level) {
+              return corpusDir ? dropInterval(level) / (corpusReal ? 1 : 10)
+                               : std::chrono::milliseconds(seed % 25 == 0);
+          }) {}
 
     // To game over; false after the first broken invariant.
     bool play() {
         startGame(game_);
         dropTask_.start();
-        for (long idle = 0; game_.state != State::gameover; ++idle) {
+        for (long idle = 0; game_.state != State::gameover && game_.run; ++idle) {
+            if (corpusDir && seed_ % 4 == 0 && pairs_ == 10 + static_cast<long>(seed_ % 7))
+                pressKey(game_, dropTask_, Key::escape); // a game left early
             if (idle == 5'000'000)
                 return fail("five million operations without a landing");
-            const std::optional<Command> command = choices[pick_(player_)].command;
+            const std::optional<Command> command =
+                corpusDir && player_() % 8 != 0 ? steer() : choices[pick_(player_)].command;
+            if (corpusDir)
+                std::this_thread::sleep_for(std::chrono::milliseconds(corpusReal ? 180 : 3));
             if (!command) {
                 std::this_thread::yield(); // a moment without input
                 continue;
@@ -73,7 +90,16 @@ public:
             if (!check())
                 return false;
         }
+        if (corpusDir && game_.run)
+            pressKey(game_, dropTask_, Key::escape); // after game over
         dropTask_.stop();
+        if (corpusDir) {
+            recorder_.finish();
+            const std::string name = std::string(corpusDir) + "/soak-" + std::to_string(seed_);
+            std::ofstream(name + ".replay") << recorder_.text();
+            std::ofstream(name + ".out") << trace_.str();
+            std::cerr << name << ": " << pairs_ << " pairs, level " << game_.level << '\n';
+        }
         return true;
     }
 
@@ -103,10 +129,64 @@ private:
         return true;
     }
 
+    // The next step of the plan for the pair in play: upright, over the column whose top
+    // has the lower gemlet's colour (or else the lowest), then down.
+    std::optional<Command> steer() {
+        std::scoped_lock lock(game_.lock);
+        if (game_.first != planned_)
+            plan(std::exchange(planned_, game_.first) != nullptr);
+        if (plan_.empty())
+            return std::nullopt;
+        const Command next = plan_.back();
+        plan_.pop_back();
+        return next;
+    }
+
+    // The caller holds the lock. Scores each column and each gemlet of the pair at the bottom
+    // by the neighbours of its colour the two would land beside, a low stack and the spawn
+    // cells kept clear.
+    void plan(bool flat) {
+        const auto is = [&](int x, int y, int col) {
+            return x >= 0 && x < fieldW && y < fieldH && game_.field[getOffset(x, y)] == col;
+        };
+        const int f = *game_.first->col;
+        const int s = *game_.second->col;
+        int best = 3;
+        bool sBelow = false;
+        long bestScore = -1000;
+        for (int x = 0; x < fieldW; ++x) {
+            int top = 1;
+            while (top < fieldH && game_.field[getOffset(x, top)] == emptyCell)
+                ++top;
+            for (const bool swap : {false, true}) {
+                const int low = swap ? s : f;
+                const int high = swap ? f : s;
+                const int y = top - 1;
+                const long score =
+                    10 * (is(x - 1, y, low) + is(x + 1, y, low) + is(x, y + 1, low) +
+                          is(x - 1, y - 1, high) + is(x + 1, y - 1, high) + (low == high)) +
+                    top - (x == 2 || x == 3 ? 6 : 0);
+                if (score > bestScore)
+                    best = x, sBelow = swap, bestScore = score;
+            }
+        }
+        // Backwards: the last step first.
+        plan_.assign({player_() % 2 ? Command::hardDrop : Command::dropOne});
+        plan_.insert(plan_.end(), static_cast<std::size_t>(std::abs(best - 3)),
+                     best < 3 ? Command::moveLeft : Command::moveRight);
+        if (flat)
+            plan_.insert(plan_.end(), sBelow ? 3 : 1, Command::rotate);
+    }
+
     // The caller holds the lock.
     bool fail(const std::string& problem) {
+        const std::string replay =
+            (std::filesystem::current_path() / ("soak-" + std::to_string(seed_) + ".replay"))
+                .string();
+        std::ofstream(replay) << recorder_.text();
         ADD_FAILURE() << "game seed " << seed_ << " (GEMLETS_SOAK_SEED=" << seed_
-                      << " GEMLETS_SOAK_GAMES=1): " << problem << "\nfield:\n"
+                      << " GEMLETS_SOAK_GAMES=1; watch it: gemlets --replay " << replay
+                      << "): " << problem << "\nfield:\n"
                       << fieldToText(game_.field) << "points " << game_.points << ", level "
                       << game_.level << ", state " << static_cast<int>(game_.state.load());
         return false;
@@ -128,9 +208,15 @@ private:
         std::views::transform(choices, &Choice::weight).end()};
     RandomGenerator colours_;
     std::ostream discarded_{nullptr}; // no buffer: the trace is never even formatted
-    Game game_{discarded_};
-    DropTask dropTask_; // after the game: joined before the game goes
+    std::ostringstream trace_;
+    Game game_{corpusDir ? trace_ : discarded_};
+    std::ostringstream replayText_;
+    Recorder recorder_{replayText_, seed_};
+    Watching watching_{game_, recorder_};
+    DropTask dropTask_; // after the game and its recorder: joined before they go
     long pairs_ = 0;    // spawned by turn steps; the first pair comes with the game
+    GemletPtr planned_;
+    std::vector<Command> plan_;
 };
 
 TEST(Soak, RandomGamesBesideTheDropTaskKeepEveryGemletAndTheScore) {

@@ -5,7 +5,7 @@
 # the page shows (canvas pixels) and what the game writes (window.gemletsStdout). Builds nothing: it
 # serves build-web/site and takes the desktop's traces from build/run (or the run folder of
 # the build folder given) under Xvfb. Screenshots go to build-web/<engine>-*.png.
-import json, os, re, shutil, subprocess, sys, time
+import base64, glob, gzip, json, os, re, shutil, subprocess, sys, time, zlib
 
 repo = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 sys.path.insert(0, f"{repo}/drivers")
@@ -53,6 +53,20 @@ window.looks = []; let frames = 0;
 window.pressed = []; document.addEventListener('keydown',
   (e) => pressed.push([e.code, e.keyCode, performance.now(), frames]), true);"""
 MESSAGE = "document.getElementById('message').textContent"
+# The replay corpus, each with the standard output the game wrote when it was recorded.
+CORPUS = {path: gzip.open(path[:-len(".replay")] + ".out.gz").read().decode()
+          for path in sorted(glob.glob(f"{repo}/tests/replays/*.replay"))}
+CHECK_JS = """(text => { Module.FS.writeFile('/check.replay', text); const status = Module._gemletsCheck();
+  const out = Module.UTF8ToString(Module._gemletsCheckText(0)); let h = 2166136261;
+  for (let i = 0; i < out.length; ++i) h = Math.imul(h ^ out.charCodeAt(i), 16777619) >>> 0;
+  return [status, out.length, h, Module.UTF8ToString(Module._gemletsCheckText(1))]; })"""
+
+
+def fnv(text):
+    h = 2166136261
+    for c in text.encode():
+        h = (h ^ c) * 16777619 % 2**32
+    return h
 
 
 def until(what, check, timeout=10):  # timeout 0: checked once
@@ -223,6 +237,23 @@ def play(base, traces, refusals, host_base):  # every check in the engine of `pa
           lambda: js("document.querySelector('#message button')?.textContent") == "New game")
     until("the keys pressed carry the key codes the game gave the page", lambda: js(
         "pressed.length > 5 && pressed.every(([c, k]) => Module.gemletsKeys[c] === k)"), 0)
+    replay, out = js("Module.UTF8ToString(Module._gemletsReplay())"), js("gemletsStdout")
+    open(f"{shots}/{page.name}-game.replay", "w").write(replay)  # for the corpus
+    open(f"{shots}/{page.name}-game.out", "w").write(out)
+    checked = subprocess.run([f"{native}/gemlets", "--replay", f"{shots}/{page.name}-game.replay",
+                              "--check"], capture_output=True, text=True, timeout=60)
+    until("the page's replay, hidden tab and all, checks on the desktop with the page's output",
+          lambda: " hidden\n" in replay and checked.returncode == 0 and checked.stdout == out, 0)
+    for path, recorded in CORPUS.items():
+        until(f"{os.path.basename(path)} checks in the page with the recorded output",
+              lambda: js(f"{CHECK_JS}({json.dumps(open(path).read())})")[:3]
+              == [0, len(recorded), fnv(recorded)], 0)
+    watched = f"{repo}/tests/replays/soak-8.replay"
+    code = base64.urlsafe_b64encode(zlib.compress(open(watched, "rb").read(), 9)).decode()
+    open_page(base + "?replay=" + code.rstrip("="))
+    until("a replay in the address plays to its end with the recorded output",
+          lambda: "The replay has ended." in js(MESSAGE) and js("gemletsStdout") == CORPUS[watched],
+          30)
     for (rows, keys), trace in zip(TRACES, traces):
         open_page(base + "?field=" + "/".join(rows))
         top = min(r for r, row in enumerate(rows) if row != EMPTY)  # far below the pair

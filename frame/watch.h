@@ -1,0 +1,23 @@
+// SPDX-License-Identifier: MIT
+// Watching a replay in the game's window, at the pace it was played.
+#pragma once
+
+#include "frame/rendering.h"
+#include "model/game.h"
+#include "play/replay.h"
+
+#include <SDL.h>
+
+namespace gemlets {
+
+// What the watcher's keys do: P (or START) pauses and resumes the watching, Escape (or
+// SELECT) stops it.
+enum class WatchKey { none, pause, stop };
+WatchKey watchKeyFor(const SDL_Event& event);
+
+// Shows the game of `player` as it was played, a frame at a time, its events entered at the
+// times they were recorded, until the replay is over or the watcher stops it. The screen has
+// its window and images; the player has the game.
+void watchReplay(Screen& screen, Game& game, ReplayPlayer& player);
+
+} // namespace gemlets

@@ -1,0 +1,76 @@
+// SPDX-License-Identifier: MIT
+// The one door into a game: every input, drop step, turn step, frame's field update and the
+// starting field enter here, under the game-state lock. A replay recorder watching the door
+// sees the events in the order they took the lock, and a replay plays them back through it.
+#pragma once
+
+#include "model/game.h"
+#include "model/random_colours.h"
+#include "play/commands.h"
+
+#include <optional>
+#include <string>
+
+namespace gemlets {
+
+enum class EventKind {
+    input,  // a key, a joystick button or a stop signal, with the command it made, if any
+    drop,   // a step of the drop task
+    turn,   // a turn step that found everything landed: game over or the next pair
+    frame,  // a frame step's field update that changed the field
+    hidden, // the page was hidden: `unpause` became `pause`
+    load,   // the starting field placed under the first pair
+};
+
+enum class Source { key, button, signal };
+
+struct Event {
+    EventKind kind = EventKind::drop;
+    // Inputs only: where it came from, its number (a Key's or a button's), and its command.
+    Source source = Source::signal;
+    int code = 0;
+    std::optional<Command> command;
+    // The load only: the cells, and the name that a refusal names.
+    Field cells;
+    std::string name;
+};
+
+// An event of a kind that carries nothing more: drop, turn, frame, hidden.
+Event eventOf(EventKind kind);
+Event inputEvent(Source source, int code, std::optional<Command> command);
+Event loadEvent(Field cells, std::string name);
+
+// Applies the event to the game; the caller holds the lock. False when it changed nothing
+// and so is no event: a turn step with nothing landed, a frame step whose field was up to
+// date, a hidden page while not `unpause`. A button writes its line to game.out first. A
+// turn needs the colours' generator. A load throws FieldFileError as placeField does, with
+// the game untouched. A watcher of the game is told of every event that changed it.
+bool enterGameLocked(Game& game, const Event& event, RandomGenerator* random = nullptr);
+
+// The same, taking the lock.
+bool enterGame(Game& game, const Event& event, RandomGenerator* random = nullptr);
+
+class GameWatcher {
+public:
+    virtual ~GameWatcher() = default;
+    // Under the lock, just after the event changed the game.
+    virtual void entered(const Event& event, const Game& game) = 0;
+};
+
+// From now on the watcher is told of every event that changes `game` (none: no longer).
+// Call while no other thread can enter the game, e.g. before its drop task starts.
+void watchGame(const Game& game, GameWatcher* watcher);
+
+// watchGame for the life of the object.
+class Watching {
+public:
+    Watching(const Game& game, GameWatcher& watcher) : game_(game) { watchGame(game, &watcher); }
+    ~Watching() { watchGame(game_, nullptr); }
+    Watching(const Watching&) = delete;
+    Watching& operator=(const Watching&) = delete;
+
+private:
+    const Game& game_;
+};
+
+} // namespace gemlets

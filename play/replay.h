@@ -1,0 +1,116 @@
+// SPDX-License-Identifier: MIT
+// Replays: a game written down as it is played (its seed, its starting field and every event
+// in the order it took the game-state lock, play/README.md), read back, and played again
+// through the same door (play/game_events.h), with the field, score and level checked after
+// every turn step.
+#pragma once
+
+#include "model/game.h"
+#include "model/random_colours.h"
+#include "play/game_events.h"
+
+#include <chrono>
+#include <cstdint>
+#include <filesystem>
+#include <iosfwd>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace gemlets {
+
+inline constexpr int replayFormatVersion = 1;
+
+// What is wrong with a replay, naming the file and where in it.
+class ReplayError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+struct ReplayEntry {
+    long time = 0; // milliseconds since the game started
+    Event event;
+    std::uint32_t checksum = 0; // a turn's: stateChecksum after it
+    int repeat = 1;             // drop steps in a row within one millisecond
+    int line = 0;               // where it starts in the file
+};
+
+struct Replay {
+    std::string name; // the file, for messages
+    std::string gameVersion;
+    std::uint32_t seed = 0;
+    std::vector<ReplayEntry> entries;
+    bool ended = false; // the game ended and said so; false when it was killed
+};
+
+// The field, the score and the level in eight hex digits' worth.
+std::uint32_t stateChecksum(const Game& game);
+
+// Throws ReplayError for text cut short inside an entry, a corrupted or unknown line,
+// another format version, a field of another size or a malformed one.
+Replay parseReplay(std::string_view text, std::string_view name);
+Replay readReplay(const std::filesystem::path& path);
+
+// Writes a replay of the game it watches (watchGame) to out: the header at once, and the
+// events as they come, handed to out and flushed at every turn step, so that a game that is
+// killed keeps everything up to its last turn.
+class Recorder : public GameWatcher {
+public:
+    using Clock = std::chrono::steady_clock;
+
+    Recorder(std::ostream& out, std::uint32_t seed, Clock::time_point start = Clock::now());
+    void entered(const Event& event, const Game& game) override;
+    // The events since the last turn step and the end; once the game's run is over.
+    void finish();
+    // Everything recorded so far, written or not, as the file will hold it (the page's copy).
+    std::string text();
+
+private:
+    void append(const std::string& line);
+    void appendDrops();
+    void write();
+
+    std::ostream& out_;
+    Clock::time_point start_;
+    std::string text_;        // everything recorded
+    std::size_t written_ = 0; // how much of it out has
+    std::uint32_t hash_;
+    // Drop steps come back to back at level 10: those of one millisecond make one line.
+    long dropTime_ = 0;
+    int drops_ = 0;
+    bool finished_ = false;
+};
+
+// Plays a replay on a game from its start, up to a given time.
+class ReplayPlayer {
+public:
+    enum class Verdict { playing, done, differs, impossible };
+
+    // Starts `game` as the recorded game started. The replay and the game must outlive it.
+    ReplayPlayer(const Replay& replay, Game& game);
+
+    // Enters every event due by `time` (milliseconds since the start) under the game's lock;
+    // stops at the first that cannot happen or whose turn step leaves another field, score or
+    // level than recorded, which the verdict and problem() then tell.
+    Verdict playUntil(long time);
+    Verdict verdict() const { return verdict_; }
+    const std::string& problem() const { return problem_; }
+    // The time of the next event; the last one's once done.
+    long nextTime() const;
+
+private:
+    const Replay& replay_;
+    Game& game_;
+    RandomGenerator random_;
+    std::size_t next_ = 0;
+    Verdict verdict_ = Verdict::playing;
+    std::string problem_;
+};
+
+// --replay FILE --check: plays the replay at once, with the game's standard output on out.
+// 0 when every turn matches, 1 at the first that does not, 2 for a file that cannot be
+// played (nothing is written on out then); what went wrong goes to err.
+int checkReplay(const std::filesystem::path& path, std::ostream& out, std::ostream& err);
+
+} // namespace gemlets
