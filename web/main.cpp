@@ -127,7 +127,7 @@ std::unique_ptr<Run> run;
 // A replay being watched (the page's ?replay= or a file it opened), at its pace.
 struct Watch {
     Replay replay;
-    Game game;
+    Game game{std::cout};
     Screen screen;
     std::optional<ReplayPlayer> player;
     std::chrono::steady_clock::duration watched{};
