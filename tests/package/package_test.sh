@@ -27,6 +27,8 @@ apt install "$deb"
 [[ $(/usr/games/gemlets --version) == "gemlets $version" ]] || fail "--version is not $version"
 { desktop-file-validate /usr/share/applications/*gemlets*.desktop &&
     appstreamcli validate --no-net /usr/share/metainfo/*gemlets*.xml >/dev/null; } || fail "validators"
+(cd "$repo/tests/replays" && /usr/games/gemlets --replay desktop-chain.replay --check) \
+    >"$tmp/replayed" || fail "a replay named from the player's folder does not check"
 for text in /usr/share/man/man6/gemlets.6.gz /usr/share/metainfo/*gemlets*.xml; do
     zcat -f "$text" | tr -s ' \n' '  ' | grep -q "$cols columns by $rows rows" || fail "$text: no field size"
 done
