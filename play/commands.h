@@ -70,7 +70,7 @@ struct Control {
     PadButton pad = PadButton::end;
     const char* name = "";
 };
-inline constexpr std::array<Control, 22> controls{{
+inline constexpr auto controls = std::to_array<Control>({
     {.command = Command::moveLeft, .key = Key::left, .name = "Left"},
     {.command = Command::moveRight, .key = Key::right, .name = "Right"},
     {.command = Command::rotate, .key = Key::up, .name = "Up"},
@@ -93,7 +93,7 @@ inline constexpr std::array<Control, 22> controls{{
     {.command = Command::hardDrop, .pad = PadButton::b, .name = "B"},
     {.command = Command::togglePause, .pad = PadButton::start, .name = "Start"},
     {.command = Command::quit, .pad = PadButton::back, .name = "Back (Select)"},
-}};
+});
 
 // A standard pad's buttons in the order Linux numbers a common pad's, which SDL 1.2 keeps:
 // its d-pad a hat, or these last four buttons on a pad without one.
