@@ -292,6 +292,7 @@ shot=$(mktemp -d)
 # shellcheck source=drivers/geometry.sh
 source drivers/geometry.sh "$native"
 fieldRows '*1****' '*12*3*' '012033' '001223' >"$shot/test.txt"
+xvfbPid="" # startXvfb sets it
 trap 'kill "${xvfbPid:-}" "${player:-}" 2>/dev/null || true; rm -rf "$shot"' EXIT
 # shellcheck source=drivers/xvfb.sh
 source drivers/xvfb.sh
