@@ -55,7 +55,8 @@ pm_platform_helper "$GAMEDIR/$game"
 # Paced at 60 frames a second: unpaced, the main loop keeps a core busy on a battery.
 # Standard output carries the game's diagnostics; its errors go to log.txt for a report.
 # gptokeyb alone reads the pad: the game opens no joystick, so that a press acts once.
-"./$game" --frame-rate 60 --no-joystick 2>"$GAMEDIR/log.txt"
+# PortMaster passes no arguments; a test passes --record FILE.
+"./$game" --frame-rate 60 --no-joystick "$@" 2>"$GAMEDIR/log.txt"
 status=$?
 pm_finish
 exit $status
