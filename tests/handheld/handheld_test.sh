@@ -6,7 +6,8 @@
 # launcher run with a stand-in PortMaster (control.txt and gptokeyb) and SDL2's X11 driver on an
 # Xvfb of each common screen size, the game's execute bit dropped as some unzip tools drop it.
 # On each screen the window is square, fills the shorter side and is centred, and a prepared
-# chain's trace equals the native game's byte for byte.
+# chain's trace equals the native game's byte for byte. Each press goes to gptokeyb and to a
+# pad the game could open as joystick 0 (drivers/virtual_pad.c); every button acts once.
 # Usage: tests/handheld/handheld_test.sh [NATIVE_BUILD]   (build/ when none)
 set -euo pipefail
 cd "$(dirname "$0")/../.."
@@ -70,6 +71,10 @@ for arch in $arches; do
     binfmt=/proc/sys/fs/binfmt_misc/qemu-${qemu[$arch]}
     [[ -f $binfmt ]] || update-binfmts --enable "qemu-${qemu[$arch]}"
     grep -qx enabled "$binfmt" || fail "binfmt_misc does not run $arch programs"
+    # The virtual pad, built as the game is (glibc 2.31's libdl and libpthread); not in the zip.
+    cc=(build-port/sysroot-"$arch"/usr/bin/*-gcc-10)
+    "${cc[0]}" --sysroot="${cc[0]%/usr/bin/*}" -O2 -Wall -Wextra -Werror -fPIC -shared \
+        -o "$tmp/virtual_pad.$arch.so" drivers/virtual_pad.c -ldl -lpthread
 done
 
 # screen WxH: a fresh X server of that size.
@@ -77,14 +82,11 @@ screen() {
     if [[ -n ${xvfbPid:-} ]]; then kill "$xvfbPid" && { wait "$xvfbPid" || true; }; fi
     startXvfb "$tmp" -screen 0 "$1"x24 -nolisten tcp -noreset || fail "no X server"
 }
-# play PAD_FIFO COMMAND...: the game that COMMAND starts, its window focused; B then SELECT
-# pressed (written to PAD_FIFO for gptokeyb), or Space then Escape when it is "keys".
+# play COMMAND...: the game that COMMAND starts, its window focused, then each of `presses`
+# pressed, a moment apart; "trace" waits for the game's trace, "hold" past two drop intervals.
 play() {
-    local pad=$1 presses=("b" "back")
-    shift
-    [[ $pad == keys ]] && presses=(space Escape)
     "$@" >"$tmp/stdout" 2>"$tmp/stderr" &
-    local player=$! window tries=3
+    local player=$! window tries=3 step
     # SDL2 may make the window afresh for its renderer, so the first one found can be gone.
     until { window=$(timeout 60 xdotool search --sync --onlyvisible --name '^gemlets$') ||
         fail "no window for $*"; } && timeout 10 xdotool windowfocus --sync "$window" 2>/dev/null; do
@@ -92,9 +94,13 @@ play() {
         sleep 0.5
     done
     geometry=$(xdotool getwindowgeometry --shell "$window" | tr '\n' ' ')
-    press "${presses[0]}"
-    timeout 60 bash -c "until [[ -s $tmp/stdout ]]; do sleep 0.1; done" || fail "no trace"
-    press "${presses[1]}"
+    for step in "${presses[@]}"; do
+        case $step in
+        trace) timeout 60 bash -c "until [[ -s $tmp/stdout ]]; do sleep 0.1; done" || fail "no trace" ;;
+        hold) sleep 2.7 ;;
+        *) press "$step" && sleep 0.3 ;;
+        esac
+    done
     timeout 30 tail --pid="$player" -f /dev/null || fail "$* did not end"
     wait "$player" || fail "$* ended with status $?"
 }
@@ -103,25 +109,42 @@ printf '%s\n' "${chain[@]}" >"$tmp/native.txt"
 cp "$tmp/native.txt" "$tmp/native/test.txt"
 press() { xdotool key "$1"; }
 screen 640x480
-play keys env -C "$tmp/native" ./gemlets
+presses=(space trace Escape)
+play env -C "$tmp/native" ./gemlets
 mv "$tmp/stdout" "$tmp/expected"
 
 # PortMaster's control.txt as far as the launcher reads it, and a gptokeyb that turns each
-# button read from the pad into the key gemlets.gptk maps it to.
+# press of a common handheld's pad into the key gemlets.gptk maps it to. The pad, in the
+# kernel's order: south 0, east 1, north 2, west 3, L1 4, R1 5, L2 6, R2 7, Select 8, Start 9,
+# the d-pad a hat ("hV": up 1, right 2, down 4, left 8); gptokeyb names them as SDL does.
 mkdir -p "$tmp/data/PortMaster" "$tmp/roms"
 mv "$tmp/ports" "$tmp/roms/ports"
 cat >"$tmp/gptokeyb" <<'GPTOKEYB'
 #!/bin/bash
+declare -A name=([0]=a [1]=b [2]=y [3]=x [4]=l1 [5]=r1 [6]=l2 [7]=r2 [8]=back [9]=start
+    [h1]=up [h2]=right [h4]=down [h8]=left)
 declare -A keysym=([left]=Left [right]=Right [down]=Down [up]=Up [space]=space [p]=p [esc]=Escape)
 [[ $1 == gemlets.* && $2 == -c && -f $3 ]] || exit 1
-while read -r button; do xdotool key "${keysym[$(sed -n "s/^$button = //p" "$3")]}"; done <"$PAD"
+while read -r press; do
+    key=$(sed -n "s/^${name[$press]} = //p" "$3")
+    [[ -z $key ]] || xdotool key "${keysym[$key]}"
+done <"$PAD"
 GPTOKEYB
 chmod +x "$tmp/gptokeyb"
-mkfifo "$tmp/pad"
-exec 4<>"$tmp/pad"
+mkfifo "$tmp/pad" "$tmp/virtual-pad"
+exec 4<>"$tmp/pad" 5<>"$tmp/virtual-pad"
+export PAD=$tmp/pad XDG_DATA_HOME=$tmp/data GEMLETS_VIRTUAL_PAD=10,1 \
+    GEMLETS_VIRTUAL_PAD_FIFO=$tmp/virtual-pad
 cp "$tmp/native.txt" "$tmp/roms/ports/gemlets/test.txt"
 unzip -q -o "$zip" -d "$tmp/roms/ports" # an update keeps the player's field
-press() { echo "$1" >&4; }
+press() { echo "$1" >&4 && echo "$1" >&5; }
+# playPad LAUNCHER ARG...: the launcher run, the pad preloaded into the game alone (qemu sets
+# LD_PRELOAD for it, which the host's loader would refuse for every other program).
+playPad() {
+    QEMU_LD_PREFIX=$tmp/root-$arch LD_BIND_NOW=1 QEMU_SET_ENV=LD_PRELOAD=$tmp/virtual_pad.$arch.so \
+        play "$@"
+}
+presses=(1 trace 8) # east (B: a hard drop), then Select
 # Every common screen, each processor on some; the window as high as the shorter side and
 # centred, the game immediately bound to every symbol it uses (LD_BIND_NOW).
 for screen in 640x480:aarch64 480x320:armhf 720x720:aarch64 1024x768:armhf 1280x720:aarch64; do
@@ -136,13 +159,36 @@ pm_platform_helper() { :; }
 pm_finish() { kill \$(jobs -p); }
 CONTROL
     chmod -x "$tmp/roms/ports/gemlets/gemlets.$arch"
-    PAD=$tmp/pad XDG_DATA_HOME=$tmp/data QEMU_LD_PREFIX=$tmp/root-$arch LD_BIND_NOW=1 \
-        play pad "$tmp/roms/ports/Gemlets.sh"
+    playPad "$tmp/roms/ports/Gemlets.sh"
     placed="X=$(((width - side) / 2)) Y=$(((height - side) / 2)) WIDTH=$side HEIGHT=$side "
     [[ $geometry == *"$placed"* ]] || fail "$arch on ${screen%:*}: not $placed but $geometry"
     cmp -s "$tmp/expected" "$tmp/stdout" ||
         { diff "$tmp/expected" "$tmp/stdout" | head -n 20 >&2; fail "$arch on ${screen%:*}: the trace differs"; }
 done
+
+# Every button, the d-pad, Start twice with a hold between, Select last (on the last screen):
+# from the game's replay, each key once as gemlets.gptk maps it, no joystick button or hat
+# read, no more than the drop under way while paused, and the game ended by Select.
+presses=(0 1 2 3 4 5 6 7 h1 h4 h8 h2 9 hold 9 8)
+acted() {
+    playPad "$1" --record "$tmp/pad.replay"
+    awk '$2 ~ /^(key|button|signal)$/ { $1 = ""; printf "%s;", substr($0, 2) }
+        $2 == "drop" && paused { ++drops }
+        $4 == "togglePause" { paused = !paused }
+        END { printf " %d dropped while paused; last %s", drops, $2 }' "$tmp/pad.replay"
+}
+once="key up rotate;key space hardDrop;key up rotate;key down dropOne;key left moveLeft;"
+once+="key right moveRight;key p togglePause;key p togglePause;key escape quit;"
+actedOnce() { [[ $1 =~ ^"$once "[01]" dropped while paused; last end"$ ]]; }
+acts=$(acted "$tmp/roms/ports/Gemlets.sh")
+actedOnce "$acts" || fail "the pad's presses: $acts"
+# The launcher without --no-joystick (the game reading the pad too) must fail that check. It
+# runs last: its game ends at L2, and the presses after that stay unread in the FIFOs.
+sed 's/ --no-joystick//' "$tmp/roms/ports/Gemlets.sh" >"$tmp/roms/ports/Joystick.sh"
+chmod +x "$tmp/roms/ports/Joystick.sh"
+acts=$(acted "$tmp/roms/ports/Joystick.sh")
+! actedOnce "$acts" || fail "the check misses the game reading the pad as well: $acts"
+
 # A replay recorded on the desktop, checked by the port's binary: the recorded output exactly.
 replay=tests/replays/desktop-chain.replay
 QEMU_LD_PREFIX=$tmp/root-aarch64 LD_LIBRARY_PATH=$tmp/roms/ports/gemlets/libs.aarch64 \
@@ -150,4 +196,4 @@ QEMU_LD_PREFIX=$tmp/root-aarch64 LD_LIBRARY_PATH=$tmp/roms/ports/gemlets/libs.aa
     fail "the port's gemlets does not check $replay"
 gzip -dc "${replay%.replay}.out.gz" | cmp -s - "$tmp/replayed" || fail "$replay: another output"
 echo "handheld: on every screen the window in place and the chain's trace the native game's," \
-    "and $replay checks; highest versions $glibc, $glibcxx"
+    "every pad button acting once, and $replay checks; highest versions $glibc, $glibcxx"
