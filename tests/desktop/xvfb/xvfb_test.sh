@@ -3,10 +3,10 @@
 # The real game under a private Xvfb: one game per scenario, keys through XTEST (xdotool),
 # screenshots read back as a field grid in the field-file form ('*' white, '0' to '3' a gemlet
 # colour, '?' anything else). Every wait polls against a deadline.
-# Usage: xvfb_test.sh SCENARIO RUN_DIR [SEND_DELETE_WINDOW]; GEMLETS_EMULATOR, when set, is the
-# command that runs the game (qemu for a cross build).
+# Usage: xvfb_test.sh SCENARIO RUN_DIR [SEND_DELETE_WINDOW [VIRTUAL_PAD]]; GEMLETS_EMULATOR, when
+# set, is the command that runs the game (qemu for a cross build). Exit status 77: skipped.
 set -euo pipefail
-scenario=$1 runDir=$2 sendDeleteWindow=${3:-}
+scenario=$1 runDir=$2 sendDeleteWindow=${3:-} virtualPad=${4:-}
 tmp=$(mktemp -d /tmp/gemlets-xvfb.XXXXXX)
 gamePid="" xvfbPid="" grid="" status=""
 
@@ -48,11 +48,13 @@ pad="\\*{$((cols - 6))}"
 
 # field ROW...: test.txt from the bottom rows given.
 field() { fieldRows "$@" >"$tmp/run/test.txt"; }
-# A background job ignores SIGINT; env gives the game a terminal's signal dispositions. The
-# emulator command is split into words; a scenario may give the game arguments.
+# A background job ignores SIGINT; env gives the game a terminal's signal dispositions and
+# the scenario's settings. The emulator command is split into words; a scenario may give the
+# game arguments.
+settings=()
 # shellcheck disable=SC2086,SC2120
 start() {
-    (cd "$tmp/run" && exec env --default-signal ${GEMLETS_EMULATOR:-} ./gemlets "$@") \
+    (cd "$tmp/run" && exec env --default-signal "${settings[@]}" ${GEMLETS_EMULATOR:-} ./gemlets "$@") \
         >"$tmp/stdout" 2>"$tmp/stderr" &
     gamePid=$!
     until_ 30 "the game window" findWindow
@@ -215,6 +217,37 @@ bad_start_up_files)
     case_ gemlet_red.jpg "rm $tmp/run/gemlet_red.jpg"
     case_ gameover.jpg "head -c 2000 /dev/urandom >$tmp/run/gameover.jpg"
     case_ display "true" "-u DISPLAY" ;;
+pads)
+    # SDL2's virtual joystick in three shapes, every button pressed (the quitting one last): a
+    # pad SDL2 maps as a game controller, one it has no mapping for (a hat, the common order)
+    # and the GP2X's. Each: the presses, then the commands the replay holds for them in order.
+    [[ $(ldd "$runDir/gemlets" 2>/dev/null) == *sdl12-compat* ]] ||
+        { echo "SKIP: only sdl12-compat lists SDL2's virtual joystick"; exit 77; }
+    shapes=(controller "0 1 2 3 5 6 7 8 9 10 11 12 13 14 4" "rotate hardDrop - - - togglePause - - - - rotate dropOne moveLeft moveRight quit"
+        "11,1" "0 1 2 3 4 5 7 8 9 10 h8 h2 h4 h1 6" "rotate hardDrop - - - - togglePause - - - moveLeft moveRight dropOne rotate quit"
+        "19,0" "0 1 2 3 4 5 6 7 8 10 11 12 13 14 15 16 17 18 9" "- - moveLeft - dropOne - moveRight - togglePause - - - rotate hardDrop - - - - quit")
+    field
+    mkfifo "$tmp/presses"
+    for ((s = 0; s < ${#shapes[@]}; s += 3)); do
+        read -ra presses <<<"${shapes[s + 1]}"
+        read -ra commands <<<"${shapes[s + 2]}"
+        settings=(LD_PRELOAD="$virtualPad" GEMLETS_VIRTUAL_PAD="${shapes[s]}" GEMLETS_VIRTUAL_PAD_FIFO="$tmp/presses")
+        start --record "$tmp/replay"
+        printf '%s\n' "${presses[@]}" >"$tmp/presses" # held 100 ms each by the pad
+        until_ 10 "the game ending after ${shapes[s]}'s last press" ended
+        wait "$gamePid" || fail "${shapes[s]}: status $? after its last press"
+        gamePid=""
+        expected="" lines=""
+        for ((p = 0; p < ${#presses[@]}; ++p)); do
+            if [[ ${presses[p]} == h* ]]; then expected+="signal ${commands[p]}"$'\n'; else
+                expected+="button ${presses[p]} ${commands[p]}"$'\n' lines+="button  ${presses[p]} pressed"$'\n'
+            fi
+        done
+        [[ $(sed -En 's/^[0-9]+ ((button|signal) .*)/\1/p' "$tmp/replay") == "${expected%$'\n'}" ]] ||
+            fail "${shapes[s]}: the replay holds $(grep -E ' (button|signal) ' "$tmp/replay" | tr '\n' ,)"
+        [[ $(grep -E '^button' "$tmp/stdout") == "${lines%$'\n'}" ]] || fail "${shapes[s]}: $(cat "$tmp/stdout")"
+        [[ ! -s $tmp/stderr ]] || fail "${shapes[s]}: standard error is not empty"
+    done ;;
 *) fail "unknown scenario $scenario" ;;
 esac
 echo "PASS: $scenario"
