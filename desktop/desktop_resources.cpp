@@ -102,6 +102,12 @@ void prepareForBlits(SDL_Surface* image) {
         throw StartupError(sdlFailure("SDL_SetColorKey"));
 }
 
+Joystick::~Joystick() {
+    device.reset();
+    if (layer)
+        SDL_QuitSubSystem(SDL_INIT_JOYSTICK);
+}
+
 Joystick openJoystick() {
     Joystick joystick;
     bool controllers = isSdl12Compat() && settingOn(gameControllersSetting);
@@ -110,10 +116,10 @@ Joystick openJoystick() {
         if (!joystick.layer || SDL_NumJoysticks() < 1) {
             // A joystick SDL2 has no mapping for (the GP2X's) is hidden from that list:
             // sdl12-compat lists again, as classic SDL does, when its joysticks start again.
+            SDL_QuitSubSystem(SDL_INIT_JOYSTICK);
             joystick.layer.reset();
             controllers = false;
             setenv(gameControllersSetting, "0", 1);
-            SDL_QuitSubSystem(SDL_INIT_JOYSTICK);
             if (SDL_InitSubSystem(SDL_INIT_JOYSTICK) != 0)
                 throw StartupError(sdlFailure("SDL_InitSubSystem(SDL_INIT_JOYSTICK)"));
         }

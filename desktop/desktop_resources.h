@@ -38,7 +38,8 @@ bool isSdl12Compat();
 // has set it.
 inline constexpr const char* gameControllersSetting = "SDL12COMPAT_USE_GAME_CONTROLLERS";
 
-// Stops SDL2's game-controller layer that openJoystick started in SDL2 itself.
+// Stops SDL2's game-controller layer that openJoystick started in SDL2 itself. SDL2 then frees
+// every controller: sdl12-compat's joysticks must have stopped first.
 struct ControllerLayerStop {
     void operator()(void* sdl2) const;
 };
@@ -47,6 +48,12 @@ using ControllerLayer = std::unique_ptr<void, ControllerLayerStop>;
 // Joystick 0 and how its buttons are read; no device on a machine without a joystick: the
 // keyboard plays then.
 struct Joystick {
+    Joystick() = default;
+    Joystick(Joystick&&) = default;
+    Joystick& operator=(Joystick&&) = default;
+    // Closes the device, then stops sdl12-compat's joysticks before the controller layer.
+    ~Joystick();
+
     ControllerLayer layer;
     JoystickPtr device;
     Pad pad = Pad::gp2x;
