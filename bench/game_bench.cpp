@@ -81,7 +81,7 @@ struct StartedGame {
     Game game{out};
     SdlSession session;
     Screen screen;
-    JoystickPtr joystick = openJoystick();
+    Joystick joystick = openJoystick();
     RandomGenerator random{startSeed(SDL_GetTicks())};
     std::atomic<Clock::rep> intervalBegan = 0;
     DropTask dropTask;

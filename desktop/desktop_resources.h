@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // The desktop's own way with SDL's resources: images made ready for fast blits on classic
-// SDL, and the joystick that carries the handheld's buttons.
+// SDL, and the joystick: the GP2X's buttons or a pad's.
 #pragma once
 
 #include "frame/resources.h"
@@ -30,10 +30,38 @@ SurfacePtr loadImage(const std::filesystem::path& path);
 // its plain copy. Throws StartupError naming SDL_SetColorKey.
 void prepareForBlits(SDL_Surface* image);
 
-// Joystick 0, or none on a machine without a game controller: the keyboard plays then.
-JoystickPtr openJoystick();
+// sdl12-compat reports 1.2.50 and later, so that programs can tell it from classic SDL.
+bool isSdl12Compat();
 
-// How the joystick's buttons are read, by its shape; the GP2X's table without one.
-Pad padOf(SDL_Joystick* joystick);
+// sdl12-compat's setting that lists only the joysticks SDL2 knows as game controllers, their
+// buttons in SDL2's controller order (PadButton's). SdlSession asks for it unless the player
+// has set it.
+inline constexpr const char* gameControllersSetting = "SDL12COMPAT_USE_GAME_CONTROLLERS";
+
+// Stops SDL2's game-controller layer that openJoystick started in SDL2 itself. SDL2 then frees
+// every controller: sdl12-compat's joysticks must have stopped first.
+struct ControllerLayerStop {
+    void operator()(void* sdl2) const;
+};
+using ControllerLayer = std::unique_ptr<void, ControllerLayerStop>;
+
+// Joystick 0 and how its buttons are read; no device on a machine without a joystick: the
+// keyboard plays then.
+struct Joystick {
+    Joystick() = default;
+    Joystick(Joystick&&) = default;
+    Joystick& operator=(Joystick&&) = default;
+    // Closes the device, then stops sdl12-compat's joysticks before the controller layer.
+    ~Joystick();
+
+    ControllerLayer layer;
+    JoystickPtr device;
+    Pad pad = Pad::gp2x;
+};
+
+// Under sdl12-compat with its game controllers, the first one, read in PadButton's order, or,
+// where SDL2 knows none, the first joystick as classic SDL lists it, read by its shape (the
+// GP2X's, or the common order). Call after SDL_Init, before any other joystick call.
+Joystick openJoystick();
 
 } // namespace gemlets

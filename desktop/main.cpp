@@ -40,7 +40,7 @@ int play(const Options& options) {
     SdlSession session;
     Screen screen;
     screen.font = openFont(fontFile);
-    const JoystickPtr joystick = options.joystick ? openJoystick() : nullptr;
+    const Joystick joystick = options.joystick ? openJoystick() : Joystick{};
     const std::uint32_t seed = startSeed(SDL_GetTicks());
     RandomGenerator random(seed);
     std::ofstream recordFile;
@@ -69,7 +69,7 @@ int play(const Options& options) {
 
     MainLoop loop{game, dropTask, screen, random};
     loop.frameRate = options.frameRate;
-    loop.pad = padOf(joystick.get());
+    loop.pad = joystick.pad;
     mainLoop(loop);
     dropTask.stop();
     if (recorder)
@@ -95,10 +95,10 @@ int watch(const Options& options) {
     SdlSession session;
     Screen screen;
     screen.font = openFont(fontFile);
-    const JoystickPtr joystick = options.joystick ? openJoystick() : nullptr;
+    const Joystick joystick = options.joystick ? openJoystick() : Joystick{};
     openScreen(screen, {openWindow, loadImage});
     ReplayPlayer player(replay, game);
-    watchReplay(screen, game, player);
+    watchReplay(screen, game, player, joystick.pad);
     std::cout << std::flush;
     return 0;
 }

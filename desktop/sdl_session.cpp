@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "desktop/sdl_session.h"
 
+#include "desktop/desktop_resources.h"
 #include "frame/resources.h"
 
 #include <SDL.h>
@@ -130,6 +131,10 @@ SdlSession::SdlSession() {
     // The game plays no sound, but SDL_INIT_EVERYTHING opens an audio device: SDL's silent
     // driver serves unless SDL_AUDIODRIVER names another.
     setenv("SDL_AUDIODRIVER", "dummy", 0);
+    // sdl12-compat numbers a pad that SDL2 knows in SDL2's controller order, whatever its
+    // driver's numbers; it reads the setting when its joysticks start (openJoystick).
+    if (isSdl12Compat())
+        setenv(gameControllersSetting, "1", 0);
     for (int attempt = 1;; ++attempt) {
         const std::string failure = initOnce();
         if (failure.empty())

@@ -6,7 +6,9 @@
 // GEMLETS_VIRTUAL_PAD: its shape, "controller" (a pad SDL maps as a game controller, in its
 // controller order) or "BUTTONS,HATS" (a joystick SDL has no mapping for).
 // GEMLETS_VIRTUAL_PAD_FIFO: a FIFO of presses, one a line: a button number ("9"), or "h" and a
-// hat value ("h8"), each pressed for 50 ms and let go.
+// hat value ("h8"), each pressed for 50 ms and let go for 50 ms: SDL reads a virtual pad's state
+// at each update instead of queueing its changes, so a release shorter than the game's frame
+// would go unseen, and the next press of the same button with it.
 // It opens libSDL2-2.0.so.0 by name, the library sdl12-compat opens, so that both use one
 // SDL2; under classic SDL 1.2 the game never sees the pad.
 #include <dlfcn.h>
@@ -74,6 +76,7 @@ static void* pressAsTold(void* path) {
         set(hat, hat ? 0 : value, hat ? (uint8_t)value : 1);
         nanosleep(&held, NULL);
         set(hat, hat ? 0 : value, 0);
+        nanosleep(&held, NULL);
     }
     return NULL;
 }

@@ -17,13 +17,13 @@ constexpr std::chrono::milliseconds watchFrame{10};
 
 } // namespace
 
-WatchKey watchKeyFor(const SDL_Event& event) {
+WatchKey watchKeyFor(const SDL_Event& event, Pad pad) {
     std::optional<Command> command;
     if (event.type == SDL_KEYDOWN) {
         if (const std::optional<Key> key = keyFor(event.key.keysym.sym))
             command = commandForKey(*key);
     } else if (event.type == SDL_JOYBUTTONDOWN) {
-        command = commandForButton(Pad::gp2x, static_cast<int>(event.jbutton.button));
+        command = commandForButton(pad, static_cast<int>(event.jbutton.button));
     }
     if (command == Command::togglePause)
         return WatchKey::pause;
@@ -32,7 +32,7 @@ WatchKey watchKeyFor(const SDL_Event& event) {
     return WatchKey::none;
 }
 
-void watchReplay(Screen& screen, Game& game, ReplayPlayer& player) {
+void watchReplay(Screen& screen, Game& game, ReplayPlayer& player, Pad pad) {
     using Clock = std::chrono::steady_clock;
     // The replay's clock: the time watched, which stands still while the watching is paused.
     Clock::duration watched{};
@@ -41,7 +41,7 @@ void watchReplay(Screen& screen, Game& game, ReplayPlayer& player) {
     while (player.verdict() == ReplayPlayer::Verdict::playing && !stopSignalReceived()) {
         SDL_Event event;
         while (SDL_PollEvent(&event) == 1) {
-            const WatchKey key = watchKeyFor(event);
+            const WatchKey key = watchKeyFor(event, pad);
             if (key == WatchKey::stop)
                 return;
             paused ^= key == WatchKey::pause;

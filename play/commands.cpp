@@ -27,31 +27,39 @@ void applyCommand(Game& game, DropTask& dropTask, Command command) {
     dropTask.wake();
 }
 
-std::optional<Command> commandForKey(Key key) {
+namespace {
+
+// The command of the first binding that `bound` picks, if any.
+template <class Bound> std::optional<Command> commandWhere(Bound bound) {
     for (const Control& control : controls) {
-        if (control.key == key)
+        if (bound(control))
             return control.command;
     }
     return std::nullopt;
+}
+
+} // namespace
+
+std::optional<Command> commandForKey(Key key) {
+    return commandWhere([key](const Control& c) { return key != Key::end && c.key == key; });
 }
 
 std::optional<Command> commandForPad(PadButton button) {
-    for (const Control& control : controls) {
-        if (control.pad == button && button != PadButton::end)
-            return control.command;
-    }
-    return std::nullopt;
+    return commandWhere(
+        [button](const Control& c) { return button != PadButton::end && c.pad == button; });
 }
 
 std::optional<Command> commandForButton(Pad pad, int button) {
-    if (pad == Pad::standard) {
-        if (button < 0 || static_cast<std::size_t>(button) >= padOrder.size())
-            return std::nullopt;
-        return commandForPad(padOrder[static_cast<std::size_t>(button)]);
-    }
-    for (const Control& control : controls) {
-        if (control.gp2x == button && button >= 0)
-            return control.command;
+    if (button < 0)
+        return std::nullopt;
+    const auto at = static_cast<std::size_t>(button);
+    switch (pad) {
+    case Pad::gp2x:
+        return commandWhere([button](const Control& c) { return c.gp2x == button; });
+    case Pad::standard:
+        return at < padOrder.size() ? commandForPad(padOrder[at]) : std::nullopt;
+    case Pad::controller:
+        return at < padButtonCount ? commandForPad(static_cast<PadButton>(at)) : std::nullopt;
     }
     return std::nullopt;
 }

@@ -53,11 +53,15 @@ enum class PadButton {
 };
 inline constexpr std::size_t padButtonCount = static_cast<std::size_t>(PadButton::end);
 
-// How a joystick's button numbers are read: as the GP2X's, or in a standard pad's order.
-enum class Pad { gp2x, standard };
+// How a joystick's button numbers are read: as the GP2X's, in the order Linux numbers a
+// common pad's (`padOrder`), or in PadButton's own order, SDL2's for a game controller it knows.
+enum class Pad { gp2x, standard, controller };
 
-// The GP2X's joystick has 19 buttons, its d-pad among them, and no hat; any other is a pad.
-constexpr Pad padShaped(int buttons, int hats) {
+// A joystick read as a game controller is in PadButton's order. Otherwise the GP2X's has 19
+// buttons, its d-pad among them, and no hat; any other is a pad in the common order.
+constexpr Pad padShaped(int buttons, int hats, bool controller = false) {
+    if (controller)
+        return Pad::controller;
     return buttons == 19 && hats == 0 ? Pad::gp2x : Pad::standard;
 }
 
@@ -145,7 +149,7 @@ constexpr bool keysAreOneToOne() {
 }
 static_assert(keysAreOneToOne(), "every key needs one command, and every command a key");
 
-// What a key, a GP2X button or a pad button does, if anything.
+// What a key or a pad button does, if anything.
 std::optional<Command> commandForKey(Key key);
 std::optional<Command> commandForPad(PadButton button);
 

@@ -6,6 +6,7 @@
 #include "frame/keys.h"
 #include "frame/main_loop.h"
 #include "frame/resources.h"
+#include "frame/watch.h"
 #include "model/game_start.h"
 #include "play/commands.h"
 #include "play/drop_task.h"
@@ -238,6 +239,17 @@ TEST_F(SdlTest, AStandardPadPlaysThroughTheQueueAndOnlyBackEndsTheRun) {
     EXPECT_EQ(
         out.str(),
         "\nbutton  8 pressed\n\nbutton  9 pressed\n\nbutton  7 pressed\n\nbutton  6 pressed\n");
+}
+
+// A replay's watcher reads each pad as play does: its pause and quit buttons pause and stop.
+TEST(Watch, EachPadsPauseAndQuitButtonsPauseAndStopTheWatching) {
+    for (const auto& [pad, pause, stop] :
+         {std::tuple{Pad::gp2x, 8, 9}, {Pad::standard, 7, 6}, {Pad::controller, 6, 4}}) {
+        SDL_Event event{.jbutton = {SDL_JOYBUTTONDOWN, 0, Uint8(pause), SDL_PRESSED}};
+        EXPECT_EQ(watchKeyFor(event, pad), WatchKey::pause) << int(pad);
+        event.jbutton.button = Uint8(stop);
+        EXPECT_EQ(watchKeyFor(event, pad), WatchKey::stop) << int(pad);
+    }
 }
 
 // Keys that act, one that does not, key releases, mouse motion, closing the window and joystick

@@ -71,19 +71,24 @@ TEST_F(PlayTest, KeysAndButtonsActInEveryStateAndOnlyAMoveEndsAPause) {
     }
 }
 
-// A pad that is not the GP2X's, numbered as Linux numbers a common one: A rotates, B drops,
-// Start pauses, Back quits, its d-pad buttons move; X, Y, shoulders, Guide, stick clicks
-// nothing. The GP2X's numbers stay its own: there 9 quits and 13 rotates.
+// A pad that is not the GP2X's, numbered as Linux numbers a common one or in SDL2's controller
+// order: A rotates, B drops, Start pauses, Back quits, its d-pad buttons move; X, Y,
+// shoulders, Guide, stick clicks nothing. The GP2X's numbers stay its own: there 9 quits.
 TEST_F(PlayTest, EachPadReadsItsButtonsByItsOwnNumbers) {
     using enum Command;
     const std::optional<Command> standard[] = {rotate,    hardDrop,    {},      {}, {}, {},
                                                quit,      togglePause, {},      {}, {}, moveLeft,
                                                moveRight, rotate,      dropOne, {}};
-    for (int b = 0; b < int(std::size(standard)); ++b)
+    const std::optional<Command> controller[] = {rotate,      hardDrop, {},        {}, quit, {},
+                                                 togglePause, {},       {},        {}, {},   rotate,
+                                                 dropOne,     moveLeft, moveRight, {}};
+    for (int b = 0; b < 16; ++b) {
         EXPECT_EQ(commandForButton(Pad::standard, b), standard[b]) << "pad button " << b;
+        EXPECT_EQ(commandForButton(Pad::controller, b), controller[b]) << "controller " << b;
+    }
     EXPECT_TRUE(commandForButton(Pad::gp2x, 9) == quit && !commandForButton(Pad::gp2x, 0));
     EXPECT_TRUE(padShaped(19, 0) == Pad::gp2x && padShaped(19, 1) == Pad::standard &&
-                padShaped(11, 1) == Pad::standard && padShaped(15, 0) == Pad::standard);
+                padShaped(11, 1) == Pad::standard && padShaped(19, 0, true) == Pad::controller);
 }
 
 // Either spawn cell taken, the left or the right.

@@ -3,10 +3,10 @@
 # The real game under a private Xvfb: one game per scenario, keys through XTEST (xdotool),
 # screenshots read back as a field grid in the field-file form ('*' white, '0' to '3' a gemlet
 # colour, '?' anything else). Every wait polls against a deadline.
-# Usage: xvfb_test.sh SCENARIO RUN_DIR [SEND_DELETE_WINDOW]; GEMLETS_EMULATOR, when set, is the
-# command that runs the game (qemu for a cross build).
+# Usage: xvfb_test.sh SCENARIO RUN_DIR [SEND_DELETE_WINDOW [VIRTUAL_PAD]]; GEMLETS_EMULATOR, when
+# set, is the command that runs the game (qemu for a cross build). Exit status 77: skipped.
 set -euo pipefail
-scenario=$1 runDir=$2 sendDeleteWindow=${3:-}
+scenario=$1 runDir=$2 sendDeleteWindow=${3:-} virtualPad=${4:-}
 tmp=$(mktemp -d /tmp/gemlets-xvfb.XXXXXX)
 gamePid="" xvfbPid="" grid="" status=""
 
@@ -48,11 +48,13 @@ pad="\\*{$((cols - 6))}"
 
 # field ROW...: test.txt from the bottom rows given.
 field() { fieldRows "$@" >"$tmp/run/test.txt"; }
-# A background job ignores SIGINT; env gives the game a terminal's signal dispositions. The
-# emulator command is split into words; a scenario may give the game arguments.
+# A background job ignores SIGINT; env gives the game a terminal's signal dispositions and
+# the scenario's settings. The emulator command is split into words; a scenario may give the
+# game arguments.
+settings=()
 # shellcheck disable=SC2086,SC2120
 start() {
-    (cd "$tmp/run" && exec env --default-signal ${GEMLETS_EMULATOR:-} ./gemlets "$@") \
+    (cd "$tmp/run" && exec env --default-signal "${settings[@]}" ${GEMLETS_EMULATOR:-} ./gemlets "$@") \
         >"$tmp/stdout" 2>"$tmp/stderr" &
     gamePid=$!
     until_ 30 "the game window" findWindow
@@ -215,6 +217,35 @@ bad_start_up_files)
     case_ gemlet_red.jpg "rm $tmp/run/gemlet_red.jpg"
     case_ gameover.jpg "head -c 2000 /dev/urandom >$tmp/run/gameover.jpg"
     case_ display "true" "-u DISPLAY" ;;
+pads)
+    # SDL2's virtual joystick in three shapes, every button pressed, the quitting one last: a pad
+    # SDL2 maps as a game controller, one it has no mapping for (a hat, the common order) and
+    # the GP2X's. Each press with the command the replay must hold for it ("h": the hat).
+    [[ $(ldd "$runDir/gemlets" 2>/dev/null) == *sdl12-compat* ]] ||
+        { echo "SKIP: only sdl12-compat lists SDL2's virtual joystick"; exit 77; }
+    shapes=(controller "0=rotate 1=hardDrop 2=- 3=- 5=- 6=togglePause 7=- 8=- 9=- 10=- 11=rotate 12=dropOne 13=moveLeft 14=moveRight 4=quit"
+        "11,1" "0=rotate 1=hardDrop 2=- 3=- 4=- 5=- 7=togglePause 8=- 9=- 10=- h8=moveLeft h2=moveRight h4=dropOne h1=rotate 6=quit"
+        "19,0" "0=- 1=- 2=moveLeft 3=- 4=dropOne 5=- 6=moveRight 7=- 8=togglePause 10=- 11=- 12=- 13=rotate 14=hardDrop 15=- 16=- 17=- 18=- 9=quit")
+    field
+    mkfifo "$tmp/presses"
+    for ((s = 0; s < ${#shapes[@]}; s += 2)); do
+        settings=(LD_PRELOAD="$virtualPad" GEMLETS_VIRTUAL_PAD="${shapes[s]}" GEMLETS_VIRTUAL_PAD_FIFO="$tmp/presses")
+        start --record "$tmp/replay"
+        expected="" lines=""
+        for press in ${shapes[s + 1]}; do
+            b=${press%=*} c=${press#*=}
+            [[ $b == h* ]] && expected+="signal $c"$'\n' && continue
+            expected+="button $b $c"$'\n' lines+="button  $b pressed"$'\n'
+        done
+        tr ' ' '\n' <<<"${shapes[s + 1]}" | cut -d= -f1 >"$tmp/presses" # each held and let go 50 ms
+        until_ 10 "the game ending after ${shapes[s]}'s last press" ended
+        wait "$gamePid" || fail "${shapes[s]}: status $? after its last press"
+        gamePid=""
+        [[ $(sed -En 's/^[0-9]+ ((button|signal) .*)/\1/p' "$tmp/replay") == "${expected%$'\n'}" ]] ||
+            fail "${shapes[s]}: the replay holds $(grep -E ' (button|signal) ' "$tmp/replay" | tr '\n' ,)"
+        [[ $(grep '^button' "$tmp/stdout") == "${lines%$'\n'}" ]] || fail "${shapes[s]}: $(cat "$tmp/stdout")"
+        [[ ! -s $tmp/stderr ]] || fail "${shapes[s]}: standard error is not empty"
+    done ;;
 *) fail "unknown scenario $scenario" ;;
 esac
 echo "PASS: $scenario"
