@@ -81,13 +81,14 @@ class Client:
         self.children.append(subprocess.Popen(command, **kwargs))
         return self.children[-1]
 
-    def xvfb(self):  # a display of its own from xvfb.sh, as DISPLAY names it
+    def xvfb(self, *options):  # a display of its own from xvfb.sh, as DISPLAY names it
         # The shell stays to end its Xvfb when terminated (close), so that no server outlives us.
-        shell = self.start("bash", "-c", 'source "$0" && startXvfb "$1" -nolisten tcp || exit 1\n'
-                           'trap \'kill "$xvfbPid"; wait "$xvfbPid"\' TERM\n'
+        shell = self.start("bash", "-c", 'source "$0" && startXvfb "$1" -nolisten tcp "${@:2}" '
+                           '|| exit 1\ntrap \'kill "$xvfbPid"; wait "$xvfbPid"\' TERM\n'
                            'echo "$DISPLAY"\nwait "$xvfbPid"',
                            f"{os.path.dirname(__file__)}/xvfb.sh",
-                           tempfile.mkdtemp(dir=self.tmp), stdout=subprocess.PIPE, text=True)
+                           tempfile.mkdtemp(dir=self.tmp), *options, stdout=subprocess.PIPE,
+                           text=True)
         self.terminated.add(shell)
         if not (display := shell.stdout.readline().strip()):
             raise Error("drivers/xvfb.sh: no display (its reason is on standard error)")
