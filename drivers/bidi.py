@@ -48,13 +48,6 @@ class Browser(client.Client):
         self.xdotool("windowsize", "--sync", self.x_window, 1000, 1150)  # the page whole
         self.click(1, 1)  # the window made the active one, as a player's is
 
-    def xdotool(self, *args):
-        try:
-            return subprocess.run(["xdotool", *map(str, args)], env=self.env, timeout=30,
-                                  check=True, capture_output=True, text=True).stdout.split()
-        except (OSError, subprocess.SubprocessError) as error:
-            raise Error(f"firefox: xdotool {' '.join(map(str, args))}: {error}") from None
-
     def js(self, expression):
         reply = self.send("script.evaluate", {
             "expression": expression, "target": {"context": self.context}, "awaitPromise": False,
@@ -72,9 +65,10 @@ class Browser(client.Client):
         self.send("input.performActions",
                   {"context": self.context, "actions": client.key_actions(codes, hold)})
 
-    def click(self, x, y):  # the viewport's point on the screen, pressed by X's pointer
-        left, top = self.js("[mozInnerScreenX, mozInnerScreenY]")
-        self.xdotool("mousemove", "--sync", round(left + x), round(top + y), "click", 1)
+    corner = "[mozInnerScreenX, mozInnerScreenY]"  # the viewport is not the window's size
+
+    def click(self, x, y):
+        self.x_click(x, y)
 
     def hide(self, hidden=True):  # an unmapped window's page is hidden
         self.xdotool("windowunmap" if hidden else "windowmap", "--sync", self.x_window)

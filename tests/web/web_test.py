@@ -12,7 +12,7 @@ sys.path.insert(0, f"{repo}/drivers")
 import bidi, client, devtools, geometry, webdriver
 
 ONLY = sys.argv[2:]  # engines by name, and "portal": that check alone (a page mutant's)
-ENGINES = [e for e in (devtools.Browser, bidi.Browser, webdriver.Browser)
+ENGINES = [e for e in (devtools.OnX, bidi.Browser, webdriver.Browser)  # clicked by X's pointer
            if e.name in ONLY or not set(ONLY) - {"portal"}]
 site, shots = f"{repo}/build-web/site", f"{repo}/build-web"
 native = os.path.join(repo, sys.argv[1] if len(sys.argv) > 1 else "build", "run")  # the desktop's
