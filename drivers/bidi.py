@@ -1,7 +1,14 @@
 # SPDX-License-Identifier: MIT
-"""A small client of Debian's headless Firefox over WebDriver BiDi, the websocket that its own
---remote-debugging-port opens (no geckodriver): starts it with a fresh profile, drives its one
-page, and ends every process it started."""
+"""A small client of Debian's Firefox over WebDriver BiDi, the websocket that its own
+--remote-debugging-port opens (no geckodriver): starts it with a fresh profile on an Xvfb
+display of its own, drives its one page, and ends every process it started.
+
+Not headless: a click must move the focus as a player's does, into another origin's frame
+too. BiDi's clicks are made up inside the page and never make the window the active one (in
+headless Firefox no window ever is: document.hasFocus() stays false), so without an active
+window no click moves the focus into a frame, nor into a text box. So the clicks are X's
+own, through xdotool, and so is hiding (the window unmapped: no window manager minimizes
+it)."""
 import json
 import os
 import subprocess
@@ -24,17 +31,22 @@ class Browser(client.Client):
 
     def launch(self):
         os.makedirs(self.profile)
-        self.start("firefox-esr", "--headless", "--no-remote", "--profile", self.profile,
-                   "--remote-debugging-port=0",
-                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.env = {**os.environ, "DISPLAY": self.xvfb("-screen", "0", "1280x1200x24")}
+        firefox = self.start("firefox-esr", "--no-remote", "--profile", self.profile,
+                             "--remote-debugging-port=0", env=self.env,
+                             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         server = self.wait("Firefox", lambda: get(
             f"file://{self.profile}/WebDriverBiDiServer.json"), client.START)
         self.connect(f"ws://127.0.0.1:{json.loads(server)['ws_port']}/session")
         self.send("session.new", {"capabilities": {}})
         top = self.send("browsingContext.getTree", {})["contexts"][0]
-        self.context, self.window = top["context"], top["clientWindow"]
+        self.context = top["context"]
         self.send("browsingContext.setViewport",
                   {"context": self.context, "viewport": {"width": 800, "height": 1000}})
+        self.x_window = self.xdotool("search", "--sync", "--onlyvisible", "--pid",
+                                     str(firefox.pid))[-1]
+        self.xdotool("windowsize", "--sync", self.x_window, 1000, 1150)  # the page whole
+        self.click(1, 1)  # the window made the active one, as a player's is
 
     def js(self, expression):
         reply = self.send("script.evaluate", {
@@ -53,13 +65,13 @@ class Browser(client.Client):
         self.send("input.performActions",
                   {"context": self.context, "actions": client.key_actions(codes, hold)})
 
-    def click(self, x, y):
-        self.send("input.performActions",
-                  {"context": self.context, "actions": client.click_actions(x, y)})
+    corner = "[mozInnerScreenX, mozInnerScreenY]"  # the viewport is not the window's size
 
-    def hide(self, hidden=True):
-        self.send("browser.setClientWindowState", {"clientWindow": self.window,
-                                                   "state": "minimized" if hidden else "normal"})
+    def click(self, x, y):
+        self.x_click(x, y)
+
+    def hide(self, hidden=True):  # an unmapped window's page is hidden
+        self.xdotool("windowunmap" if hidden else "windowmap", "--sync", self.x_window)
 
     def capture(self):
         return self.send("browsingContext.captureScreenshot", {"context": self.context})["data"]

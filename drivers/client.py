@@ -1,10 +1,10 @@
 # SPDX-License-Identifier: MIT
 """What our three browser clients share (devtools.py for Chromium, bidi.py for Firefox,
-webdriver.py for WebKit): waiting, the processes they start, JSON calls over a websocket, and
-the input actions both WebDriver protocols take alike. Each client drives one page through
-launch, open, js (an expression's value), run (statements), key (codes pressed in turn, each
-released `hold` s later: none, all within a frame), click, hide (False: shown again),
-screenshot and close."""
+webdriver.py for WebKit): waiting, the processes they start, JSON calls over a websocket, the
+key actions both WebDriver protocols take alike, and clicks with X's own pointer. Each client
+drives one page through launch, open, js (an expression's value), run (statements), key (codes
+pressed in turn, each released `hold` s later: none, all within a frame), click, hide (False:
+shown again), screenshot and close."""
 import base64
 import json
 import os
@@ -59,13 +59,6 @@ def key_actions(codes, hold):  # each pressed, released `hold` s later, then the
         {"type": "keyUp", "value": WEBDRIVER_KEYS[code]})]}]
 
 
-def click_actions(x, y):  # the left mouse button at a point of the viewport
-    return [{"type": "pointer", "id": "mouse", "parameters": {"pointerType": "mouse"},
-             "actions": [{"type": "pointerMove", "x": round(x), "y": round(y)},
-                         {"type": "pointerDown", "button": 0},
-                         {"type": "pointerUp", "button": 0}]}]
-
-
 class Client:
     """A browser and any other process started through start(); close() ends them all.
     wait(what, check, timeout) is how it waits, the module's wait unless given."""
@@ -81,13 +74,28 @@ class Client:
         self.children.append(subprocess.Popen(command, **kwargs))
         return self.children[-1]
 
-    def xvfb(self):  # a display of its own from xvfb.sh, as DISPLAY names it
+    # The viewport's top left on the screen, for X's pointer; Firefox's own is exact.
+    corner = "[screenX + outerWidth - innerWidth, screenY + outerHeight - innerHeight]"
+
+    def xdotool(self, *args):  # on the display that self.env names
+        try:
+            return subprocess.run(["xdotool", *map(str, args)], env=self.env, timeout=30,
+                                  check=True, capture_output=True, text=True).stdout.split()
+        except (OSError, subprocess.SubprocessError) as error:
+            raise Error(f"{self.name}: xdotool {' '.join(map(str, args))}: {error}") from None
+
+    def x_click(self, x, y):  # the viewport's point pressed by X's own pointer, as a player's
+        left, top = self.js(self.corner)
+        self.xdotool("mousemove", "--sync", round(left + x), round(top + y), "click", 1)
+
+    def xvfb(self, *options):  # a display of its own from xvfb.sh, as DISPLAY names it
         # The shell stays to end its Xvfb when terminated (close), so that no server outlives us.
-        shell = self.start("bash", "-c", 'source "$0" && startXvfb "$1" -nolisten tcp || exit 1\n'
-                           'trap \'kill "$xvfbPid"; wait "$xvfbPid"\' TERM\n'
+        shell = self.start("bash", "-c", 'source "$0" && startXvfb "$1" -nolisten tcp "${@:2}" '
+                           '|| exit 1\ntrap \'kill "$xvfbPid"; wait "$xvfbPid"\' TERM\n'
                            'echo "$DISPLAY"\nwait "$xvfbPid"',
                            f"{os.path.dirname(__file__)}/xvfb.sh",
-                           tempfile.mkdtemp(dir=self.tmp), stdout=subprocess.PIPE, text=True)
+                           tempfile.mkdtemp(dir=self.tmp), *options, stdout=subprocess.PIPE,
+                           text=True)
         self.terminated.add(shell)
         if not (display := shell.stdout.readline().strip()):
             raise Error("drivers/xvfb.sh: no display (its reason is on standard error)")

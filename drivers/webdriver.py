@@ -24,8 +24,8 @@ class Browser(client.Client):
             raise Error(f"webkit: no MiniBrowser at {MINI_BROWSER}: install libwebkit2gtk-4.1-0")
         port = client.free_port()
         self.driver, self.session = f"http://127.0.0.1:{port}", ""
-        env = {**os.environ, "DISPLAY": self.xvfb()}
-        self.start("WebKitWebDriver", f"--port={port}", env=env,
+        self.env = {**os.environ, "DISPLAY": self.xvfb()}
+        self.start("WebKitWebDriver", f"--port={port}", env=self.env,
                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         self.wait("WebKitWebDriver", lambda: get(f"{self.driver}/status"), client.START)
         options = {"binary": binary, "args": ["--automation"]}
@@ -67,7 +67,7 @@ class Browser(client.Client):
         self.call("POST", "/actions", {"actions": client.key_actions(codes, hold)})
 
     def click(self, x, y):
-        self.call("POST", "/actions", {"actions": client.click_actions(x, y)})
+        self.x_click(x, y)
 
     def hide(self, hidden=True):  # a minimized window's page is hidden; a new size restores it
         if hidden:

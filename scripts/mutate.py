@@ -7,7 +7,9 @@ killed. The Xvfb tests (label xvfb: a real window, minutes each) are left out.
 
 The page's mutants (files under web/) need the site rebuilt with emscripten and the web stage's
 tests (tests/web/page_test.py, then web_test.py) in the browsers, a minute or two each: they run
-only when asked for by a WORD, e.g. scripts/mutate.py web/.
+only when asked for by a WORD, e.g. scripts/mutate.py web/. Those whose note names a portal
+run always: the site is built once (under a minute) and each meets the portal check alone, in
+Chromium (seconds).
 
 Usage: scripts/mutate.py [WORD...]   only the mutants whose file or note holds a WORD
 GEMLETS_MUTATION_DIR names a scratch folder to keep and reuse (default: a fresh one, removed).
@@ -32,6 +34,7 @@ timeouts = {}
 SOAK_GAMES = "100"  # random games of the soak test; the plain stage plays 10,000
 LEFT_OUT = "xvfb"  # a label: the tests that start the real game in a window
 WEB = "web/"  # the page's files: their mutants meet the web stage's tests
+PORTAL = "portal"  # in a page mutant's note: the portal check alone kills it, in Chromium
 
 
 def registered(build_dir):
@@ -144,15 +147,17 @@ def run_tests(unit):
     return f"{started[-1] if started else name} ({why})"
 
 
-def web_tests(scratch, build_dir):
-    """The site rebuilt and the web stage's tests run: 'killed by TEST: why', 'SURVIVED', or
-    'ERROR: ...' when the site does not build."""
+def web_tests(scratch, build_dir, portal=False):
+    """The site rebuilt and the web stage's tests run (the portal check alone, in Chromium):
+    'killed by TEST: why', 'SURVIVED', or 'ERROR: ...' when the site does not build."""
     native = os.path.relpath(build_dir, scratch)  # the site's build wants it relative
     built = subprocess.run([f"{scratch}/scripts/build-web.sh", native], cwd=scratch,
                            capture_output=True, text=True)
     if built.returncode != 0:
         return "ERROR: the site does not build: " + (built.stdout + built.stderr)[-300:]
-    for test in (["page_test.py"], ["web_test.py", native]):
+    tests = [["web_test.py", native, PORTAL, "chromium"]] if portal else [
+        ["page_test.py"], ["web_test.py", native]]
+    for test in tests:
         done = subprocess.run(["/usr/bin/python3", f"{scratch}/tests/web/{test[0]}", *test[1:]],
                               cwd=scratch, capture_output=True, text=True, errors="replace")
         if done.returncode != 0:
@@ -161,7 +166,7 @@ def web_tests(scratch, build_dir):
     return "SURVIVED"
 
 
-def try_mutant(scratch, build_dir, units, path, text, replacement):
+def try_mutant(scratch, build_dir, units, path, text, replacement, what):
     """'killed by TEST', 'SURVIVED', or 'ERROR: ...' when the mutant does not compile."""
     file = os.path.join(scratch, path)
     with open(file, encoding="utf-8") as f:
@@ -173,7 +178,7 @@ def try_mutant(scratch, build_dir, units, path, text, replacement):
         with open(file, "w", encoding="utf-8") as f:
             f.write(mutated)
         if path.startswith(WEB):
-            return web_tests(scratch, build_dir)
+            return web_tests(scratch, build_dir, PORTAL in what)
         before = [built_files(build_dir, unit[1]) for unit in units]
         built, log = build(build_dir)
         if not built:
@@ -202,9 +207,9 @@ def main():
         return 2
     words = sys.argv[1:]
     chosen = [(n, m) for n, m in enumerate(mutants, 1) if any(w in m[0] or w in m[3] for w in words)
-              or not words and not m[0].startswith(WEB)]
+              or not words and (not m[0].startswith(WEB) or PORTAL in m[3])]
     if not words:
-        print(f"{sum(m[0].startswith(WEB) for m in mutants)} mutants of the page left out: "
+        print(f"{len(mutants) - len(chosen)} mutants of the page left out: "
               "scripts/mutate.py web/ runs them", flush=True)
     if not chosen:
         sys.exit(f"mutate.py: no mutant's file or note holds {' or '.join(words)}")
@@ -237,17 +242,19 @@ def main():
             took[unit[0]] = time.monotonic() - began
             timeouts[unit[0]] = max(MIN_TIMEOUT, SLOWDOWN * took[unit[0]])
         units.sort(key=lambda unit: took[unit[0]])
-        if any(m[0].startswith(WEB) for _, m in chosen):
-            unmutated = web_tests(scratch, build_dir)
+        native, site = time.monotonic() - start, ""
+        if pages := [m for _, m in chosen if m[0].startswith(WEB)]:
+            unmutated = web_tests(scratch, build_dir, all(PORTAL in m[3] for m in pages))
+            site = f" (the site and its tests {time.monotonic() - start - native:.0f} s)"
             if unmutated != "SURVIVED":
                 print(f"mutate.py: the web stage on the unmutated tree: {unmutated}",
                       file=sys.stderr)
                 return 1
-        print(f"unmutated build and tests: {time.monotonic() - start:.0f} s; quickest first: "
+        print(f"unmutated build and tests: {time.monotonic() - start:.0f} s{site}; quickest first: "
               f"{', '.join(unit[0] for unit in units)}", flush=True)
         killed = errors = 0
         for number, (path, text, replacement, what) in chosen:
-            result = try_mutant(scratch, build_dir, units, path, text, replacement)
+            result = try_mutant(scratch, build_dir, units, path, text, replacement, what)
             killed += result.startswith("killed")
             errors += result.startswith("ERROR")
             print(f"{number:3} {path}: {what}: {result}", flush=True)

@@ -108,7 +108,8 @@ end
 
 begin mutation
 # Its own scratch build outside the checkout: every plausible fault in the table must make
-# some test fail (scripts/mutate.py).
+# some test fail (scripts/mutate.py). The page's mutants of a portal's frame build the site
+# there too (about a minute): the portal check alone, in Chromium, must kill them.
 mutation_result=$(last_line python3 scripts/mutate.py 3>&1 >&2)
 end
 

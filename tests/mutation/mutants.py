@@ -6,7 +6,8 @@ GROUPS, INTERVAL, GRAVITY, FILE = "model/groups.cpp", "model/drop_interval.h", \
 START, TURN, MOVES = "model/game_start.cpp", "model/turn.cpp", "model/movement.cpp"
 COMMANDS, TASK, SCHEDULE = "play/commands.cpp", "play/drop_task.cpp", "play/drop_schedule.cpp"
 LOOP, FRAME, PACER = "frame/main_loop.cpp", "frame/rendering.cpp", "play/frame_pacer.cpp"
-# The page's (web/): the web stage's tests meet them, when scripts/mutate.py web/ asks.
+# The page's (web/): the web stage's tests meet them, when scripts/mutate.py web/ asks; those
+# whose note names a portal always, the portal check alone.
 PAGE, PAGE_JS, WORKER = "web/main.cpp", "web/page.js", "web/sw.js"
 EVENTS, REPLAY = "play/game_events.cpp", "play/replay.cpp"
 MUTANTS = [
@@ -125,6 +126,8 @@ MUTANTS = [
     (PAGE, " SDL_PollEvent(nullptr) != 0 ||", "", "of two keys in one frame the second waits"),
     (PAGE_JS, "Module._gemletsPause();", "press('KeyP');", "hiding a paused tab resumes it"),
     (PAGE_JS, "if (field !== null)", "if (field)", "an empty ?field= starts the shipped field"),
+    (PAGE_JS, "window.addEventListener('pointerdown', () => canvas.focus({ preventScroll: true }), "
+     "true);", "", "in a portal's frame a click on the game does not give it the keys"),
     (WORKER, "name.startsWith(ours) && ", "", "a new build deletes the other sites' caches"),
     (WORKER, "event.waitUntil((async () => {\n    const fetched",
      "((async () => {\n    const fetched", "a slow network's new build takes over half-fetched"),
