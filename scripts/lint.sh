@@ -25,7 +25,7 @@ shellcheck --shell=sh packaging/gemlets.sh.in || finding "shellcheck: packaging/
 # licence: every source file carries the SPDX line near its top.
 spdx='SPDX-License-Identifier: MIT'
 while IFS= read -r file; do
-    head -n 3 "$file" | grep -qF "$spdx" || finding "licence: $file has no '$spdx' in its first 3 lines"
+    [[ $(head -n 3 "$file") == *"$spdx"* ]] || finding "licence: $file has no '$spdx' in its first 3 lines"
 done < <(git ls-files '*.cpp' '*.h' '*.sh' '*.py' '*.js' '*.cmake' '*CMakeLists.txt' .ci/run \
     '*.html' packaging/gemlets.sh.in packaging/gemlets.6.in packaging/gemlets.desktop.in)
 

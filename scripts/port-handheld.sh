@@ -165,7 +165,7 @@ makeSysroot() {
     relinkDl "$lib/libSDL-1.2.so.0"
     # Debian 11's binutils find their own libbfd and libopcodes beside them, not in the system's.
     for tool in "$sysroot/usr/bin/$gnu-"*; do
-        if [[ ! -L $tool ]] && readelf -d "$tool" 2>/dev/null | grep -q 'NEEDED.*-'"${debian[$arch]}"; then
+        if [[ ! -L $tool ]] && grep -q "NEEDED.*-${debian[$arch]}" <<<"$(readelf -d "$tool" 2>/dev/null)"; then
             patchelf --set-rpath "\$ORIGIN/../lib/x86_64-linux-gnu" "$tool"
         fi
     done

@@ -117,7 +117,7 @@ begin "compat tests"
 # sdl12-compat (SDL 1.2 on SDL2, what most distributions ship) installs beside the classic
 # library; the same executables load it from its own folder.
 compat_dir=/usr/lib/$(gcc -print-multiarch)/sdl12-compat
-LD_LIBRARY_PATH=$compat_dir ldd "$plain_dir/run/gemlets" | grep -q "$compat_dir/libSDL-1.2" || {
+[[ $(LD_LIBRARY_PATH=$compat_dir ldd "$plain_dir/run/gemlets") == *"$compat_dir/libSDL-1.2"* ]] || {
     echo "sdl12-compat is not what $plain_dir/run/gemlets loads from $compat_dir" >&2
     exit 1
 }

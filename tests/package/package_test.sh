@@ -22,7 +22,9 @@ deb=$tmp/gemlets_${version}_$(dpkg --print-architecture).deb
 lintian --fail-on error,warning "$deb" || fail "lintian reports an error or a warning"
 # shellcheck source=drivers/geometry.sh
 source "$repo/drivers/geometry.sh" "$tmp/gemlets/obj-$(dpkg-architecture -qDEB_HOST_GNU_TYPE)"
-dpkg-deb -f "$deb" Description | grep -q " $cols columns by $rows rows\." || fail "no field size"
+# Read whole before matching: grep -q ends at its match, and under pipefail the writer's SIGPIPE
+# would fail the line.
+[[ $(dpkg-deb -f "$deb" Description) == *" $cols columns by $rows rows."* ]] || fail "no field size"
 apt install "$deb"
 [[ $(/usr/games/gemlets --version) == "gemlets $version" ]] || fail "--version is not $version"
 { desktop-file-validate /usr/share/applications/*gemlets*.desktop &&
@@ -30,7 +32,7 @@ apt install "$deb"
 (cd "$repo/tests/replays" && /usr/games/gemlets --replay desktop-chain.replay --check) \
     >"$tmp/replayed" || fail "a replay named from the player's folder does not check"
 for text in /usr/share/man/man6/gemlets.6.gz /usr/share/metainfo/*gemlets*.xml; do
-    zcat -f "$text" | tr -s ' \n' '  ' | grep -q "$cols columns by $rows rows" || fail "$text: no field size"
+    [[ $(zcat -f "$text" | tr -s ' \n' '  ') == *"$cols columns by $rows rows"* ]] || fail "$text: no field size"
 done
 
 startXvfb "$tmp" -nolisten tcp -noreset || fail "no X server"
