@@ -111,18 +111,17 @@ Joystick::~Joystick() {
 Joystick openJoystick() {
     Joystick joystick;
     bool controllers = isSdl12Compat() && settingOn(gameControllersSetting);
-    if (controllers) {
+    // The layer only where sdl12-compat listed a controller for it to press.
+    if (controllers && SDL_NumJoysticks() >= 1)
         joystick.layer = startControllerLayer();
-        if (!joystick.layer || SDL_NumJoysticks() < 1) {
-            // A joystick SDL2 has no mapping for (the GP2X's) is hidden from that list:
-            // sdl12-compat lists again, as classic SDL does, when its joysticks start again.
-            SDL_QuitSubSystem(SDL_INIT_JOYSTICK);
-            joystick.layer.reset();
-            controllers = false;
-            setenv(gameControllersSetting, "0", 1);
-            if (SDL_InitSubSystem(SDL_INIT_JOYSTICK) != 0)
-                throw StartupError(sdlFailure("SDL_InitSubSystem(SDL_INIT_JOYSTICK)"));
-        }
+    if (controllers && !joystick.layer) {
+        // A joystick SDL2 has no mapping for (the GP2X's) is hidden from that list:
+        // sdl12-compat lists again, as classic SDL does, when its joysticks start again.
+        SDL_QuitSubSystem(SDL_INIT_JOYSTICK);
+        controllers = false;
+        setenv(gameControllersSetting, "0", 1);
+        if (SDL_InitSubSystem(SDL_INIT_JOYSTICK) != 0)
+            throw StartupError(sdlFailure("SDL_InitSubSystem(SDL_INIT_JOYSTICK)"));
     }
     if (SDL_NumJoysticks() < 1)
         return joystick;
