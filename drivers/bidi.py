@@ -31,9 +31,8 @@ class Browser(client.Client):
 
     def launch(self):
         os.makedirs(self.profile)
-        self.env = {**os.environ, "DISPLAY": self.xvfb("-screen", "0", "1280x1200x24")}
         firefox = self.start("firefox-esr", "--no-remote", "--profile", self.profile,
-                             "--remote-debugging-port=0", env=self.env,
+                             "--remote-debugging-port=0", env=self.own_display(*client.SCREEN),
                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         server = self.wait("Firefox", lambda: get(
             f"file://{self.profile}/WebDriverBiDiServer.json"), client.START)

@@ -23,6 +23,7 @@ WEBDRIVER_KEYS = {"ArrowLeft": "\ue012", "ArrowUp": "\ue013", "ArrowRight": "\ue
 
 
 START = 30  # seconds a browser may take to start on a loaded machine
+SCREEN = ("-screen", "0", "1280x1200x24")  # Xvfb's options: room for a window of the page whole
 
 
 class Error(Exception):
@@ -87,6 +88,10 @@ class Client:
     def x_click(self, x, y):  # the viewport's point pressed by X's own pointer, as a player's
         left, top = self.js(self.corner)
         self.xdotool("mousemove", "--sync", round(left + x), round(top + y), "click", 1)
+
+    def own_display(self, *options):  # self.env: this environment on a display of its own
+        self.env = {**os.environ, "DISPLAY": self.xvfb(*options)}
+        return self.env
 
     def xvfb(self, *options):  # a display of its own from xvfb.sh, as DISPLAY names it
         # The shell stays to end its Xvfb when terminated (close), so that no server outlives us.

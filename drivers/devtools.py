@@ -2,7 +2,6 @@
 """A small client of Debian's headless Chromium over the DevTools protocol: starts it with a
 fresh profile, drives its one page, and ends every process it started."""
 import json
-import os
 import subprocess
 import time
 
@@ -76,7 +75,7 @@ class OnX(Browser):
     headless = []
 
     def launch(self):
-        self.env = {**os.environ, "DISPLAY": self.xvfb("-screen", "0", "1280x1200x24")}
+        self.own_display(*client.SCREEN)
         super().launch()
 
     def click(self, x, y):

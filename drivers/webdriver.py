@@ -4,7 +4,6 @@
 page, and ends every process it started."""
 import glob
 import json
-import os
 import subprocess
 import urllib.error
 import urllib.request
@@ -24,8 +23,7 @@ class Browser(client.Client):
             raise Error(f"webkit: no MiniBrowser at {MINI_BROWSER}: install libwebkit2gtk-4.1-0")
         port = client.free_port()
         self.driver, self.session = f"http://127.0.0.1:{port}", ""
-        self.env = {**os.environ, "DISPLAY": self.xvfb()}
-        self.start("WebKitWebDriver", f"--port={port}", env=self.env,
+        self.start("WebKitWebDriver", f"--port={port}", env=self.own_display(),
                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         self.wait("WebKitWebDriver", lambda: get(f"{self.driver}/status"), client.START)
         options = {"binary": binary, "args": ["--automation"]}
