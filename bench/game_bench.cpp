@@ -6,8 +6,8 @@
 // executable does (startUp) and ends it, so no two hold SDL at once.
 #include "desktop/desktop_resources.h"
 #include "desktop/sdl_session.h"
-#include "frame/main_loop.h"
-#include "frame/start_up.h"
+#include "frontend/main_loop.h"
+#include "frontend/start_up.h"
 #include "model/game_start.h"
 #include "model/groups.h"
 #include "play/commands.h"

@@ -1,6 +1,6 @@
 # SPDX-License-Identifier: MIT
 # The field's size, chosen when the build is configured: the one value that the code (the
-# generated headers model/field_size.h and frame/geometry.h), the images, the window, the
+# generated headers model/field_size.h and frontend/geometry.h), the images, the window, the
 # page, the handheld launcher, the package's texts and the tests all take. Scripts and tests
 # outside the build read it from geometry.env in the build folder.
 #
@@ -37,8 +37,8 @@ math(EXPR GEMLETS_WINDOW_HEIGHT "${GEMLETS_FIELD_ROWS} * ${GEMLETS_CELL_PIXELS}"
 set(GEMLETS_GENERATED_DIR ${CMAKE_BINARY_DIR}/generated)
 configure_file(${PROJECT_SOURCE_DIR}/model/field_size.h.in
                ${GEMLETS_GENERATED_DIR}/model/field_size.h @ONLY)
-configure_file(${PROJECT_SOURCE_DIR}/frame/geometry.h.in
-               ${GEMLETS_GENERATED_DIR}/frame/geometry.h @ONLY)
+configure_file(${PROJECT_SOURCE_DIR}/frontend/geometry.h.in
+               ${GEMLETS_GENERATED_DIR}/frontend/geometry.h @ONLY)
 file(CONFIGURE OUTPUT ${CMAKE_BINARY_DIR}/geometry.env CONTENT [[
 GEMLETS_FIELD_COLUMNS=@GEMLETS_FIELD_COLUMNS@
 GEMLETS_FIELD_ROWS=@GEMLETS_FIELD_ROWS@

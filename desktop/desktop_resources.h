@@ -3,7 +3,7 @@
 // SDL, and the joystick: the GP2X's buttons or a pad's.
 #pragma once
 
-#include "frame/resources.h"
+#include "frontend/resources.h"
 #include "play/commands.h"
 
 #include <SDL.h>

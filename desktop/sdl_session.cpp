@@ -2,7 +2,7 @@
 #include "desktop/sdl_session.h"
 
 #include "desktop/desktop_resources.h"
-#include "frame/resources.h"
+#include "frontend/resources.h"
 
 #include <SDL.h>
 #include <SDL_ttf.h>

@@ -3,7 +3,7 @@
 // overflowing field of gemlets.
 #pragma once
 
-#include "frame/geometry.h"
+#include "frontend/geometry.h"
 #include "tools/canvas.h"
 
 #include <filesystem>

@@ -3,7 +3,7 @@
 // apart by shape alone.
 #pragma once
 
-#include "frame/geometry.h"
+#include "frontend/geometry.h"
 #include "tools/canvas.h"
 
 namespace gemlets::assets {

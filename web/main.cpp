@@ -5,12 +5,12 @@
 // window shows (paused, game over, or only the next drop ahead) the loop rests: the next
 // drop's timer or the page's wake-up on a key, a touch, a gamepad or the tab's visibility
 // restarts it.
-#include "frame/keys.h"
-#include "frame/main_loop.h"
-#include "frame/rendering.h"
-#include "frame/resources.h"
-#include "frame/start_up.h"
-#include "frame/watch.h"
+#include "frontend/keys.h"
+#include "frontend/main_loop.h"
+#include "frontend/rendering.h"
+#include "frontend/resources.h"
+#include "frontend/start_up.h"
+#include "frontend/watch.h"
 #include "model/game.h"
 #include "model/random_colours.h"
 #include "play/commands.h"

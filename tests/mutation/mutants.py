@@ -5,7 +5,7 @@ GROUPS, INTERVAL, GRAVITY, FILE = "model/groups.cpp", "model/drop_interval.h", \
     "model/gravity.cpp", "model/field_file.cpp"
 START, TURN, MOVES = "model/game_start.cpp", "model/turn.cpp", "model/movement.cpp"
 COMMANDS, TASK, SCHEDULE = "play/commands.cpp", "play/drop_task.cpp", "play/drop_schedule.cpp"
-LOOP, FRAME, PACER = "frame/main_loop.cpp", "frame/rendering.cpp", "play/frame_pacer.cpp"
+LOOP, FRAME, PACER = "frontend/main_loop.cpp", "frontend/rendering.cpp", "play/frame_pacer.cpp"
 # The page's (web/): the web stage's tests meet them, when scripts/mutate.py web/ asks; those
 # whose note names a portal always, the portal check alone.
 PAGE, PAGE_JS, WORKER = "web/main.cpp", "web/page.js", "web/sw.js"
@@ -113,12 +113,12 @@ MUTANTS = [
      "a desktop pad is read with the GP2X's numbers: a stick click ends the game"),
     ("play/commands.h", "if (controller)\n        return Pad::controller;", "", "a pad in SDL2's order read in Linux's: Start quits"),
     ("play/commands.h", "quit, .pad = PadButton::back,", "quit, .pad = PadButton::leftStick,", "a stick click ends the game"),
-    ("frame/watch.cpp", "commandForButton(pad,", "commandForButton(Pad::gp2x,", "a pad's Back does not stop a replay"),
-    ("frame/resources.cpp", "Uint32{SDL_JOYBUTTONUP}})", "Uint32{SDL_JOYBUTTONUP}, Uint32{SDL_JOYHATMOTION}})",
+    ("frontend/watch.cpp", "commandForButton(pad,", "commandForButton(Pad::gp2x,", "a pad's Back does not stop a replay"),
+    ("frontend/resources.cpp", "Uint32{SDL_JOYBUTTONUP}})", "Uint32{SDL_JOYBUTTONUP}, Uint32{SDL_JOYHATMOTION}})",
      "a pad's d-pad (a hat) does nothing"),
     ("packaging/portmaster/Gemlets.sh", "--frame-rate 60 --no-joystick", "--frame-rate 60",
      "on a handheld the game reads the pad beside gptokeyb: Start pauses and quits"),
-    ("frame/rendering.h", "fieldPixelW + 10", "fieldPixelW + 20", "the score drawn 10 px right"),
+    ("frontend/rendering.h", "fieldPixelW + 10", "fieldPixelW + 20", "the score drawn 10 px right"),
     (PAGE, ("r.dropTask.run(std::chrono::steady_clock::now());", "next = r.dropTask.run(now);"),
      ("const auto before = r.dropTask.run(std::chrono::steady_clock::now());", "next = before;"),
      "after P ends a pause the pair stays put until the next key"),

@@ -3,7 +3,7 @@
 // the game relies on: cell-sized images with white corners, in four hues far apart. The other
 // files of the run folder are what every Xvfb test starts the game with.
 #include "assets/asset_names.h"
-#include "frame/geometry.h"
+#include "frontend/geometry.h"
 
 #include <SDL.h>
 #include <SDL_image.h>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "frame/rendering.h"
+#include "frontend/rendering.h"
 
 #include "play/game_events.h"
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "frame/resources.h"
+#include "frontend/resources.h"
 
 #include <SDL_image.h>
 

@@ -3,10 +3,10 @@
 // steps called directly, every frame read back from the 16-bit video surface and the parts
 // handed to SDL gathered into the window; a flood of events, and a stop signal beside the
 // real drop task.
-#include "frame/keys.h"
-#include "frame/main_loop.h"
-#include "frame/resources.h"
-#include "frame/watch.h"
+#include "frontend/keys.h"
+#include "frontend/main_loop.h"
+#include "frontend/resources.h"
+#include "frontend/watch.h"
 #include "model/game_start.h"
 #include "play/commands.h"
 #include "play/drop_task.h"

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "frame/watch.h"
+#include "frontend/watch.h"
 
-#include "frame/keys.h"
+#include "frontend/keys.h"
 #include "play/commands.h"
 #include "play/stop_signals.h"
 

@@ -2,7 +2,7 @@
 // Watching a replay in the game's window, at the pace it was played.
 #pragma once
 
-#include "frame/rendering.h"
+#include "frontend/rendering.h"
 #include "model/game.h"
 #include "play/commands.h"
 #include "play/replay.h"

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "frame/main_loop.h"
+#include "frontend/main_loop.h"
 
-#include "frame/keys.h"
+#include "frontend/keys.h"
 #include "play/commands.h"
 #include "play/frame_pacer.h"
 #include "play/turn_step.h"

@@ -4,8 +4,8 @@
 #pragma once
 
 #include "assets/asset_names.h"
-#include "frame/geometry.h"
-#include "frame/resources.h"
+#include "frontend/geometry.h"
+#include "frontend/resources.h"
 #include "model/field.h"
 #include "model/game.h"
 

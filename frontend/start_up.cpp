@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "frame/start_up.h"
+#include "frontend/start_up.h"
 
 #include "model/game_start.h"
 #include "play/load_field.h"

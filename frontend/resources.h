@@ -4,7 +4,7 @@
 // one platform's own; the video surface belongs to SDL and is never freed here.
 #pragma once
 
-#include "frame/geometry.h"
+#include "frontend/geometry.h"
 
 #include <SDL.h>
 #include <SDL_ttf.h>

@@ -3,7 +3,7 @@
 // on every platform: the desktop's executable, the bench that times it, and the browser.
 #pragma once
 
-#include "frame/rendering.h"
+#include "frontend/rendering.h"
 #include "model/game.h"
 #include "play/drop_task.h"
 

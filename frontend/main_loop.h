@@ -3,7 +3,7 @@
 // rate it never sleeps.
 #pragma once
 
-#include "frame/rendering.h"
+#include "frontend/rendering.h"
 #include "model/game.h"
 #include "model/random_colours.h"
 #include "play/commands.h"
