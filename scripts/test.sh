@@ -1,23 +1,59 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# Installs what is missing, then builds and tests in stages, stopping at the first failure:
-#   lint      clang-format, shellcheck and the licence check (scripts/lint.sh)
-#   plain     every test, in build/
-#   mutation  each mutant of tests/mutation/mutants.py in a scratch copy; every one must fail a test
-#   compat    the SDL and Xvfb tests again, the same build loading sdl12-compat
-#   web       the browser's site (emscripten, build-web/), played in Chromium, Firefox and WebKit
-#   fuzz      the field-file loader under libFuzzer (clang++, build-fuzz/), for a bounded time
-#   tsan      the tests labelled "concurrency", ThreadSanitizer (build-tsan/)
-#   asan      every test, AddressSanitizer + UndefinedBehaviorSanitizer (build-asan/)
-#   armel     cross-built for 32-bit ARM, every test under qemu-arm (build-armel/)
-#   arm64     the same for 64-bit ARM (build-arm64/)
-#   handheld  the PortMaster port for ARM handhelds (build-port/), played under qemu
-#   package   the Debian package built, lintian, installed, played from /, purged
+# Installs what is missing, then builds and tests in the stages of the list below, in its order,
+# stopping at the first failure; named stages run alone, each stage is the function stage_NAME.
 # Each stage prints its name and duration; any sanitizer report fails the stage. The builds
 # and test runs are the presets of the stage's name (CMakePresets.json).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 repo=$PWD
+
+# Each stage's name and what it runs, in the order they run; --help prints them.
+stages=(
+    "lint      clang-format, shellcheck, the licence check and the READMEs (scripts/lint.sh)"
+    "plain     every test, in build/"
+    "mutation  each mutant of tests/mutation/mutants.py in a scratch copy; every one must fail a test"
+    "compat    the SDL and Xvfb tests again, the same build loading sdl12-compat"
+    "web       the browser's site (emscripten, build-web/), played in Chromium, Firefox and WebKit"
+    "fuzz      the field-file loader under libFuzzer (clang++, build-fuzz/), for a bounded time"
+    "tsan      the tests labelled \"concurrency\", ThreadSanitizer (build-tsan/)"
+    "asan      every test, AddressSanitizer + UndefinedBehaviorSanitizer (build-asan/)"
+    "armel     cross-built for 32-bit ARM, every test under qemu-arm (build-armel/)"
+    "arm64     the same for 64-bit ARM (build-arm64/)"
+    "handheld  the PortMaster port for ARM handhelds (build-port/), played under qemu"
+    "package   the Debian package built, lintian, installed, played from /, purged"
+)
+# The stages that run on the plain build (build/): its game, images or tests.
+on_plain=(compat web handheld)
+
+usage() {
+    local users
+    printf -v users '%s, ' "${on_plain[@]:0:${#on_plain[@]}-1}"
+    echo "usage: scripts/test.sh [STAGE...]"
+    echo "Installs what is missing (scripts/deps.sh), then runs the stages named, or all of them,"
+    echo "in this order, stopping at the first failure. ${users%, } and ${on_plain[-1]} run on the"
+    echo "plain build (build/) and make it first when the plain stage does not run."
+    printf '  %s\n' "${stages[@]}"
+}
+
+# The stages asked for, checked before anything is installed.
+declare -A asked=()
+for arg in "$@"; do
+    case $arg in
+    -h | --help)
+        usage
+        exit 0
+        ;;
+    esac
+    known=false
+    for line in "${stages[@]}"; do [[ ${line%% *} == "$arg" ]] && known=true; done
+    if ! $known; then
+        echo "test.sh: no stage '$arg'" >&2
+        usage >&2
+        exit 2
+    fi
+    asked[$arg]=1
+done
 
 jobs=$(nproc)
 plain_dir=build
@@ -33,8 +69,10 @@ export TSAN_OPTIONS=halt_on_error=1:abort_on_error=1:second_deadlock_stack=1
 stage=""
 stage_start=$SECONDS
 timings=()
-summaries=()
+summaries=() # ctest's line of each test run
+results=()   # the last line of every other stage's checks
 scratch=""
+plain_built=false
 
 finish() {
     local status=$?
@@ -73,13 +111,13 @@ run_ctest() {
     summaries+=("$(printf '%-6s %s' "$name" "${summary:-(no summary)}")")
 }
 
-# Runs a command, shows its output, and prints its last line again for the final report.
-# (tee to /dev/stderr would reopen a log file that standard error is, truncating it.)
+# Runs a command, shows its output on standard error, and keeps its last line for the final
+# report.
 last_line() {
     local log status=0
     log=$(mktemp)
-    "$@" | tee "$log" || status=$?
-    tail -n 1 "$log" >&3
+    "$@" | tee "$log" >&2 || status=$?
+    results+=("$(tail -n 1 "$log")")
     rm -f "$log"
     return "$status"
 }
@@ -90,125 +128,158 @@ build_preset() {
     cmake --build --preset "$1" -j "$jobs"
 }
 
-begin deps
-scripts/deps.sh
-end
-
-begin lint
-scripts/lint.sh
-end
-
-begin "plain build"
-build_preset plain
-end
-
-begin "plain tests"
-run_ctest plain plain
-end
-
-begin mutation
-# Its own scratch build outside the checkout: every plausible fault in the table must make
-# some test fail (scripts/mutate.py). The page's mutants of a portal's frame build the site
-# there too (about a minute): the portal check alone, in Chromium, must kill them.
-mutation_result=$(last_line python3 scripts/mutate.py 3>&1 >&2)
-end
-
-begin "compat tests"
-# sdl12-compat (SDL 1.2 on SDL2, what most distributions ship) installs beside the classic
-# library; the same executables load it from its own folder.
-compat_dir=/usr/lib/$(gcc -print-multiarch)/sdl12-compat
-[[ $(LD_LIBRARY_PATH=$compat_dir ldd "$plain_dir/run/gemlets") == *"$compat_dir/libSDL-1.2"* ]] || {
-    echo "sdl12-compat is not what $plain_dir/run/gemlets loads from $compat_dir" >&2
-    exit 1
-}
-LD_LIBRARY_PATH=$compat_dir run_ctest compat plain \
-    -R '^(SdlTest|StartUp|DesktopImages|Assets|xvfb|Replay)\.'
-end
-
-begin web
-# The site takes its images from the plain build; the test plays it in three engines and
-# compares the page's traces with that build's game under Xvfb.
-scripts/build-web.sh "$plain_dir"
-web_result=$(last_line /usr/bin/python3 tests/web/web_test.py "$plain_dir" 3>&1 >&2)
-page_result=$(last_line /usr/bin/python3 tests/web/page_test.py 3>&1 >&2)
-end
-
-begin "fuzz build"
-build_preset fuzz
-end
-
-begin "fuzz run"
-# libFuzzer adds every new input to its corpus folder and drops crash files in the current
-# folder: both go to a scratch copy, never into the repository.
-scratch=$(mktemp -d)
-cp -r fuzz/corpus "$scratch/corpus"
-fuzz_log=build-fuzz/fuzz_field_file.log
-if ! (cd "$scratch" && "$repo/build-fuzz/fuzz/fuzz_field_file" -runs=$fuzz_runs \
-    -max_total_time=$fuzz_seconds -timeout=10 -print_final_stats=1 \
-    -artifact_prefix="$scratch/" corpus) >"$fuzz_log" 2>&1; then
-    tail -n 60 "$fuzz_log"
-    mkdir -p build-fuzz/crashes
-    cp "$scratch"/crash-* "$scratch"/timeout-* "$scratch"/leak-* "$scratch"/oom-* \
-        build-fuzz/crashes/ 2>/dev/null || true
-    echo "fuzz field file: FAILED; full log in $fuzz_log, failing inputs in build-fuzz/crashes/" >&2
-    exit 1
-fi
-done_line=$(grep -E '^Done [0-9]+ runs in [0-9]+ second' "$fuzz_log" | tail -n 1 || true)
-if [[ ! "$done_line" =~ ^Done\ ([0-9]+)\ runs\ in\ ([0-9]+)\ second ]]; then
-    tail -n 20 "$fuzz_log"
-    echo "fuzz field file: no 'Done N runs' line in $fuzz_log" >&2
-    exit 1
-fi
-fuzz_result="fuzz field file: ${BASH_REMATCH[1]} executions in ${BASH_REMATCH[2]} s, no crash"
-echo "$fuzz_result"
-end
-
-begin "tsan build"
-build_preset tsan
-end
-
-begin "tsan tests"
-# The concurrency tests; ThreadSanitizer runs the soak many times slower, 400 games take
-# about three minutes.
-run_ctest tsan tsan
-end
-
-begin "asan build"
-build_preset asan
-end
-
-begin "asan tests"
-# The plain stage plays the full 10,000 games; here 2,000, each costing several times more.
-run_ctest asan asan
-end
-
-# Cross builds for 32-bit ARM (armel) and arm64, the whole suite under qemu-user.
-for arch in armel arm64; do
-    begin "$arch"
-    scripts/cross-test.sh "$arch"
-    summaries+=("$(printf '%-6s %s' "$arch" "$(grep -E 'tests passed, [0-9]+ tests failed' \
-        "build-$arch/ctest.log" | tail -n 1)")")
+# The plain build, in build/, once: the plain stage's, or the first of a stage on it.
+plain_build() {
+    $plain_built && return
+    begin "plain build"
+    build_preset plain
     end
+    plain_built=true
+}
+
+stage_deps() {
+    begin deps
+    scripts/deps.sh
+    end
+}
+
+stage_lint() {
+    begin lint
+    scripts/lint.sh
+    end
+}
+
+stage_plain() {
+    plain_build
+    begin "plain tests"
+    run_ctest plain plain
+    end
+}
+
+stage_mutation() {
+    begin mutation
+    # Its own scratch build outside the checkout: every plausible fault in the table must make
+    # some test fail (scripts/mutate.py). The page's mutants of a portal's frame build the site
+    # there too (about a minute): the portal check alone, in Chromium, must kill them.
+    last_line python3 scripts/mutate.py
+    end
+}
+
+stage_compat() {
+    begin "compat tests"
+    # sdl12-compat (SDL 1.2 on SDL2, what most distributions ship) installs beside the classic
+    # library; the same executables load it from its own folder.
+    local compat_dir
+    compat_dir=/usr/lib/$(gcc -print-multiarch)/sdl12-compat
+    [[ $(LD_LIBRARY_PATH=$compat_dir ldd "$plain_dir/run/gemlets") == *"$compat_dir/libSDL-1.2"* ]] || {
+        echo "sdl12-compat is not what $plain_dir/run/gemlets loads from $compat_dir" >&2
+        exit 1
+    }
+    LD_LIBRARY_PATH=$compat_dir run_ctest compat plain \
+        -R '^(SdlTest|StartUp|DesktopImages|Assets|xvfb|Replay)\.'
+    end
+}
+
+stage_web() {
+    begin web
+    # The site takes its images from the plain build; the test plays it in three engines and
+    # compares the page's traces with that build's game under Xvfb.
+    scripts/build-web.sh "$plain_dir"
+    last_line /usr/bin/python3 tests/web/web_test.py "$plain_dir"
+    last_line /usr/bin/python3 tests/web/page_test.py
+    end
+}
+
+stage_fuzz() {
+    begin "fuzz build"
+    build_preset fuzz
+    end
+
+    begin "fuzz run"
+    # libFuzzer adds every new input to its corpus folder and drops crash files in the current
+    # folder: both go to a scratch copy, never into the repository.
+    scratch=$(mktemp -d)
+    cp -r fuzz/corpus "$scratch/corpus"
+    local log=build-fuzz/fuzz_field_file.log done_line
+    if ! (cd "$scratch" && "$repo/build-fuzz/fuzz/fuzz_field_file" -runs=$fuzz_runs \
+        -max_total_time=$fuzz_seconds -timeout=10 -print_final_stats=1 \
+        -artifact_prefix="$scratch/" corpus) >"$log" 2>&1; then
+        tail -n 60 "$log"
+        mkdir -p build-fuzz/crashes
+        cp "$scratch"/crash-* "$scratch"/timeout-* "$scratch"/leak-* "$scratch"/oom-* \
+            build-fuzz/crashes/ 2>/dev/null || true
+        echo "fuzz field file: FAILED; full log in $log, failing inputs in build-fuzz/crashes/" >&2
+        exit 1
+    fi
+    done_line=$(grep -E '^Done [0-9]+ runs in [0-9]+ second' "$log" | tail -n 1 || true)
+    if [[ ! "$done_line" =~ ^Done\ ([0-9]+)\ runs\ in\ ([0-9]+)\ second ]]; then
+        tail -n 20 "$log"
+        echo "fuzz field file: no 'Done N runs' line in $log" >&2
+        exit 1
+    fi
+    results+=("fuzz field file: ${BASH_REMATCH[1]} executions in ${BASH_REMATCH[2]} s, no crash")
+    echo "${results[-1]}"
+    end
+}
+
+stage_tsan() {
+    begin "tsan build"
+    build_preset tsan
+    end
+
+    begin "tsan tests"
+    # The concurrency tests; ThreadSanitizer runs the soak many times slower, 400 games take
+    # about three minutes.
+    run_ctest tsan tsan
+    end
+}
+
+stage_asan() {
+    begin "asan build"
+    build_preset asan
+    end
+
+    begin "asan tests"
+    # The plain stage plays the full 10,000 games; here 2,000, each costing several times more.
+    run_ctest asan asan
+    end
+}
+
+# cross ARCH: the cross build for ARCH and the whole suite under qemu-user.
+cross() {
+    begin "$1"
+    scripts/cross-test.sh "$1"
+    summaries+=("$(printf '%-6s %s' "$1" "$(grep -E 'tests passed, [0-9]+ tests failed' \
+        "build-$1/ctest.log" | tail -n 1)")")
+    end
+}
+stage_armel() { cross armel; }
+stage_arm64() { cross arm64; }
+
+stage_handheld() {
+    begin handheld
+    # The PortMaster port (build-port/), played in Debian 11 arm64 and armhf roots under qemu.
+    last_line bash tests/handheld/handheld_test.sh "$plain_dir"
+    end
+}
+
+stage_package() {
+    begin package
+    last_line bash tests/package/package_test.sh
+    end
+}
+
+stage_deps
+for line in "${stages[@]}"; do
+    name=${line%% *}
+    ((${#asked[@]} == 0)) || [[ -n ${asked[$name]:-} ]] || continue
+    [[ " ${on_plain[*]} " != *" $name "* ]] || plain_build
+    "stage_$name"
 done
-
-begin handheld
-# The PortMaster port (build-port/), played in Debian 11 arm64 and armhf roots under qemu.
-handheld_result=$(last_line bash tests/handheld/handheld_test.sh "$plain_dir" 3>&1 >&2)
-end
-
-begin package
-package_result=$(last_line bash tests/package/package_test.sh 3>&1 >&2)
-end
 
 echo
 echo "=== stage times"
 printf '%s\n' "${timings[@]}"
 printf 'total        %4d s\n' "$SECONDS"
 echo "=== results"
-printf '%s\n' "${summaries[@]}"
-echo "$mutation_result"
-echo "$web_result"
-echo "$page_result"
-echo "$fuzz_result"
-echo "$handheld_result"
-echo "$package_result"
+if ((${#summaries[@]} + ${#results[@]})); then printf '%s\n' "${summaries[@]}" "${results[@]}"; fi
