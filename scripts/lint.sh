@@ -2,8 +2,9 @@
 # SPDX-License-Identifier: MIT
 # The lint stage of the test command, over the files git tracks: every C++ file formatted as
 # .clang-format says (clang-format 14), every shell script clean under shellcheck, the SPDX
-# licence line in every source file, and the same licence wherever the game's licence is
-# named. Prints every finding on standard error and exits 1 if there is any.
+# licence line in every source file, the same licence wherever the game's licence is named,
+# and the READMEs' table of stages and table cells. Prints every finding on standard error and
+# exits 1 if there is any.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -39,5 +40,18 @@ grep -q '<project_license>MIT</project_license>' packaging/gemlets.metainfo.xml.
     finding "licence: the metainfo's project_license is not MIT"
 grep -q '^gemlets is free software under the MIT licence' README.md ||
     finding "licence: README.md does not say the game is under the MIT licence"
+
+# READMEs: tests/README.md's table of stages names the test command's, in its order, and no
+# table cell runs past 300 characters.
+stages=$(scripts/test.sh --help | sed -n 's/^  \([a-z0-9]*\) .*/\1/p' | tr '\n' ' ')
+listed=$(awk -F'|' '/^## / { table = $0 == "## What the test command runs" }
+    table && /^\| [a-z0-9]+ \|/ { gsub(/ /, "", $2); printf "%s ", $2 }' tests/README.md)
+stages=${stages% } listed=${listed% }
+[[ $listed == "$stages" ]] ||
+    finding "tests/README.md: the stage table lists '$listed', scripts/test.sh runs '$stages'"
+mapfile -t docs < <(git ls-files '*.md')
+awk -F'|' '/^\|/ { for (i = 2; i < NF; i++) if (length($i) > 300) {
+        printf "lint: %s:%d: a table cell of %d characters, 300 at most\n", FILENAME, FNR, length($i)
+        long = 1 } } END { exit long }' "${docs[@]}" >&2 || status=1
 
 exit "$status"
