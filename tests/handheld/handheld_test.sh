@@ -77,10 +77,15 @@ for arch in $arches; do
         -o "$tmp/virtual_pad.$arch.so" drivers/virtual_pad.c -ldl -lpthread
 done
 
-# screen WxH: a fresh X server of that size.
-screen() {
+# freshScreen WxH: a fresh X server of that size.
+freshScreen() {
     if [[ -n ${xvfbPid:-} ]]; then kill "$xvfbPid" && { wait "$xvfbPid" || true; }; fi
     startXvfb "$tmp" -screen 0 "$1"x24 -nolisten tcp -noreset || fail "no X server"
+}
+# press KEY: a key as X's, or once the pad's FIFOs are open (PAD), as the pad's button to both
+# the stand-in gptokeyb and the virtual pad.
+press() {
+    if [[ -n ${PAD:-} ]]; then echo "$1" >&4 && echo "$1" >&5; else xdotool key "$1"; fi
 }
 # play COMMAND...: the game that COMMAND starts, its window focused, then each of `presses`
 # pressed, a moment apart; "trace" waits for the game's trace, "hold" past two drop intervals.
@@ -107,8 +112,7 @@ play() {
 printf '%s\n' "${chain[@]}" >"$tmp/native.txt"
 (cd "$native/run" && mkdir "$tmp/native" && cp ./*.jpg font.ttf gemlets "$tmp/native/")
 cp "$tmp/native.txt" "$tmp/native/test.txt"
-press() { xdotool key "$1"; }
-screen 640x480
+freshScreen 640x480
 presses=(space trace Escape)
 play env -C "$tmp/native" ./gemlets
 mv "$tmp/stdout" "$tmp/expected"
@@ -137,12 +141,12 @@ export PAD=$tmp/pad XDG_DATA_HOME=$tmp/data GEMLETS_VIRTUAL_PAD=10,1 \
     GEMLETS_VIRTUAL_PAD_FIFO=$tmp/virtual-pad
 cp "$tmp/native.txt" "$tmp/roms/ports/gemlets/test.txt"
 unzip -q -o "$zip" -d "$tmp/roms/ports" # an update keeps the player's field
-press() { echo "$1" >&4 && echo "$1" >&5; }
-# playPad LAUNCHER ARG...: the launcher run, the pad preloaded into the game alone (qemu sets
-# LD_PRELOAD for it, which the host's loader would refuse for every other program).
+# playPad ARCH LAUNCHER ARG...: the launcher run on ARCH's stand-in firmware, the pad preloaded
+# into the game alone (qemu sets LD_PRELOAD for it, which the host's loader would refuse for
+# every other program).
 playPad() {
-    QEMU_LD_PREFIX=$tmp/root-$arch LD_BIND_NOW=1 QEMU_SET_ENV=LD_PRELOAD=$tmp/virtual_pad.$arch.so \
-        play "$@"
+    QEMU_LD_PREFIX=$tmp/root-$1 LD_BIND_NOW=1 QEMU_SET_ENV=LD_PRELOAD=$tmp/virtual_pad.$1.so \
+        play "${@:2}"
 }
 presses=(1 trace 8) # east (B: a hard drop), then Select
 # Every common screen, each processor on some; the window as high as the shorter side and
@@ -150,7 +154,7 @@ presses=(1 trace 8) # east (B: a hard drop), then Select
 for screen in 640x480:aarch64 480x320:armhf 720x720:aarch64 1024x768:armhf 1280x720:aarch64; do
     arch=${screen#*:} width=${screen%x*} height=${screen%:*} height=${height#*x}
     side=$((width < height ? width : height))
-    screen "$width"x"$height"
+    freshScreen "$width"x"$height"
     cat >"$tmp/data/PortMaster/control.txt" <<CONTROL
 directory=$tmp/roms ESUDO= GPTOKEYB=$tmp/gptokeyb DISPLAY_WIDTH=$width DISPLAY_HEIGHT=$height
 CFW_NAME=stand-in DEVICE_ARCH=$arch
@@ -159,7 +163,7 @@ pm_platform_helper() { :; }
 pm_finish() { kill \$(jobs -p); }
 CONTROL
     chmod -x "$tmp/roms/ports/gemlets/gemlets.$arch"
-    playPad "$tmp/roms/ports/Gemlets.sh"
+    playPad "$arch" "$tmp/roms/ports/Gemlets.sh"
     placed="X=$(((width - side) / 2)) Y=$(((height - side) / 2)) WIDTH=$side HEIGHT=$side "
     [[ $geometry == *"$placed"* ]] || fail "$arch on ${screen%:*}: not $placed but $geometry"
     cmp -s "$tmp/expected" "$tmp/stdout" ||
@@ -170,8 +174,9 @@ done
 # from the game's replay, each key once as gemlets.gptk maps it, no joystick button or hat
 # read, no more than the drop under way while paused, and the game ended by Select.
 presses=(0 1 2 3 4 5 6 7 h1 h4 h8 h2 9 hold 9 8)
+# acted LAUNCHER: what the game recorded of the presses, on aarch64.
 acted() {
-    playPad "$1" --record "$tmp/pad.replay"
+    playPad aarch64 "$1" --record "$tmp/pad.replay"
     awk '$2 ~ /^(key|button|signal)$/ { $1 = ""; printf "%s;", substr($0, 2) }
         $2 == "drop" && paused { ++drops }
         $4 == "togglePause" { paused = !paused }
