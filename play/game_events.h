@@ -53,24 +53,28 @@ bool enterGame(Game& game, const Event& event, RandomGenerator* random = nullptr
 class GameWatcher {
 public:
     virtual ~GameWatcher() = default;
-    // Under the lock, just after the event changed the game.
+    // Under the lock, just after the event changed the game; it must not watch or unwatch.
     virtual void entered(const Event& event, const Game& game) = 0;
 };
 
-// From now on the watcher is told of every event that changes `game` (none: no longer).
-// Call while no other thread can enter the game, e.g. before its drop task starts.
-void watchGame(const Game& game, GameWatcher* watcher);
+// From now on the watcher is told of every event that changes `game`, after the watchers
+// that came before it, until unwatchGame. Each takes the game's lock.
+void watchGame(Game& game, GameWatcher& watcher);
+void unwatchGame(Game& game, GameWatcher& watcher);
 
 // watchGame for the life of the object.
 class Watching {
 public:
-    Watching(const Game& game, GameWatcher& watcher) : game_(game) { watchGame(game, &watcher); }
-    ~Watching() { watchGame(game_, nullptr); }
+    Watching(Game& game, GameWatcher& watcher) : game_(game), watcher_(watcher) {
+        watchGame(game, watcher);
+    }
+    ~Watching() { unwatchGame(game_, watcher_); }
     Watching(const Watching&) = delete;
     Watching& operator=(const Watching&) = delete;
 
 private:
-    const Game& game_;
+    Game& game_;
+    GameWatcher& watcher_;
 };
 
 } // namespace gemlets
