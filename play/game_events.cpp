@@ -51,8 +51,9 @@ void act(Game& game, Command command) {
 bool change(Game& game, const Event& event, RandomGenerator* random) {
     switch (event.kind) {
     case EventKind::input:
-        if (event.source == Source::button)
-            game.out << "\nbutton  " << event.code << " pressed\n";
+        // A joystick button's line, the GP2X's or a pad's; a key, a hat or a signal writes none.
+        if (event.source != Source::key && event.code)
+            game.out << "\nbutton  " << *event.code << " pressed\n";
         if (event.command)
             act(game, *event.command);
         return true;
@@ -93,11 +94,17 @@ Event eventOf(EventKind kind) {
     return event;
 }
 
-Event inputEvent(Source source, int code, std::optional<Command> command) {
+Event inputEvent(Source source, std::optional<int> code, std::optional<Command> command) {
     Event event = eventOf(EventKind::input);
     event.source = source;
     event.code = code;
     event.command = command;
+    return event;
+}
+
+Event padEvent(PadButton button, std::optional<int> code, std::optional<Command> command) {
+    Event event = inputEvent(Source::pad, code, command);
+    event.padButton = button;
     return event;
 }
 

@@ -14,7 +14,7 @@
 namespace gemlets {
 
 enum class EventKind {
-    input,  // a key, a joystick button or a stop signal, with the command it made, if any
+    input,  // a key, a joystick button, a pad's button or hat, or a stop signal, with its command
     drop,   // a step of the drop task
     turn,   // a turn step that found everything landed: game over or the next pair
     frame,  // a frame step's field update that changed the field
@@ -22,13 +22,17 @@ enum class EventKind {
     load,   // the starting field placed under the first pair
 };
 
-enum class Source { key, button, signal };
+// Where an input came from: a key; a joystick button that is no pad button (the GP2X's, or a
+// pad's past the buttons it names); a standard pad's button or hat; a stop signal.
+enum class Source { key, button, pad, signal };
 
 struct Event {
     EventKind kind = EventKind::drop;
-    // Inputs only: where it came from, its number (a Key's or a button's), and its command.
+    // Inputs only: where it came from; its number, a Key's or SDL's for a joystick button
+    // (none for a hat or a signal); the pad's button it is; and the command it made.
     Source source = Source::signal;
-    int code = 0;
+    std::optional<int> code;
+    std::optional<PadButton> padButton;
     std::optional<Command> command;
     // The load only: the cells, and the name that a refusal names.
     Field cells;
@@ -37,14 +41,16 @@ struct Event {
 
 // An event of a kind that carries nothing more: drop, turn, frame, hidden.
 Event eventOf(EventKind kind);
-Event inputEvent(Source source, int code, std::optional<Command> command);
+Event inputEvent(Source source, std::optional<int> code, std::optional<Command> command);
+// A pad's button (SDL's number) or its hat (no number).
+Event padEvent(PadButton button, std::optional<int> code, std::optional<Command> command);
 Event loadEvent(Field cells, std::string name);
 
 // Applies the event to the game; the caller holds the lock. False when it changed nothing
 // and so is no event: a turn step with nothing landed, a frame step whose field was up to
-// date, a hidden page while not `unpause`. A button writes its line to game.out first. A
-// turn needs the colours' generator. A load throws FieldFileError as placeField does, with
-// the game untouched. A watcher of the game is told of every event that changed it.
+// date, a hidden page while not `unpause`. A joystick button writes its line to game.out
+// first. A turn needs the colours' generator. A load throws FieldFileError as placeField does,
+// with the game untouched. Every watcher of the game is told of every event that changed it.
 bool enterGameLocked(Game& game, const Event& event, RandomGenerator* random = nullptr);
 
 // The same, taking the lock.
