@@ -10,6 +10,7 @@ LOOP, FRAME, PACER = "frontend/main_loop.cpp", "frontend/rendering.cpp", "play/f
 # whose note names a portal always, the portal check alone.
 PAGE, PAGE_JS, WORKER = "web/main.cpp", "web/page.js", "web/sw.js"
 EVENTS, REPLAY, CODEC = "play/game_events.cpp", "play/replay.cpp", "play/replay_codec.cpp"
+WATCH = "frontend/watch.cpp"
 MUTANTS = [
     *[(GROUPS, f"backtrack(f, {step}, col);", "", f"a group that needs a step {way} stays")
       for step, way in [("x + 1, y", "right"), ("x, y + 1", "down"), ("x - 1, y", "left"),
@@ -111,6 +112,9 @@ MUTANTS = [
      "a second watcher of a game silences the first: a recording stops when sound starts"),
     (EVENTS, "std::erase(*watchers, &watcher);", "(void)watchers;",
      "a recorder that has stopped watching is still told of events: a crash"),
+    (WATCH, "loop.paused ^= key == WatchKey::pause;", "", "P does not pause a replay"),
+    (WATCH, "if (key == WatchKey::stop)\n            return false;", "",
+     "Escape plays the replay on to its end"),
     (PACER, "std::max(start_ + period_, now)", "start_ + period_",
      "after a slow frame the game rushes frames to catch up"),
     (LOOP, "if (loop.frameRate == 0)", "if (true)", "--frame-rate 60 draws as fast as it can"),
@@ -126,7 +130,7 @@ MUTANTS = [
      "a desktop pad is read with the GP2X's numbers: a stick click ends the game"),
     ("play/commands.h", "if (controller)\n        return Pad::controller;", "", "a pad in SDL2's order read in Linux's: Start quits"),
     ("play/commands.h", "quit, .pad = PadButton::back,", "quit, .pad = PadButton::leftStick,", "a stick click ends the game"),
-    ("frontend/watch.cpp", "commandForButton(pad,", "commandForButton(Pad::gp2x,", "a pad's Back does not stop a replay"),
+    (WATCH, "commandForButton(pad,", "commandForButton(Pad::gp2x,", "a pad's Back does not stop a replay"),
     ("frontend/resources.cpp", "Uint32{SDL_JOYBUTTONUP}})", "Uint32{SDL_JOYBUTTONUP}, Uint32{SDL_JOYHATMOTION}})",
      "a pad's d-pad (a hat) does nothing"),
     ("packaging/portmaster/Gemlets.sh", "--frame-rate 60 --no-joystick", "--frame-rate 60",
