@@ -19,7 +19,6 @@
 #include <SDL.h>
 #include <algorithm>
 #include <cerrno>
-#include <climits>
 #include <cstring>
 #include <exception>
 #include <filesystem>
@@ -79,18 +78,8 @@ int play(const Options& options) {
 
 int watch(const Options& options) {
     const Replay replay = readReplay(options.replay);
-    {
-        // Played once unseen first: nothing shows from a replay that cannot be played.
-        std::ostream nowhere(nullptr);
-        Game unseen(nowhere);
-        ReplayPlayer player(replay, unseen);
-        const ReplayPlayer::Verdict verdict = player.playUntil(LONG_MAX);
-        if (verdict == ReplayPlayer::Verdict::impossible ||
-            verdict == ReplayPlayer::Verdict::differs) {
-            std::cerr << "gemlets: " << player.problem() << '\n';
-            return verdict == ReplayPlayer::Verdict::impossible ? 2 : 1;
-        }
-    }
+    if (const int status = playUnseen(replay, std::cerr); status != 0)
+        return status;
     Game game{std::cout};
     SdlSession session;
     Screen screen;
@@ -98,7 +87,8 @@ int watch(const Options& options) {
     const Joystick joystick = options.joystick ? openJoystick() : Joystick{};
     openScreen(screen, {openWindow, loadImage});
     ReplayPlayer player(replay, game);
-    watchReplay(screen, game, player, joystick.pad);
+    WatchLoop loop{.screen = screen, .game = game, .player = player, .pad = joystick.pad};
+    watchReplay(loop);
     std::cout << std::flush;
     return 0;
 }

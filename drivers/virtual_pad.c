@@ -6,13 +6,16 @@
 // GEMLETS_VIRTUAL_PAD: its shape, "controller" (a pad SDL maps as a game controller, in its
 // controller order) or "BUTTONS,HATS" (a joystick SDL has no mapping for).
 // GEMLETS_VIRTUAL_PAD_FIFO: a FIFO of presses, one a line: a button number ("9"), or "h" and a
-// hat value ("h8"), each pressed for 50 ms and let go for 50 ms: SDL reads a virtual pad's state
-// at each update instead of queueing its changes, so a release shorter than the game's frame
-// would go unseen, and the next press of the same button with it.
+// hat value ("h8"), each pressed for 50 ms and let go for 50 ms, and each change held until SDL
+// has updated the pad after it: SDL reads a virtual pad's state at each update instead of
+// queueing its changes, so a change that lasted from one of the game's looks at the pad to the
+// next (a game kept from running for longer than the change, on a busy machine) would go
+// unseen, and the next press of the same button with it.
 // It opens libSDL2-2.0.so.0 by name, the library sdl12-compat opens, so that both use one
 // SDL2; under classic SDL 1.2 the game never sees the pad.
 #include <dlfcn.h>
 #include <pthread.h>
+#include <stdatomic.h>
 #include <stdint.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -21,11 +24,13 @@
 
 enum { initJoystick = 0x200, typeUnknown = 0, typeGameController = 1, controllerButtons = 15 };
 
-// SDL_VirtualJoystickDesc as of SDL 2.24 (version 1); only the fields up to the name are set.
+// SDL_VirtualJoystickDesc as of SDL 2.24 (version 1); only the fields up to Update are set.
 struct Desc {
     uint16_t version, type, naxes, nbuttons, nhats, vendor, product, padding;
     uint32_t buttonMask, axisMask;
     const char* name;
+    void* userdata;
+    void (*update)(void* userdata);
     void* rest[10];
 };
 
@@ -42,6 +47,16 @@ static struct {
     void* pad;
 } sdl;
 
+// SDL's updates of the pad, which it tells through the callback of a pad attached with
+// SDL_JoystickAttachVirtualEx; none before SDL 2.24.
+static atomic_uint updates;
+static int updatesCounted;
+
+static void countUpdate(void* userdata) {
+    (void)userdata;
+    atomic_fetch_add(&updates, 1);
+}
+
 static void die(const char* what) {
     fprintf(stderr, "virtual_pad: %s: %s\n", what, sdl.error ? sdl.error() : dlerror());
     exit(1);
@@ -56,12 +71,17 @@ static void* need(void* lib, const char* symbol) {
     return found;
 }
 
+// Under SDL's joystick lock, which an update holds: the updates counted after it read the change.
 static void set(int hat, int number, uint8_t value) {
     sdl.lock();
     const int failed = hat ? sdl.setHat(sdl.pad, number, value) : sdl.setButton(sdl.pad, number, value);
+    const unsigned before = atomic_load(&updates);
     sdl.unlock();
     if (failed < 0)
         die(hat ? "SDL_JoystickSetVirtualHat" : "SDL_JoystickSetVirtualButton");
+    const struct timespec moment = {0, 1000000};
+    while (updatesCounted && atomic_load(&updates) == before)
+        nanosleep(&moment, NULL);
 }
 
 static void* pressAsTold(void* path) {
@@ -100,19 +120,24 @@ __attribute__((constructor)) static void attachPad(void) {
     *(void**)&sdl.unlock = need(lib, "SDL_UnlockJoysticks");
     if (sdl.initSubSystem(initJoystick) < 0)
         die("SDL_InitSubSystem");
-    int index;
+    // What SDL_JoystickAttachVirtual gives a joystick, and the update callback.
+    struct Desc desc = {.version = 1, .type = typeUnknown, .update = countUpdate};
+    int buttons = 0, hats = 0;
     if (strcmp(shape, "controller") == 0) {
-        if (!sdl.attachEx)
-            die("SDL_JoystickAttachVirtualEx (SDL 2.24 or later)");
-        const struct Desc desc = {.version = 1, .type = typeGameController, .nbuttons = controllerButtons,
-            .buttonMask = (1u << controllerButtons) - 1, .name = "virtual controller"};
-        index = sdl.attachEx(&desc);
+        desc.type = typeGameController;
+        desc.nbuttons = controllerButtons;
+        desc.buttonMask = (1u << controllerButtons) - 1;
+        desc.name = "virtual controller";
+    } else if (sscanf(shape, "%d,%d", &buttons, &hats) == 2) {
+        desc.nbuttons = (uint16_t)buttons;
+        desc.nhats = (uint16_t)hats;
     } else {
-        int buttons = 0, hats = 0;
-        if (sscanf(shape, "%d,%d", &buttons, &hats) != 2)
-            die("GEMLETS_VIRTUAL_PAD is neither controller nor BUTTONS,HATS");
-        index = sdl.attach(typeUnknown, 0, buttons, hats);
+        die("GEMLETS_VIRTUAL_PAD is neither controller nor BUTTONS,HATS");
     }
+    if (!sdl.attachEx && desc.type == typeGameController)
+        die("SDL_JoystickAttachVirtualEx (SDL 2.24 or later)");
+    updatesCounted = sdl.attachEx != NULL;
+    const int index = sdl.attachEx ? sdl.attachEx(&desc) : sdl.attach(typeUnknown, 0, buttons, hats);
     if (index < 0 || !(sdl.pad = sdl.open(index)))
         die("SDL_JoystickAttachVirtual");
     pthread_t thread;

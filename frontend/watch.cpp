@@ -5,17 +5,9 @@
 #include "play/commands.h"
 #include "play/stop_signals.h"
 
-#include <chrono>
 #include <thread>
 
 namespace gemlets {
-
-namespace {
-
-// About a frame of a 100 Hz display: the replay's events are shown within that of their time.
-constexpr std::chrono::milliseconds watchFrame{10};
-
-} // namespace
 
 WatchKey watchKeyFor(const SDL_Event& event, Pad pad) {
     std::optional<Command> command;
@@ -32,31 +24,33 @@ WatchKey watchKeyFor(const SDL_Event& event, Pad pad) {
     return WatchKey::none;
 }
 
-void watchReplay(Screen& screen, Game& game, ReplayPlayer& player, Pad pad) {
-    using Clock = std::chrono::steady_clock;
-    // The replay's clock: the time watched, which stands still while the watching is paused.
-    Clock::duration watched{};
-    Clock::time_point last = Clock::now();
-    bool paused = false;
-    while (player.verdict() == ReplayPlayer::Verdict::playing && !stopSignalReceived()) {
-        SDL_Event event;
-        while (SDL_PollEvent(&event) == 1) {
-            const WatchKey key = watchKeyFor(event, pad);
-            if (key == WatchKey::stop)
-                return;
-            paused ^= key == WatchKey::pause;
-            if (event.type == SDL_VIDEOEXPOSE)
-                showWholeWindowNext(screen);
-        }
-        const Clock::time_point now = Clock::now();
-        if (!paused)
-            watched += now - last;
-        last = now;
-        player.playUntil(static_cast<long>(
-            std::chrono::duration_cast<std::chrono::milliseconds>(watched).count()));
-        game.out.flush();
-        frameStep(screen, game, false);
-        std::this_thread::sleep_until(now + watchFrame);
+bool runWatchIteration(WatchLoop& loop, WatchLoop::Clock::time_point now) {
+    SDL_Event event;
+    while (SDL_PollEvent(&event) == 1) {
+        const WatchKey key = watchKeyFor(event, loop.pad);
+        if (key == WatchKey::stop)
+            return false;
+        loop.paused ^= key == WatchKey::pause;
+        if (event.type == SDL_VIDEOEXPOSE)
+            showWholeWindowNext(loop.screen);
+    }
+    if (loop.last && !loop.paused)
+        loop.watched += now - *loop.last;
+    loop.last = now;
+    const ReplayPlayer::Verdict verdict = loop.player.playUntil(static_cast<long>(
+        std::chrono::duration_cast<std::chrono::milliseconds>(loop.watched).count()));
+    loop.game.out.flush();
+    frameStep(loop.screen, loop.game, false);
+    return verdict == ReplayPlayer::Verdict::playing;
+}
+
+void watchReplay(WatchLoop& loop) {
+    constexpr std::chrono::milliseconds frame{10};
+    while (!stopSignalReceived()) {
+        const WatchLoop::Clock::time_point now = WatchLoop::Clock::now();
+        if (!runWatchIteration(loop, now))
+            return;
+        std::this_thread::sleep_until(now + frame);
     }
 }
 

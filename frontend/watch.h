@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
-// Watching a replay in the game's window, at the pace it was played.
+// Watching a replay in the game's window, at the pace it was played: one iteration that both
+// platforms share, the desktop driving it in a loop and the page at each animation frame.
 #pragma once
 
 #include "frontend/rendering.h"
@@ -8,6 +9,8 @@
 #include "play/replay.h"
 
 #include <SDL.h>
+#include <chrono>
+#include <optional>
 
 namespace gemlets {
 
@@ -16,9 +19,28 @@ namespace gemlets {
 enum class WatchKey { none, pause, stop };
 WatchKey watchKeyFor(const SDL_Event& event, Pad pad = Pad::gp2x);
 
-// Shows the game of `player` as it was played, a frame at a time, its events entered at the
-// times they were recorded, until the replay is over or the watcher stops it. The screen has
-// its window and images; the player has the game.
-void watchReplay(Screen& screen, Game& game, ReplayPlayer& player, Pad pad = Pad::gp2x);
+struct WatchLoop {
+    using Clock = std::chrono::steady_clock;
+
+    Screen& screen;
+    Game& game;
+    ReplayPlayer& player;
+    // How joystick 0's buttons are read.
+    Pad pad = Pad::gp2x;
+    // The replay's clock: the time watched, which stands still while the watching is paused,
+    // from the first iteration on.
+    Clock::duration watched{};
+    std::optional<Clock::time_point> last = std::nullopt;
+    bool paused = false;
+};
+
+// One iteration at `now`: the watcher's keys, the events due by the time watched and a frame.
+// False once the replay is over (after the frame that shows its end) or, at once, when the
+// watcher stops it.
+bool runWatchIteration(WatchLoop& loop, WatchLoop::Clock::time_point now);
+
+// Iterations about a frame of a 100 Hz display apart until the replay is over, the watcher
+// stops it or a stop signal comes: the replay's events are shown within that of their time.
+void watchReplay(WatchLoop& loop);
 
 } // namespace gemlets

@@ -7,6 +7,7 @@
 #include "model/field.h"
 #include "model/gemlet.h"
 
+#include <any>
 #include <atomic>
 #include <mutex>
 #include <ostream>
@@ -47,6 +48,11 @@ struct Game {
 
     // The group-search trace and grid dumps go here: standard output in the game.
     std::ostream& out;
+
+    // Who the layer above tells of each change it makes to this game, kept with the game so
+    // that they end with it, and changed under `lock`. The model never reads it, nor names
+    // what it holds.
+    std::any watchers;
 };
 
 // Every cell of game.field becomes empty; nothing else changes.

@@ -22,7 +22,7 @@ void quit(Game& game) {
 }
 
 void applyCommand(Game& game, DropTask& dropTask, Command command) {
-    enterGame(game, inputEvent(Source::signal, 0, command));
+    enterGame(game, inputEvent(Source::signal, std::nullopt, command));
     // A pause toggle, a sideways move (which ends a pause) or quit: the task looks again now.
     dropTask.wake();
 }
@@ -38,6 +38,16 @@ template <class Bound> std::optional<Command> commandWhere(Bound bound) {
     return std::nullopt;
 }
 
+// The pad's button that joystick button number `button` is, if any: the GP2X's are none.
+std::optional<PadButton> padButtonAt(Pad pad, int button) {
+    const auto at = static_cast<std::size_t>(button);
+    if (button < 0 || pad == Pad::gp2x)
+        return std::nullopt;
+    if (pad == Pad::standard)
+        return at < padOrder.size() ? std::optional(padOrder[at]) : std::nullopt;
+    return at < padButtonCount ? std::optional(static_cast<PadButton>(at)) : std::nullopt;
+}
+
 } // namespace
 
 std::optional<Command> commandForKey(Key key) {
@@ -50,30 +60,28 @@ std::optional<Command> commandForPad(PadButton button) {
 }
 
 std::optional<Command> commandForButton(Pad pad, int button) {
-    if (button < 0)
-        return std::nullopt;
-    const auto at = static_cast<std::size_t>(button);
-    switch (pad) {
-    case Pad::gp2x:
-        return commandWhere([button](const Control& c) { return c.gp2x == button; });
-    case Pad::standard:
-        return at < padOrder.size() ? commandForPad(padOrder[at]) : std::nullopt;
-    case Pad::controller:
-        return at < padButtonCount ? commandForPad(static_cast<PadButton>(at)) : std::nullopt;
-    }
-    return std::nullopt;
+    if (pad == Pad::gp2x)
+        return button < 0 ? std::nullopt
+                          : commandWhere([button](const Control& c) { return c.gp2x == button; });
+    const std::optional<PadButton> padButton = padButtonAt(pad, button);
+    return padButton ? commandForPad(*padButton) : std::nullopt;
 }
 
 void pressButton(Game& game, DropTask& dropTask, int button, Pad pad) {
-    enterGame(game, inputEvent(Source::button, button, commandForButton(pad, button)));
+    // A pad's button is recorded as the button it is; the GP2X's by its number alone.
+    const std::optional<PadButton> padButton = padButtonAt(pad, button);
+    enterGame(game, padButton ? padEvent(*padButton, button, commandForPad(*padButton))
+                              : inputEvent(Source::button, button, commandForButton(pad, button)));
     dropTask.wake();
     // Flushed so that a watcher of standard output sees each press as it happens.
     game.out.flush();
 }
 
 void pressPad(Game& game, DropTask& dropTask, PadButton button) {
-    if (const std::optional<Command> command = commandForPad(button))
-        applyCommand(game, dropTask, *command);
+    if (const std::optional<Command> command = commandForPad(button)) {
+        enterGame(game, padEvent(button, std::nullopt, command));
+        dropTask.wake();
+    }
 }
 
 void pressKey(Game& game, DropTask& dropTask, Key key) {

@@ -8,14 +8,14 @@
 
 #include <mutex>
 #include <ostream>
+#include <vector>
 
 namespace gemlets {
 
 namespace {
 
-// Set and cleared only while one thread uses the game; read under its lock.
-const Game* watchedGame = nullptr;
-GameWatcher* watcher = nullptr;
+// What game.watchers holds, in the order they came.
+using Watchers = std::vector<GameWatcher*>;
 
 // Under the caller's lock as a whole: a move or a turn with the field update after it, which
 // the next move reads, and the whole hard drop; no drop step comes in between.
@@ -51,8 +51,9 @@ void act(Game& game, Command command) {
 bool change(Game& game, const Event& event, RandomGenerator* random) {
     switch (event.kind) {
     case EventKind::input:
-        if (event.source == Source::button)
-            game.out << "\nbutton  " << event.code << " pressed\n";
+        // A joystick button's line, the GP2X's or a pad's; a key, a hat or a signal writes none.
+        if (event.source != Source::key && event.code)
+            game.out << "\nbutton  " << *event.code << " pressed\n";
         if (event.command)
             act(game, *event.command);
         return true;
@@ -93,11 +94,17 @@ Event eventOf(EventKind kind) {
     return event;
 }
 
-Event inputEvent(Source source, int code, std::optional<Command> command) {
+Event inputEvent(Source source, std::optional<int> code, std::optional<Command> command) {
     Event event = eventOf(EventKind::input);
     event.source = source;
     event.code = code;
     event.command = command;
+    return event;
+}
+
+Event padEvent(PadButton button, std::optional<int> code, std::optional<Command> command) {
+    Event event = inputEvent(Source::pad, code, command);
+    event.padButton = button;
     return event;
 }
 
@@ -111,8 +118,10 @@ Event loadEvent(Field cells, std::string name) {
 bool enterGameLocked(Game& game, const Event& event, RandomGenerator* random) {
     if (!change(game, event, random))
         return false;
-    if (watcher != nullptr && watchedGame == &game)
-        watcher->entered(event, game);
+    if (const Watchers* watchers = std::any_cast<Watchers>(&game.watchers)) {
+        for (GameWatcher* watcher : *watchers)
+            watcher->entered(event, game);
+    }
     return true;
 }
 
@@ -121,9 +130,18 @@ bool enterGame(Game& game, const Event& event, RandomGenerator* random) {
     return enterGameLocked(game, event, random);
 }
 
-void watchGame(const Game& game, GameWatcher* newWatcher) {
-    watchedGame = newWatcher != nullptr ? &game : nullptr;
-    watcher = newWatcher;
+void watchGame(Game& game, GameWatcher& watcher) {
+    // Between two events, whichever thread enters them.
+    std::scoped_lock lock(game.lock);
+    if (!game.watchers.has_value())
+        game.watchers = Watchers{};
+    std::any_cast<Watchers&>(game.watchers).push_back(&watcher);
+}
+
+void unwatchGame(Game& game, GameWatcher& watcher) {
+    std::scoped_lock lock(game.lock);
+    if (Watchers* watchers = std::any_cast<Watchers>(&game.watchers))
+        std::erase(*watchers, &watcher);
 }
 
 } // namespace gemlets

@@ -8,48 +8,16 @@
 #include "model/game.h"
 #include "model/random_colours.h"
 #include "play/game_events.h"
+#include "play/replay_codec.h"
 
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <iosfwd>
-#include <stdexcept>
 #include <string>
-#include <string_view>
-#include <vector>
 
 namespace gemlets {
 
-inline constexpr int replayFormatVersion = 1;
-
-// What is wrong with a replay, naming the file and where in it.
-class ReplayError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
-
-struct ReplayEntry {
-    long time = 0; // milliseconds since the game started
-    Event event;
-    std::uint32_t checksum = 0; // a turn's: stateChecksum after it
-    int repeat = 1;             // drop steps in a row within one millisecond
-    int line = 0;               // where it starts in the file
-};
-
-struct Replay {
-    std::string name; // the file, for messages
-    std::string gameVersion;
-    std::uint32_t seed = 0;
-    std::vector<ReplayEntry> entries;
-    bool ended = false; // the game ended and said so; false when it was killed
-};
-
-// The field, the score and the level in eight hex digits' worth.
-std::uint32_t stateChecksum(const Game& game);
-
-// Throws ReplayError for text cut short inside an entry, a corrupted or unknown line,
-// another format version, a field of another size or a malformed one.
-Replay parseReplay(std::string_view text, std::string_view name);
 Replay readReplay(const std::filesystem::path& path);
 
 // Writes a replay of the game it watches (watchGame) to out: the header at once, and the
@@ -67,15 +35,13 @@ public:
     std::string text();
 
 private:
-    void append(const std::string& line);
     void appendDrops();
     void write();
 
     std::ostream& out_;
     Clock::time_point start_;
-    std::string text_;        // everything recorded
+    ReplayWriter writer_;     // everything recorded
     std::size_t written_ = 0; // how much of it out has
-    std::uint32_t hash_;
     // Drop steps come back to back at level 10: those of one millisecond make one line.
     long dropTime_ = 0;
     int drops_ = 0;
@@ -96,8 +62,6 @@ public:
     Verdict playUntil(long time);
     Verdict verdict() const { return verdict_; }
     const std::string& problem() const { return problem_; }
-    // The time of the next event; the last one's once done.
-    long nextTime() const;
 
 private:
     const Replay& replay_;
@@ -112,5 +76,9 @@ private:
 // 0 when every turn matches, 1 at the first that does not, 2 for a file that cannot be
 // played (nothing is written on out then); what went wrong goes to err.
 int checkReplay(const std::filesystem::path& path, std::ostream& out, std::ostream& err);
+
+// Before a replay is watched: played once unseen, at once, so that nothing shows of one that
+// cannot be played. As checkReplay, but with the game's output thrown away.
+int playUnseen(const Replay& replay, std::ostream& err);
 
 } // namespace gemlets

@@ -23,7 +23,6 @@
 #include <algorithm>
 #include <array>
 #include <chrono>
-#include <climits>
 #include <cmath>
 #include <emscripten.h>
 #include <emscripten/eventloop.h>
@@ -130,9 +129,7 @@ struct Watch {
     Game game{std::cout};
     Screen screen;
     std::optional<ReplayPlayer> player;
-    std::chrono::steady_clock::duration watched{};
-    std::chrono::steady_clock::time_point last = std::chrono::steady_clock::now();
-    bool paused = false;
+    std::optional<WatchLoop> loop;
 };
 
 std::unique_ptr<Watch> watch;
@@ -230,41 +227,24 @@ void iterate() {
 }
 
 void iterateWatch() {
-    Watch& w = *watch;
-    SDL_Event event;
-    bool stop = false;
-    while (SDL_PollEvent(&event) == 1) {
-        const WatchKey key = watchKeyFor(event);
-        stop |= key == WatchKey::stop;
-        w.paused ^= key == WatchKey::pause;
-    }
-    const auto now = std::chrono::steady_clock::now();
-    if (!w.paused)
-        w.watched += now - w.last;
-    w.last = now;
-    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(w.watched).count();
-    stop |= w.player->playUntil(static_cast<long>(ms)) != ReplayPlayer::Verdict::playing;
-    w.game.out.flush();
-    frameStep(w.screen, w.game, false);
-    if (stop) {
+    if (!runWatchIteration(*watch->loop, std::chrono::steady_clock::now())) {
         emscripten_cancel_main_loop();
         tellPageGameEnded();
     }
 }
 
-// The replay the page was given, checked unseen first: nothing plays from one that cannot be
-// played: it throws ReplayError, which main says on standard error.
-void startWatch() {
+// The replay the page was given, played unseen first: nothing plays from one that cannot be
+// played. False then, standard error saying why; a file that is no replay throws ReplayError.
+bool startWatch() {
     watch = std::make_unique<Watch>();
     watch->replay = readReplay(watchFile);
-    std::ostream nowhere(nullptr);
-    Game unseen(nowhere);
-    ReplayPlayer check(watch->replay, unseen);
-    const ReplayPlayer::Verdict verdict = check.playUntil(LONG_MAX);
-    if (verdict == ReplayPlayer::Verdict::impossible || verdict == ReplayPlayer::Verdict::differs)
-        throw ReplayError(check.problem());
+    if (playUnseen(watch->replay, std::cerr) != 0)
+        return false;
     watch->player.emplace(watch->replay, watch->game);
+    watch->loop.emplace(
+        WatchLoop{.screen = watch->screen, .game = watch->game, .player = *watch->player});
     startRun(watch->game, watch->screen, nullptr);
+    return true;
 }
 
 // What gemletsCheck wrote: standard output and standard error.
@@ -321,7 +301,10 @@ int main() {
     const bool watching = std::filesystem::exists(watchFile);
     try {
         if (watching) {
-            startWatch();
+            if (!startWatch()) {
+                watch.reset();
+                return 1;
+            }
         } else {
             run = std::make_unique<Run>();
             startRun(run->game, run->screen, &run->dropTask);

@@ -10,12 +10,14 @@
 #include "model/game_start.h"
 #include "play/commands.h"
 #include "play/drop_task.h"
+#include "play/replay.h"
 #include "play/stop_signals.h"
 #include "tests/field_fixture.h"
 
 #include <SDL.h>
 #include <SDL_ttf.h>
 #include <algorithm>
+#include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
@@ -249,6 +251,34 @@ TEST(Watch, EachPadsPauseAndQuitButtonsPauseAndStopTheWatching) {
         EXPECT_EQ(watchKeyFor(event, pad), WatchKey::pause) << int(pad);
         event.jbutton.button = Uint8(stop);
         EXPECT_EQ(watchKeyFor(event, pad), WatchKey::stop) << int(pad);
+    }
+}
+
+// A replay watched at its pace: each event plays once the time watched reaches it, P stands
+// that time still until P again, and Escape stops the watching at once, the rest unplayed.
+TEST_F(SdlTest, AWatchedReplayKeepsItsPaceStandsStillOnPAndStopsOnEscape) {
+    Replay replay;
+    for (const int button : {0, 1, 2})
+        replay.entries.push_back(
+            {.time = 100 + 200 * button, .event = inputEvent(Source::button, button, {})});
+    ReplayPlayer player(replay, game);
+    WatchLoop watching{.screen = screen, .game = game, .player = player};
+    const auto at = [](int ms) {
+        return WatchLoop::Clock::time_point(std::chrono::milliseconds(ms));
+    };
+    // Each iteration's key first, its time, and the buttons played by then.
+    const std::tuple<int, int, const char*> steps[] = {
+        {0, 1000, ""},       {0, 1150, "0"},  {SDLK_p, 1400, "0"},
+        {SDLK_p, 1450, "0"}, {0, 1600, "01"}, {SDLK_ESCAPE, 3000, "01"},
+    };
+    for (const auto& [key, ms, played] : steps) {
+        if (key != 0)
+            push(SDL_KEYDOWN, key);
+        EXPECT_EQ(runWatchIteration(watching, at(ms)), key != SDLK_ESCAPE) << ms;
+        std::string lines;
+        for (const char* b = played; *b != 0; ++b)
+            lines += std::string("\nbutton  ") + *b + " pressed\n";
+        EXPECT_EQ(out.str(), lines) << ms;
     }
 }
 

@@ -9,7 +9,8 @@ LOOP, FRAME, PACER = "frontend/main_loop.cpp", "frontend/rendering.cpp", "play/f
 # The page's (web/): the web stage's tests meet them, when scripts/mutate.py web/ asks; those
 # whose note names a portal always, the portal check alone.
 PAGE, PAGE_JS, WORKER = "web/main.cpp", "web/page.js", "web/sw.js"
-EVENTS, REPLAY = "play/game_events.cpp", "play/replay.cpp"
+EVENTS, REPLAY, CODEC = "play/game_events.cpp", "play/replay.cpp", "play/replay_codec.cpp"
+WATCH = "frontend/watch.cpp"
 MUTANTS = [
     *[(GROUPS, f"backtrack(f, {step}, col);", "", f"a group that needs a step {way} stays")
       for step, way in [("x + 1, y", "right"), ("x, y + 1", "down"), ("x - 1, y", "left"),
@@ -86,18 +87,34 @@ MUTANTS = [
      "the pair drops at once when a pause ends"),
     (EVENTS, "gemletsToField(game);\n        return game.field != before;", "return true;",
      "a replay leaves out the frames' field updates"),
-    (REPLAY, "std::to_string(game.points) + ' ' +", "' ' +", "a replay that scores otherwise passes"),
-    (REPLAY, "readInput(reader, w, entry.event);", "readInput(reader, w, entry.event);\n continue;",
+    (CODEC, "std::to_string(game.points) + ' ' +", "' ' +", "a replay that scores otherwise passes"),
+    (CODEC, "entry.event.kind = *kind.event;",
+     "entry.event.kind = *kind.event;\n if (kind.event == EventKind::input) continue;",
      "a replay leaves out every key and button"),
     (REPLAY, "more < entry.repeat", "more < 1", "a replay makes one of many drop steps in a row"),
     (REPLAY, "++drops_;", "", "a recording loses drop steps made in one millisecond"),
-    (REPLAY, "seal != reader.hashBefore()", "false", "a corrupted replay plays"),
-    (REPLAY, "version != replayFormatVersion", "version < replayFormatVersion",
+    (CODEC, "!= reader.hashBefore()", "!= reader.hashBefore() && false", "a corrupted replay plays"),
+    (CODEC, "version > replayFormatVersion", "version > replayFormatVersion + 1",
      "a replay of a later format is read as this one"),
+    (CODEC, "kind.since > version", "false",
+     "a version-1 replay holding a pad entry, which no version-1 recorder wrote, plays"),
+    (CODEC, "e.event.padButton = static_cast<PadButton>(*at);", "e.event.padButton = PadButton::a;",
+     "a pad entry plays as the pad's A, whichever button it names"),
     (REPLAY, "stateChecksum(game_) != entry.checksum", "false",
      "a replay that plays otherwise passes its check"),
-    (REPLAY, "hex8(hash_) + '\\n');\n        write();", "hex8(hash_) + '\\n');",
+    (REPLAY, "EventKind::turn)\n        write();", "EventKind::turn)\n        {}",
      "a killed game's recording loses everything"),
+    (EVENTS, "event.source != Source::key && event.code", "event.source == Source::button",
+     "a standard pad's buttons write no line"),
+    (COMMANDS, "padButton ? padEvent(", "false ? padEvent(",
+     "a pad's buttons are recorded by their numbers alone, not as the buttons they are"),
+    (EVENTS, "push_back(&watcher);", "assign(1, &watcher);",
+     "a second watcher of a game silences the first: a recording stops when sound starts"),
+    (EVENTS, "std::erase(*watchers, &watcher);", "(void)watchers;",
+     "a recorder that has stopped watching is still told of events: a crash"),
+    (WATCH, "loop.paused ^= key == WatchKey::pause;", "", "P does not pause a replay"),
+    (WATCH, "if (key == WatchKey::stop)\n            return false;", "",
+     "Escape plays the replay on to its end"),
     (PACER, "std::max(start_ + period_, now)", "start_ + period_",
      "after a slow frame the game rushes frames to catch up"),
     (LOOP, "if (loop.frameRate == 0)", "if (true)", "--frame-rate 60 draws as fast as it can"),
@@ -113,7 +130,7 @@ MUTANTS = [
      "a desktop pad is read with the GP2X's numbers: a stick click ends the game"),
     ("play/commands.h", "if (controller)\n        return Pad::controller;", "", "a pad in SDL2's order read in Linux's: Start quits"),
     ("play/commands.h", "quit, .pad = PadButton::back,", "quit, .pad = PadButton::leftStick,", "a stick click ends the game"),
-    ("frontend/watch.cpp", "commandForButton(pad,", "commandForButton(Pad::gp2x,", "a pad's Back does not stop a replay"),
+    (WATCH, "commandForButton(pad,", "commandForButton(Pad::gp2x,", "a pad's Back does not stop a replay"),
     ("frontend/resources.cpp", "Uint32{SDL_JOYBUTTONUP}})", "Uint32{SDL_JOYBUTTONUP}, Uint32{SDL_JOYHATMOTION}})",
      "a pad's d-pad (a hat) does nothing"),
     ("packaging/portmaster/Gemlets.sh", "--frame-rate 60 --no-joystick", "--frame-rate 60",

@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: MIT
 // The SDL-free play library: buttons, the pause toggle, the turn step, the field file under
-// the first pair, the drop step's announcement of a landing, and the command line.
+// the first pair, the drop step's announcement of a landing, the watchers of a game's events,
+// and the command line.
 #include "model/game_start.h"
 #include "play/commands.h"
 #include "play/frame_pacer.h"
+#include "play/game_events.h"
 #include "play/load_field.h"
 #include "play/options.h"
 #include "play/turn_step.h"
@@ -12,6 +14,7 @@
 #include <gtest/gtest.h>
 #include <optional>
 #include <sstream>
+#include <vector>
 
 namespace gemlets {
 namespace {
@@ -162,6 +165,27 @@ TEST_F(PlayTest, APauseTakenBeforeALandingOutlastsItAndTheLandingComesOnResume) 
     applyCommand(game, dropTask, Command::togglePause);
     dropStep(game);
     EXPECT_EQ(game.state, State::newGemlets);
+}
+
+// Each game tells its own watchers, every one, of its events in order, until each leaves.
+TEST_F(PlayTest, EveryWatcherOfAGameHearsItsEventsUntilItLeaves) {
+    struct Heard : GameWatcher {
+        std::vector<EventKind> kinds;
+        void entered(const Event& event, const Game&) override { kinds.push_back(event.kind); }
+    } first, second, ofOther;
+    Game other{out};
+    const Watching watchingFirst(game, first);
+    const Watching watchingOther(other, ofOther);
+    {
+        const Watching watchingSecond(game, second);
+        dropStep(game);
+        dropStep(other);
+    }
+    applyCommand(game, dropTask, Command::togglePause);
+    using enum EventKind;
+    EXPECT_EQ(first.kinds, (std::vector{drop, input}));
+    EXPECT_EQ(second.kinds, std::vector{drop});
+    EXPECT_EQ(ofOther.kinds, std::vector{drop});
 }
 
 // Ten frames a second: a steady beat, and a frame that ran late starts the beat anew from its

@@ -220,11 +220,12 @@ bad_start_up_files)
 pads)
     # SDL2's virtual joystick in three shapes, every button pressed, the quitting one last: a pad
     # SDL2 maps as a game controller, one it has no mapping for (a hat, the common order) and
-    # the GP2X's. Each press with the command the replay must hold for it ("h": the hat).
+    # the GP2X's. Each press with the command and the pad button that the replay must hold for
+    # it ("h": the hat's direction; the GP2X's buttons are no pad buttons).
     [[ $(ldd "$runDir/gemlets" 2>/dev/null) == *sdl12-compat* ]] ||
         { echo "SKIP: only sdl12-compat lists SDL2's virtual joystick"; exit 77; }
-    shapes=(controller "0=rotate 1=hardDrop 2=- 3=- 5=- 6=togglePause 7=- 8=- 9=- 10=- 11=rotate 12=dropOne 13=moveLeft 14=moveRight 4=quit"
-        "11,1" "0=rotate 1=hardDrop 2=- 3=- 4=- 5=- 7=togglePause 8=- 9=- 10=- h8=moveLeft h2=moveRight h4=dropOne h1=rotate 6=quit"
+    shapes=(controller "0=rotate=a 1=hardDrop=b 2=-=x 3=-=y 5=-=guide 6=togglePause=start 7=-=leftStick 8=-=rightStick 9=-=leftShoulder 10=-=rightShoulder 11=rotate=dpadUp 12=dropOne=dpadDown 13=moveLeft=dpadLeft 14=moveRight=dpadRight 4=quit=back"
+        "11,1" "0=rotate=a 1=hardDrop=b 2=-=x 3=-=y 4=-=leftShoulder 5=-=rightShoulder 7=togglePause=start 8=-=guide 9=-=leftStick 10=-=rightStick h8=moveLeft=dpadLeft h2=moveRight=dpadRight h4=dropOne=dpadDown h1=rotate=dpadUp 6=quit=back"
         "19,0" "0=- 1=- 2=moveLeft 3=- 4=dropOne 5=- 6=moveRight 7=- 8=togglePause 10=- 11=- 12=- 13=rotate 14=hardDrop 15=- 16=- 17=- 18=- 9=quit")
     field
     mkfifo "$tmp/presses"
@@ -233,16 +234,17 @@ pads)
         start --record "$tmp/replay"
         expected="" lines=""
         for press in ${shapes[s + 1]}; do
-            b=${press%=*} c=${press#*=}
-            [[ $b == h* ]] && expected+="signal $c"$'\n' && continue
-            expected+="button $b $c"$'\n' lines+="button  $b pressed"$'\n'
+            IFS='=' read -r b c name <<<"$press"
+            [[ $b == h* ]] && expected+="pad $name $c"$'\n' && continue
+            entry=button; [[ -z $name ]] || entry="pad $name"
+            expected+="$entry $b $c"$'\n' lines+="button  $b pressed"$'\n'
         done
         tr ' ' '\n' <<<"${shapes[s + 1]}" | cut -d= -f1 >"$tmp/presses" # each held and let go 50 ms
         until_ 10 "the game ending after ${shapes[s]}'s last press" ended
         wait "$gamePid" || fail "${shapes[s]}: status $? after its last press"
         gamePid=""
-        [[ $(sed -En 's/^[0-9]+ ((button|signal) .*)/\1/p' "$tmp/replay") == "${expected%$'\n'}" ]] ||
-            fail "${shapes[s]}: the replay holds $(grep -E ' (button|signal) ' "$tmp/replay" | tr '\n' ,)"
+        [[ $(sed -En 's/^[0-9]+ ((button|pad) .*)/\1/p' "$tmp/replay") == "${expected%$'\n'}" ]] ||
+            fail "${shapes[s]}: the replay holds $(grep -E ' (button|pad) ' "$tmp/replay" | tr '\n' ,)"
         [[ $(grep '^button' "$tmp/stdout") == "${lines%$'\n'}" ]] || fail "${shapes[s]}: $(cat "$tmp/stdout")"
         [[ ! -s $tmp/stderr ]] || fail "${shapes[s]}: standard error is not empty"
     done ;;
