@@ -113,6 +113,8 @@ MUTANTS = [
      "a desktop pad is read with the GP2X's numbers: a stick click ends the game"),
     ("play/commands.h", "if (controller)\n        return Pad::controller;", "", "a pad in SDL2's order read in Linux's: Start quits"),
     ("play/commands.h", "quit, .pad = PadButton::back,", "quit, .pad = PadButton::leftStick,", "a stick click ends the game"),
+    ("desktop/joystick.h", "if (listedAsController)\n        return Pad::controller;", "",
+     "a pad in SDL2's order read in Linux's at start-up: Start quits"),
     ("frontend/watch.cpp", "commandForButton(pad,", "commandForButton(Pad::gp2x,", "a pad's Back does not stop a replay"),
     ("frontend/resources.cpp", "Uint32{SDL_JOYBUTTONUP}})", "Uint32{SDL_JOYBUTTONUP}, Uint32{SDL_JOYHATMOTION}})",
      "a pad's d-pad (a hat) does nothing"),
