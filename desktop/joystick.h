@@ -5,7 +5,7 @@
 #pragma once
 
 #include "desktop/sdl2_controllers.h"
-#include "play/commands.h"
+#include "play/bindings.h"
 
 #include <SDL.h>
 #include <memory>

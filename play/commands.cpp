@@ -27,43 +27,6 @@ void applyCommand(Game& game, DropTask& dropTask, Command command) {
     dropTask.wake();
 }
 
-namespace {
-
-// The command of the first binding that `bound` picks, if any.
-template <class Bound> std::optional<Command> commandWhere(Bound bound) {
-    for (const Control& control : controls) {
-        if (bound(control))
-            return control.command;
-    }
-    return std::nullopt;
-}
-
-} // namespace
-
-std::optional<Command> commandForKey(Key key) {
-    return commandWhere([key](const Control& c) { return key != Key::end && c.key == key; });
-}
-
-std::optional<Command> commandForPad(PadButton button) {
-    return commandWhere(
-        [button](const Control& c) { return button != PadButton::end && c.pad == button; });
-}
-
-std::optional<Command> commandForButton(Pad pad, int button) {
-    if (button < 0)
-        return std::nullopt;
-    const auto at = static_cast<std::size_t>(button);
-    switch (pad) {
-    case Pad::gp2x:
-        return commandWhere([button](const Control& c) { return c.gp2x == button; });
-    case Pad::standard:
-        return at < padOrder.size() ? commandForPad(padOrder[at]) : std::nullopt;
-    case Pad::controller:
-        return at < padButtonCount ? commandForPad(static_cast<PadButton>(at)) : std::nullopt;
-    }
-    return std::nullopt;
-}
-
 void pressButton(Game& game, DropTask& dropTask, int button, Pad pad) {
     enterGame(game, inputEvent(Source::button, button, commandForButton(pad, button)));
     dropTask.wake();
