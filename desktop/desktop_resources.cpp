@@ -1,13 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "desktop/desktop_resources.h"
 
+#include "desktop/sdl_session.h"
+
 #include <algorithm>
-#include <cstdlib>
-#include <dlfcn.h>
 #include <optional>
-#include <string>
-#include <string_view>
-#include <strings.h>
 #include <vector>
 
 namespace gemlets {
@@ -42,44 +39,7 @@ std::optional<Uint32> unusedPixelValue(SDL_Surface* image) {
     return static_cast<Uint32>(candidate);
 }
 
-constexpr Uint32 sdl2GameControllerFlag = 0x2000; // SDL2's SDL_INIT_GAMECONTROLLER
-
-// A setting read as SDL reads a boolean one: unset is false, "0" and "false" too.
-bool settingOn(const char* name) {
-    const char* value = std::getenv(name);
-    return value && *value && std::string_view(value) != "0" && strcasecmp(value, "false") != 0;
-}
-
-template <class Function> Function* sdl2Function(void* sdl2, const char* name) {
-    return reinterpret_cast<Function*>(dlsym(sdl2, name));
-}
-
-// sdl12-compat lists game controllers but starts only SDL2's joystick layer, and without its
-// game-controller layer SDL2 turns no button into a controller event: the pad would be listed
-// and never pressed. Started here, in the SDL2 that sdl12-compat loaded; none without one.
-ControllerLayer startControllerLayer() {
-    void* sdl2 = dlopen("libSDL2-2.0.so.0", RTLD_NOW | RTLD_NOLOAD);
-    if (!sdl2)
-        return nullptr;
-    auto* init = sdl2Function<int(Uint32)>(sdl2, "SDL_InitSubSystem");
-    if (!init || init(sdl2GameControllerFlag) != 0) {
-        dlclose(sdl2);
-        return nullptr;
-    }
-    return ControllerLayer(sdl2);
-}
-
 } // namespace
-
-bool isSdl12Compat() {
-    return SDL_Linked_Version()->patch >= 50;
-}
-
-void ControllerLayerStop::operator()(void* sdl2) const {
-    if (auto* quit = sdl2Function<void(Uint32)>(sdl2, "SDL_QuitSubSystem"))
-        quit(sdl2GameControllerFlag);
-    dlclose(sdl2);
-}
 
 SurfacePtr loadImage(const std::filesystem::path& path) {
     const SurfacePtr loaded = openImage(path);
@@ -100,36 +60,6 @@ void prepareForBlits(SDL_Surface* image) {
         SDL_UnlockSurface(image);
     if (key && SDL_SetColorKey(image, SDL_SRCCOLORKEY | SDL_RLEACCEL, *key) != 0)
         throw StartupError(sdlFailure("SDL_SetColorKey"));
-}
-
-Joystick::~Joystick() {
-    device.reset();
-    if (layer)
-        SDL_QuitSubSystem(SDL_INIT_JOYSTICK);
-}
-
-Joystick openJoystick() {
-    Joystick joystick;
-    bool controllers = isSdl12Compat() && settingOn(gameControllersSetting);
-    // The layer only where sdl12-compat listed a controller for it to press.
-    if (controllers && SDL_NumJoysticks() >= 1)
-        joystick.layer = startControllerLayer();
-    if (controllers && !joystick.layer) {
-        // A joystick SDL2 has no mapping for (the GP2X's) is hidden from that list:
-        // sdl12-compat lists again, as classic SDL does, when its joysticks start again.
-        SDL_QuitSubSystem(SDL_INIT_JOYSTICK);
-        controllers = false;
-        setenv(gameControllersSetting, "0", 1);
-        if (SDL_InitSubSystem(SDL_INIT_JOYSTICK) != 0)
-            throw StartupError(sdlFailure("SDL_InitSubSystem(SDL_INIT_JOYSTICK)"));
-    }
-    if (SDL_NumJoysticks() < 1)
-        return joystick;
-    joystick.device.reset(SDL_JoystickOpen(0));
-    if (joystick.device)
-        joystick.pad = padShaped(SDL_JoystickNumButtons(joystick.device.get()),
-                                 SDL_JoystickNumHats(joystick.device.get()), controllers);
-    return joystick;
 }
 
 } // namespace gemlets

@@ -2,6 +2,7 @@
 // The gemlets executable: start-up, the main loop and shutdown. Every SDL call stays on
 // this thread; the drop task touches only the game.
 #include "desktop/desktop_resources.h"
+#include "desktop/joystick.h"
 #include "desktop/sdl_session.h"
 #include "frontend/main_loop.h"
 #include "frontend/rendering.h"

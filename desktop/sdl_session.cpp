@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "desktop/sdl_session.h"
 
-#include "desktop/desktop_resources.h"
+#include "desktop/joystick.h"
 #include "frontend/resources.h"
 
 #include <SDL.h>
@@ -41,6 +41,10 @@ bool caseBlindEqual(std::string_view a, std::string_view b) {
 }
 
 } // namespace
+
+bool isSdl12Compat() {
+    return SDL_Linked_Version()->patch >= 50;
+}
 
 bool keepsVideoDriver(std::string_view driver, const char* requested) {
     if (std::ranges::find(driversShowingNothing, driver) == driversShowingNothing.end())
@@ -131,10 +135,7 @@ SdlSession::SdlSession() {
     // The game plays no sound, but SDL_INIT_EVERYTHING opens an audio device: SDL's silent
     // driver serves unless SDL_AUDIODRIVER names another.
     setenv("SDL_AUDIODRIVER", "dummy", 0);
-    // sdl12-compat numbers a pad that SDL2 knows in SDL2's controller order, whatever its
-    // driver's numbers; it reads the setting when its joysticks start (openJoystick).
-    if (isSdl12Compat())
-        setenv(gameControllersSetting, "1", 0);
+    preferGameControllers();
     for (int attempt = 1;; ++attempt) {
         const std::string failure = initOnce();
         if (failure.empty())

@@ -6,6 +6,10 @@
 
 namespace gemlets {
 
+// True on sdl12-compat (SDL 1.2 on SDL2), which reports 1.2.50 and later so that programs can
+// tell it from classic SDL.
+bool isSdl12Compat();
+
 // Whether start-up keeps the video driver SDL chose. A driver that shows the player nothing,
 // where SDL lands when no display opens, is kept only when SDL_VIDEODRIVER (`requested`, null
 // when unset) names it, as the tests do with dummy.

@@ -3,7 +3,7 @@
 // emscripten's SDL differ (SDLK_RIGHT is 275 in one, 1103 in the other).
 #pragma once
 
-#include "play/commands.h"
+#include "play/input.h"
 
 #include <SDL.h>
 #include <array>
@@ -16,7 +16,7 @@ struct SdlKey {
     Key key;
 };
 
-inline constexpr std::array<SdlKey, keyCount> sdlKeys{{
+inline constexpr auto sdlKeys = std::to_array<SdlKey>({
     {SDLK_LEFT, Key::left},
     {SDLK_RIGHT, Key::right},
     {SDLK_UP, Key::up},
@@ -24,17 +24,13 @@ inline constexpr std::array<SdlKey, keyCount> sdlKeys{{
     {SDLK_SPACE, Key::space},
     {SDLK_p, Key::p},
     {SDLK_ESCAPE, Key::escape},
-}};
-static_assert(namesEveryKeyOnce(sdlKeys, &SdlKey::key),
+});
+static_assert(holdsEachOnce<Key>(sdlKeys, &SdlKey::key),
               "every key of the play layer needs one SDL symbol here");
 
 // The key an SDL key symbol stands for, or none for a key the game does not use.
-constexpr std::optional<Key> keyFor(int symbol) {
-    for (const SdlKey& entry : sdlKeys) {
-        if (entry.symbol == symbol)
-            return entry.key;
-    }
-    return std::nullopt;
+constexpr std::optional<Key> keyForSymbol(int symbol) {
+    return lookUp(sdlKeys, &SdlKey::symbol, symbol, &SdlKey::key);
 }
 
 } // namespace gemlets

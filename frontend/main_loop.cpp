@@ -1,27 +1,16 @@
 // SPDX-License-Identifier: MIT
 #include "frontend/main_loop.h"
 
+#include "frontend/hat.h"
 #include "frontend/keys.h"
 #include "play/commands.h"
 #include "play/frame_pacer.h"
 #include "play/turn_step.h"
 
-#include <array>
+#include <optional>
 #include <thread>
-#include <utility>
 
 namespace gemlets {
-
-namespace {
-
-constexpr std::array<std::pair<Uint8, PadButton>, 4> hatDirections{{
-    {SDL_HAT_UP, PadButton::dpadUp},
-    {SDL_HAT_DOWN, PadButton::dpadDown},
-    {SDL_HAT_LEFT, PadButton::dpadLeft},
-    {SDL_HAT_RIGHT, PadButton::dpadRight},
-}};
-
-} // namespace
 
 void handleEvent(MainLoop& loop, const SDL_Event& event) {
     switch (event.type) {
@@ -30,13 +19,11 @@ void handleEvent(MainLoop& loop, const SDL_Event& event) {
         break;
     case SDL_JOYHATMOTION:
         // A pad's d-pad; a diagonal or its return to the middle does nothing.
-        for (const auto& [value, button] : hatDirections) {
-            if (event.jhat.value == value)
-                pressPad(loop.game, loop.dropTask, button);
-        }
+        if (const std::optional<PadButton> button = padButtonForHat(event.jhat.value))
+            pressPad(loop.game, loop.dropTask, *button);
         break;
     case SDL_KEYDOWN:
-        if (const std::optional<Key> key = keyFor(event.key.keysym.sym))
+        if (const std::optional<Key> key = keyForSymbol(event.key.keysym.sym))
             pressKey(loop.game, loop.dropTask, *key);
         break;
     case SDL_VIDEOEXPOSE:

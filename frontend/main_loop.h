@@ -29,9 +29,8 @@ struct MainLoop {
 };
 
 // Joystick buttons (with their line on game.out), a hat's four directions and keys act by
-// the table of controls; an expose
-// makes the next frame show the whole window; every other event, closing the window
-// included, does nothing.
+// their devices' bindings (play/bindings.h, frontend/hat.h); an expose makes the next frame
+// show the whole window; every other event, closing the window included, does nothing.
 void handleEvent(MainLoop& loop, const SDL_Event& event);
 
 // One iteration: false, doing nothing, once the run has ended; otherwise at most one event,

@@ -12,7 +12,7 @@ namespace gemlets {
 WatchKey watchKeyFor(const SDL_Event& event, Pad pad) {
     std::optional<Command> command;
     if (event.type == SDL_KEYDOWN) {
-        if (const std::optional<Key> key = keyFor(event.key.keysym.sym))
+        if (const std::optional<Key> key = keyForSymbol(event.key.keysym.sym))
             command = commandForKey(*key);
     } else if (event.type == SDL_JOYBUTTONDOWN) {
         command = commandForButton(pad, static_cast<int>(event.jbutton.button));

@@ -27,49 +27,9 @@ void applyCommand(Game& game, DropTask& dropTask, Command command) {
     dropTask.wake();
 }
 
-namespace {
-
-// The command of the first binding that `bound` picks, if any.
-template <class Bound> std::optional<Command> commandWhere(Bound bound) {
-    for (const Control& control : controls) {
-        if (bound(control))
-            return control.command;
-    }
-    return std::nullopt;
-}
-
-// The pad's button that joystick button number `button` is, if any: the GP2X's are none.
-std::optional<PadButton> padButtonAt(Pad pad, int button) {
-    const auto at = static_cast<std::size_t>(button);
-    if (button < 0 || pad == Pad::gp2x)
-        return std::nullopt;
-    if (pad == Pad::standard)
-        return at < padOrder.size() ? std::optional(padOrder[at]) : std::nullopt;
-    return at < padButtonCount ? std::optional(static_cast<PadButton>(at)) : std::nullopt;
-}
-
-} // namespace
-
-std::optional<Command> commandForKey(Key key) {
-    return commandWhere([key](const Control& c) { return key != Key::end && c.key == key; });
-}
-
-std::optional<Command> commandForPad(PadButton button) {
-    return commandWhere(
-        [button](const Control& c) { return button != PadButton::end && c.pad == button; });
-}
-
-std::optional<Command> commandForButton(Pad pad, int button) {
-    if (pad == Pad::gp2x)
-        return button < 0 ? std::nullopt
-                          : commandWhere([button](const Control& c) { return c.gp2x == button; });
-    const std::optional<PadButton> padButton = padButtonAt(pad, button);
-    return padButton ? commandForPad(*padButton) : std::nullopt;
-}
-
 void pressButton(Game& game, DropTask& dropTask, int button, Pad pad) {
     // A pad's button is recorded as the button it is; the GP2X's by its number alone.
-    const std::optional<PadButton> padButton = padButtonAt(pad, button);
+    const std::optional<PadButton> padButton = padButtonFor(pad, button);
     enterGame(game, padButton ? padEvent(*padButton, button, commandForPad(*padButton))
                               : inputEvent(Source::button, button, commandForButton(pad, button)));
     dropTask.wake();

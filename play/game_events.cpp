@@ -45,6 +45,8 @@ void act(Game& game, Command command) {
     case Command::quit:
         quit(game);
         break;
+    case Command::end: // counts the commands; no command
+        break;
     }
 }
 

@@ -39,10 +39,11 @@ arches=(aarch64 armhf)
 declare -A debian=([aarch64]=arm64 [armhf]=armhf)
 declare -A triplet=([aarch64]=aarch64-linux-gnu [armhf]=arm-linux-gnueabihf)
 # What the port bundles, with every library they load (apt resolves the closure), and the
-# headers the build needs. libsdl1.2debian comes with them and is left out: sdl12-compat
+# headers the build needs (SDL2's for the names of its controller layer, which the game starts
+# in the firmware's SDL2). libsdl1.2debian comes with them and is left out: sdl12-compat
 # takes its place.
 bundled="libsdl-ttf2.0-0 libjpeg62-turbo"
-headers=(libsdl-image1.2-dev libsdl-ttf2.0-dev libjpeg62-turbo-dev)
+headers=(libsdl-image1.2-dev libsdl-ttf2.0-dev libjpeg62-turbo-dev libsdl2-dev)
 # SDL 1.2 on SDL2: Debian 12's build, whose only calls beyond glibc 2.31 are dlopen, dlsym
 # and dlclose, which moved from libdl into libc in glibc 2.34 (see relinkDl).
 compat=(libsdl1.2-compat libsdl1.2-compat-dev)

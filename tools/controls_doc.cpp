@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 // Prints the table of controls as the README (markdown), the manual page (tbl) or gptokeyb
-// (the handheld's gemlets.gptk) show it, so that a test can hold each of them to the table.
+// (the handheld's gemlets.gptk) show it, so that a test can hold each of them to the bindings.
 // Usage: gemlets_controls readme | man | gptk
-#include "play/commands.h"
+#include "play/bindings.h"
 
 #include <iostream>
 #include <string>
@@ -12,23 +12,45 @@ namespace {
 
 using namespace gemlets;
 
-constexpr std::array<const char*, 7> actions{"move left",    "move right",       "rotate",
-                                             "drop one row", "drop all the way", "pause / resume",
-                                             "quit"};
+// gptokeyb's names for a pad's buttons and for the keys it presses in their place.
+inline constexpr auto gptkButtons = std::to_array<Label<PadButton>>({
+    {PadButton::a, "a"},
+    {PadButton::b, "b"},
+    {PadButton::x, "x"},
+    {PadButton::y, "y"},
+    {PadButton::back, "back"},
+    {PadButton::guide, "guide"},
+    {PadButton::start, "start"},
+    {PadButton::leftStick, "l3"},
+    {PadButton::rightStick, "r3"},
+    {PadButton::leftShoulder, "l1"},
+    {PadButton::rightShoulder, "r1"},
+    {PadButton::dpadUp, "up"},
+    {PadButton::dpadDown, "down"},
+    {PadButton::dpadLeft, "left"},
+    {PadButton::dpadRight, "right"},
+});
+static_assert(holdsEachOnce<PadButton>(gptkButtons, &Label<PadButton>::value),
+              "every pad button needs its gptokeyb name");
+inline constexpr auto gptkKeys = std::to_array<Label<Key>>({
+    {Key::left, "left"},
+    {Key::right, "right"},
+    {Key::up, "up"},
+    {Key::down, "down"},
+    {Key::space, "space"},
+    {Key::p, "p"},
+    {Key::escape, "esc"},
+});
+static_assert(holdsEachOnce<Key>(gptkKeys, &Label<Key>::value),
+              "every key needs its gptokeyb name");
 
-// gptokeyb's names for a pad's buttons, in PadButton's order, and for the keys, in Key's.
-constexpr std::array<const char*, padButtonCount> gptkButtons{
-    "a",  "b",  "x",  "y",  "back", "guide", "start", "l3",
-    "r3", "l1", "r1", "up", "down", "left",  "right"};
-constexpr std::array<const char*, keyCount> gptkKeys{"left",  "right", "up", "down",
-                                                     "space", "p",     "esc"};
-
-// The names of one kind of binding for the command, joined by " or ".
-std::string names(Command command, bool (*kind)(const Control&)) {
+// The names of the bindings that give the command, joined by " or ".
+template <class Binding, std::size_t N, class Name>
+std::string names(const std::array<Binding, N>& bindings, Command command, Name name) {
     std::string joined;
-    for (const Control& control : controls) {
-        if (control.command == command && kind(control))
-            joined += (joined.empty() ? "" : " or ") + std::string(control.name);
+    for (const Binding& binding : bindings) {
+        if (binding.command == command)
+            joined += (joined.empty() ? "" : " or ") + std::string(name(binding));
     }
     return joined;
 }
@@ -36,12 +58,16 @@ std::string names(Command command, bool (*kind)(const Control&)) {
 void table(std::string_view head, std::string_view rule, std::string_view open,
            std::string_view between, std::string_view close) {
     std::cout << head << rule;
-    for (std::size_t at = 0; at < actions.size(); ++at) {
-        const auto command = static_cast<Command>(at);
-        std::cout << open << actions[at] << between
-                  << names(command, [](const Control& c) { return c.key != Key::end; }) << between
-                  << names(command, [](const Control& c) { return c.gp2x >= 0; }) << between
-                  << names(command, [](const Control& c) { return c.pad != PadButton::end; })
+    for (const Label<Command>& command : commandLabels) {
+        std::cout << open << command.text << between
+                  << names(keyBindings, command.value,
+                           [](const KeyBinding& b) { return labelOf(keyLabels, b.key); })
+                  << between
+                  << names(gp2xBindings, command.value,
+                           [](const Gp2xBinding& b) { return b.label; })
+                  << between
+                  << names(padBindings, command.value,
+                           [](const PadBinding& b) { return labelOf(padButtonLabels, b.button); })
                   << close;
     }
 }
@@ -56,11 +82,10 @@ int main(int argc, char** argv) {
     } else if (format == "man") {
         table("Action\tKeyboard\tGP2X button\tStandard pad\n", "_\n", "", "\t", "\n");
     } else if (format == "gptk") {
-        for (const Control& control : controls) {
-            if (control.pad != PadButton::end)
-                std::cout << gptkButtons[static_cast<std::size_t>(control.pad)] << " = "
-                          << gptkKeys[static_cast<std::size_t>(keyFor(control.command))] << '\n';
-        }
+        // gptokeyb presses the key of the button's command: every command has one.
+        for (const PadBinding& binding : padBindings)
+            std::cout << labelOf(gptkButtons, binding.button) << " = "
+                      << labelOf(gptkKeys, *keyForCommand(binding.command)) << '\n';
     } else {
         std::cerr << "Usage: gemlets_controls readme | man | gptk\n";
         return 2;

@@ -13,6 +13,7 @@
 #include "frontend/watch.h"
 #include "model/game.h"
 #include "model/random_colours.h"
+#include "play/bindings.h"
 #include "play/commands.h"
 #include "play/drop_task.h"
 #include "play/game_events.h"
@@ -42,7 +43,7 @@ struct PageKey {
     Key key;
     const char* code;
 };
-inline constexpr std::array<PageKey, 7> pageKeys{{
+inline constexpr auto pageKeys = std::to_array<PageKey>({
     {Key::left, "ArrowLeft"},
     {Key::right, "ArrowRight"},
     {Key::up, "ArrowUp"},
@@ -50,17 +51,9 @@ inline constexpr std::array<PageKey, 7> pageKeys{{
     {Key::space, "Space"},
     {Key::p, "KeyP"},
     {Key::escape, "Escape"},
-}};
-
-constexpr bool everyKeyHasPageName() {
-    for (const SdlKey& sdlKey : sdlKeys) {
-        if (std::none_of(pageKeys.begin(), pageKeys.end(),
-                         [&](const PageKey& page) { return page.key == sdlKey.key; }))
-            return false;
-    }
-    return true;
-}
-static_assert(everyKeyHasPageName(), "a key the game acts on has no name on the page");
+});
+static_assert(holdsEachOnce<Key>(pageKeys, &PageKey::key),
+              "every key the game acts on needs one name on the page");
 
 // Tells the page the key code that emscripten's SDL turns into `symbol`: its own table for
 // the arrows and such, the upper-case letter for a letter, the symbol itself otherwise.
@@ -75,9 +68,30 @@ EM_JS(void, tellPageKey, (const char* code, int symbol), {
 });
 // clang-format on
 
-// The browser's standard gamepad numbers each PadButton, in that enum's order.
-inline constexpr std::array<int, padButtonCount> browserPadButtons{0,  1, 2, 3,  8,  16, 9, 10,
-                                                                   11, 4, 5, 12, 13, 14, 15};
+// The number the browser's standard gamepad gives each pad button.
+struct BrowserPadButton {
+    PadButton button;
+    int number;
+};
+inline constexpr auto browserPadButtons = std::to_array<BrowserPadButton>({
+    {PadButton::a, 0},
+    {PadButton::b, 1},
+    {PadButton::x, 2},
+    {PadButton::y, 3},
+    {PadButton::leftShoulder, 4},
+    {PadButton::rightShoulder, 5},
+    {PadButton::back, 8},
+    {PadButton::start, 9},
+    {PadButton::leftStick, 10},
+    {PadButton::rightStick, 11},
+    {PadButton::dpadUp, 12},
+    {PadButton::dpadDown, 13},
+    {PadButton::dpadLeft, 14},
+    {PadButton::dpadRight, 15},
+    {PadButton::guide, 16},
+});
+static_assert(holdsEachOnce<PadButton>(browserPadButtons, &BrowserPadButton::button),
+              "every pad button needs its number on the browser's gamepad");
 
 // Tells the page which key a gamepad button presses (Module.gemletsPad, by its number).
 // clang-format off
@@ -86,12 +100,12 @@ EM_JS(void, tellPagePad, (int button, const char* code), {
 });
 // clang-format on
 
+// Both checked complete above.
+int browserNumber(PadButton button) {
+    return *lookUp(browserPadButtons, &BrowserPadButton::button, button, &BrowserPadButton::number);
+}
 const char* pageCode(Key key) {
-    for (const PageKey& page : pageKeys) {
-        if (page.key == key)
-            return page.code;
-    }
-    return "";
+    return *lookUp(pageKeys, &PageKey::key, key, &PageKey::code);
 }
 
 // Tells the page that the game has opened its window and told it its keys.
@@ -152,17 +166,11 @@ void startRun(Game& game, Screen& screen, DropTask* dropTask) {
         startUp(game, screen, *dropTask, {openWindow, loadPreloadedImage});
     else
         openScreen(screen, {openWindow, loadPreloadedImage});
-    for (const SdlKey& sdlKey : sdlKeys) {
-        for (const PageKey& page : pageKeys) {
-            if (page.key == sdlKey.key)
-                tellPageKey(page.code, sdlKey.symbol);
-        }
-    }
-    for (const Control& control : controls) {
-        if (control.pad != PadButton::end)
-            tellPagePad(browserPadButtons[static_cast<std::size_t>(control.pad)],
-                        pageCode(keyFor(control.command)));
-    }
+    for (const SdlKey& sdlKey : sdlKeys)
+        tellPageKey(pageCode(sdlKey.key), sdlKey.symbol);
+    // Every command has a key (play/bindings.h).
+    for (const PadBinding& binding : padBindings)
+        tellPagePad(browserNumber(binding.button), pageCode(*keyForCommand(binding.command)));
     tellPageGameStarted();
 }
 

@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: MIT
 // The desktop's own SDL work on SDL's dummy video driver: which video driver start-up keeps,
-// and images prepared for fast blits that still draw as loaded.
+// images prepared for fast blits that still draw as loaded, and how a joystick is read.
 #include "assets/asset_names.h"
 #include "desktop/desktop_resources.h"
+#include "desktop/joystick.h"
 #include "desktop/sdl_session.h"
 
 #include <SDL.h>
@@ -67,6 +68,12 @@ TEST(StartUp, AVideoDriverThatShowsNothingIsRefusedUnlessSdlVideoDriverNamesIt) 
     for (const auto& c : cases)
         EXPECT_EQ(keepsVideoDriver(c.driver, c.requested), c.kept)
             << c.driver << " with SDL_VIDEODRIVER=" << (c.requested ? c.requested : "(unset)");
+}
+
+// A pad that SDL2 lists as a game controller is read in its order even with the GP2X's shape.
+TEST(Joystick, AListedGameControllerIsReadInSdl2sOrderWhateverItsShape) {
+    EXPECT_EQ(padNumbering(true, 19, 0), Pad::controller);
+    EXPECT_EQ(padNumbering(false, 19, 0), Pad::gp2x);
 }
 
 } // namespace

@@ -304,7 +304,7 @@ TEST_F(SdlTest, AFloodOfEventsIsTakenOneAnIterationWithNoneLost) {
         } else {
             push(SDL_KEYDOWN, key);
             effects.push_back([&, key] {
-                if (const std::optional<Key> bound = keyFor(key))
+                if (const std::optional<Key> bound = keyForSymbol(key))
                     pressKey(twin, twinTask, *bound);
             });
         }

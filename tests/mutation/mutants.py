@@ -5,6 +5,7 @@ GROUPS, INTERVAL, GRAVITY, FILE = "model/groups.cpp", "model/drop_interval.h", \
     "model/gravity.cpp", "model/field_file.cpp"
 START, TURN, MOVES = "model/game_start.cpp", "model/turn.cpp", "model/movement.cpp"
 COMMANDS, TASK, SCHEDULE = "play/commands.cpp", "play/drop_task.cpp", "play/drop_schedule.cpp"
+BINDINGS = "play/bindings.h"
 LOOP, FRAME, PACER = "frontend/main_loop.cpp", "frontend/rendering.cpp", "play/frame_pacer.cpp"
 # The page's (web/): the web stage's tests meet them, when scripts/mutate.py web/ asks; those
 # whose note names a portal always, the portal check alone.
@@ -126,10 +127,16 @@ MUTANTS = [
     (FRAME, "if (state == State::gameover)", "if (false)", "game over shows the field"),
     (FRAME, "placing == screen.shown", "placing.size() == screen.shown.size()",
      "a moved pair is still shown where it was: the window goes stale"),
-    ("play/commands.h", "hats == 0 ? Pad::gp2x : Pad::standard", "hats == 0 ? Pad::gp2x : Pad::gp2x",
+    (BINDINGS, "hats == 0 ? Pad::gp2x : Pad::standard", "hats == 0 ? Pad::gp2x : Pad::gp2x",
      "a desktop pad is read with the GP2X's numbers: a stick click ends the game"),
-    ("play/commands.h", "if (controller)\n        return Pad::controller;", "", "a pad in SDL2's order read in Linux's: Start quits"),
-    ("play/commands.h", "quit, .pad = PadButton::back,", "quit, .pad = PadButton::leftStick,", "a stick click ends the game"),
+    ("desktop/joystick.h", "if (listedAsController)\n        return Pad::controller;", "",
+     "a pad in SDL2's order read in Linux's: Start quits"),
+    (BINDINGS, "{PadButton::back, Command::quit}", "{PadButton::leftStick, Command::quit}",
+     "a stick click ends the game"),
+    ("frontend/hat.h", "{SDL_HAT_LEFT, PadButton::dpadLeft}", "{SDL_HAT_LEFT, PadButton::a}",
+     "a pad's d-pad left rotates the pair"),
+    ("tools/controls_doc.cpp", '{PadButton::back, "back"}', '{PadButton::back, "select"}',
+     "the handheld's Back does not quit: gemlets.gptk is not what the game's bindings say"),
     (WATCH, "commandForButton(pad,", "commandForButton(Pad::gp2x,", "a pad's Back does not stop a replay"),
     ("frontend/resources.cpp", "Uint32{SDL_JOYBUTTONUP}})", "Uint32{SDL_JOYBUTTONUP}, Uint32{SDL_JOYHATMOTION}})",
      "a pad's d-pad (a hat) does nothing"),
@@ -141,6 +148,8 @@ MUTANTS = [
      "after P ends a pause the pair stays put until the next key"),
     (PAGE, "busy = turnDue || ", "busy = ", "the next pair comes a second late and a row down"),
     (PAGE, " SDL_PollEvent(nullptr) != 0 ||", "", "of two keys in one frame the second waits"),
+    (PAGE, "{PadButton::dpadLeft, 14}", "{PadButton::dpadLeft, 13}",
+     "a gamepad's d-pad left does nothing"),
     (PAGE_JS, "Module._gemletsPause();", "press('KeyP');", "hiding a paused tab resumes it"),
     (PAGE_JS, "if (field !== null)", "if (field)", "an empty ?field= starts the shipped field"),
     (PAGE_JS, "window.addEventListener('pointerdown', () => canvas.focus({ preventScroll: true }), "

@@ -71,13 +71,12 @@ public:
                 std::this_thread::yield(); // a moment without input
                 continue;
             }
-            const auto onGp2x = [&](const Control& c) {
-                return c.command == *command && c.gp2x >= 0;
-            };
             if (player_() % 2 == 0)
-                pressKey(game_, dropTask_, keyFor(*command));
+                pressKey(game_, dropTask_, *keyForCommand(*command));
             else
-                pressButton(game_, dropTask_, std::ranges::find_if(controls, onGp2x)->gp2x);
+                pressButton(
+                    game_, dropTask_,
+                    std::ranges::find(gp2xBindings, *command, &Gp2xBinding::command)->button);
             // std::mutex is not fair: a player taking it back to back could starve the task.
             if (idle > 1000)
                 std::this_thread::sleep_for(std::chrono::microseconds(50));

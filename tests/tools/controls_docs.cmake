@@ -1,6 +1,6 @@
 # SPDX-License-Identifier: MIT
 # The README's and the manual page's tables of controls and the handheld's gptokeyb mapping
-# are what the game's own table says (printed by gemlets_controls), and the handheld's
+# are what the game's bindings say (printed by gemlets_controls), and the handheld's
 # launcher, whose gptokeyb turns the pad into keys, opens no joystick: a press acts once.
 # Arguments: the tool, then the README, the manual page, gemlets.gptk and Gemlets.sh, last;
 # a cross build's emulator for the tool as -DEMULATOR="..." before -P.
