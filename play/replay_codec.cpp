@@ -14,19 +14,35 @@ namespace {
 
 constexpr std::string_view header = "gemlets replay ";
 
-// The format's words for the game's names, which stay as they are written in old files.
-constexpr std::array<std::string_view, 7> commandNames{
+// True when every value has a word of its own: a value added to its enum without one leaves
+// an empty word, which fails the static_assert beside its table.
+template <std::size_t N>
+constexpr bool namesEachOnce(const std::array<std::string_view, N>& names) {
+    for (std::size_t i = 0; i < N; ++i) {
+        if (names[i].empty())
+            return false;
+        for (std::size_t j = 0; j < i; ++j) {
+            if (names[j] == names[i])
+                return false;
+        }
+    }
+    return true;
+}
+
+// The format's words for the game's names, by each enum's order, which stay as they are
+// written in old files.
+constexpr std::array<std::string_view, commandCount> commandNames{
     "moveLeft", "moveRight", "rotate", "dropOne", "hardDrop", "togglePause", "quit"};
-static_assert(commandNames.size() == static_cast<std::size_t>(Command::quit) + 1);
+static_assert(namesEachOnce(commandNames), "every command needs its word in a replay");
 
-// By Key's order; a key added later is written as its number.
-constexpr std::array<std::string_view, 7> keyNames{"left",  "right", "up",    "down",
-                                                   "space", "p",     "escape"};
+constexpr std::array<std::string_view, keyCount> keyNames{"left",  "right", "up",    "down",
+                                                          "space", "p",     "escape"};
+static_assert(namesEachOnce(keyNames), "every key needs its word in a replay");
 
-// By PadButton's order.
 constexpr std::array<std::string_view, padButtonCount> padButtonNames{
     {"a", "b", "x", "y", "back", "guide", "start", "leftStick", "rightStick", "leftShoulder",
      "rightShoulder", "dpadUp", "dpadDown", "dpadLeft", "dpadRight"}};
+static_assert(namesEachOnce(padButtonNames), "every pad button needs its word in a replay");
 
 // FNV-1a, 32 bits: small, and the same on every platform.
 std::uint32_t hashed(std::uint32_t hash, std::string_view text) {
