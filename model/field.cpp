@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <cassert>
-#include <ostream>
 
 namespace gemlets {
 
@@ -20,15 +19,11 @@ int countElements(const Field& f, int elem) {
     return static_cast<int>(std::count(f.begin(), f.end(), elem));
 }
 
-void printField(const Field& f, std::ostream& out) {
+void printField(const Field& f, const TextOut& out) {
     for (int y = 0; y < fieldH; ++y) {
         for (int x = 0; x < fieldW; ++x) {
-            const int value = f.at(getOffset(x, y));
             // Negative values keep their sign ("-1"), as a Lisp-style ~x would print them.
-            if (value < 0)
-                out << '-' << std::hex << -value << std::dec << ' ';
-            else
-                out << std::hex << value << std::dec << ' ';
+            out << hex(f.at(getOffset(x, y))) << ' ';
         }
         out << '\n';
     }

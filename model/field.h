@@ -4,10 +4,10 @@
 #pragma once
 
 #include "model/field_size.h" // fieldW, fieldH: the build chooses them
+#include "model/text_out.h"
 
 #include <array>
 #include <cstddef>
-#include <iosfwd>
 #include <vector>
 
 namespace gemlets {
@@ -45,6 +45,6 @@ void copyField(const Field& src, Field& dst);
 int countElements(const Field& f, int elem);
 
 // fieldH lines of fieldW lower-case hex values, each followed by a blank.
-void printField(const Field& f, std::ostream& out);
+void printField(const Field& f, const TextOut& out);
 
 } // namespace gemlets

@@ -1,10 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "model/field_file.h"
 
+#include "model/read_file.h"
+
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
-#include <fstream>
 #include <optional>
 
 namespace gemlets {
@@ -84,16 +83,11 @@ void textToField(std::string_view text, Field& f, std::string_view name) {
 }
 
 void fileToField(Field& f, const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        throw FieldFileError(path.string() + ": cannot open: " + std::strerror(errno));
     // Only the cells and their separators are ever read; a huge file costs nothing more.
-    std::string text(f.size() + f.size() / fieldW, '\0');
-    in.read(text.data(), static_cast<std::streamsize>(text.size()));
-    if (in.bad())
-        throw FieldFileError(path.string() + ": cannot read: " + std::strerror(errno));
-    text.resize(static_cast<std::size_t>(in.gcount()));
-    textToField(text, f, path.string());
+    const FileText file = readFile(path, f.size() + f.size() / fieldW);
+    if (!file.failure.empty())
+        throw FieldFileError(path.string() + ": " + file.failure);
+    textToField(file.text, f, path.string());
 }
 
 std::string fieldToText(const Field& f) {

@@ -6,11 +6,11 @@
 
 #include "model/field.h"
 #include "model/gemlet.h"
+#include "model/text_out.h"
 
 #include <any>
 #include <atomic>
 #include <mutex>
-#include <ostream>
 
 namespace gemlets {
 
@@ -29,7 +29,7 @@ inline constexpr int startLevel = 0;
 
 struct Game {
     // diagnostics: where the trace and grid dumps go, which the platform chooses.
-    explicit Game(std::ostream& diagnostics) : out(diagnostics) {}
+    explicit Game(TextOut diagnostics) : out(diagnostics) {}
 
     int points = startPoints;
     // Read by the drop task outside the lock, like state and run.
@@ -47,7 +47,7 @@ struct Game {
     std::mutex lock;
 
     // The group-search trace and grid dumps go here: standard output in the game.
-    std::ostream& out;
+    TextOut out;
 
     // Who the layer above tells of each change it makes to this game, kept with the game so
     // that they end with it, and changed under `lock`. The model never reads it, nor names

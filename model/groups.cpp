@@ -3,8 +3,6 @@
 
 #include "model/gravity.h"
 
-#include <ostream>
-
 namespace gemlets {
 
 void backtrack(Field& f, int x, int y, int col) {

@@ -3,8 +3,6 @@
 
 #include "play/game_events.h"
 
-#include <ostream>
-
 namespace gemlets {
 
 void togglePause(Game& game) {

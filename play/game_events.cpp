@@ -7,7 +7,6 @@
 #include "model/turn.h"
 
 #include <mutex>
-#include <ostream>
 #include <vector>
 
 namespace gemlets {

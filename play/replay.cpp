@@ -3,12 +3,10 @@
 
 #include "model/field_file.h"
 #include "model/game_start.h"
+#include "model/read_file.h"
 
 #include <algorithm>
-#include <fstream>
 #include <mutex>
-#include <ostream>
-#include <sstream>
 #include <utility>
 
 namespace gemlets {
@@ -22,7 +20,7 @@ std::string seconds(long ms) {
 
 // Plays the whole replay at once on a game of its own that writes to trace: 0, or as
 // checkReplay 1 or 2 with the player's problem.
-int playThrough(const Replay& replay, std::ostream& trace, std::string& problem) {
+int playThrough(const Replay& replay, TextOut trace, std::string& problem) {
     Game game(trace);
     ReplayPlayer player(replay, game);
     const ReplayPlayer::Verdict verdict =
@@ -36,21 +34,21 @@ int playThrough(const Replay& replay, std::ostream& trace, std::string& problem)
 } // namespace
 
 Replay readReplay(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    if (!(in && text << in.rdbuf()) && !in.eof())
+    // An empty file holds nothing to read, as one that cannot be opened.
+    const FileText file = readFile(path);
+    if (!file.failure.empty() || file.text.empty())
         throw ReplayError(path.string() + ": cannot be read");
-    return parseReplay(text.str(), path.string());
+    return parseReplay(file.text, path.string());
 }
 
-Recorder::Recorder(std::ostream& out, std::uint32_t seed, Clock::time_point start)
+Recorder::Recorder(TextOut out, std::uint32_t seed, Clock::time_point start)
     : out_(out), start_(start), writer_(seed) {
     write();
 }
 
 void Recorder::write() {
     const std::string& text = writer_.text();
-    out_.write(text.data() + written_, static_cast<std::streamsize>(text.size() - written_));
+    out_.write(std::string_view(text).substr(written_));
     out_.flush();
     written_ = text.size();
 }
@@ -144,17 +142,18 @@ ReplayPlayer::Verdict ReplayPlayer::playUntil(long time) {
     return verdict_;
 }
 
-int checkReplay(const std::filesystem::path& path, std::ostream& out, std::ostream& err) {
+int checkReplay(const std::filesystem::path& path, TextOut out, TextOut err) {
     try {
         const Replay replay = readReplay(path);
-        std::ostringstream trace;
+        TextBuffer trace;
         std::string problem;
         const int status = playThrough(replay, trace, problem);
         if (status == 2) {
             err << "gemlets: " << problem << '\n';
             return 2;
         }
-        out << trace.str() << std::flush;
+        out << trace.text;
+        out.flush();
         if (status == 1) {
             err << "gemlets: " << problem << '\n';
             return 1;
@@ -171,10 +170,9 @@ int checkReplay(const std::filesystem::path& path, std::ostream& out, std::ostre
     }
 }
 
-int playUnseen(const Replay& replay, std::ostream& err) {
-    std::ostream nowhere(nullptr);
+int playUnseen(const Replay& replay, TextOut err) {
     std::string problem;
-    const int status = playThrough(replay, nowhere, problem);
+    const int status = playThrough(replay, TextOut(), problem);
     if (status != 0)
         err << "gemlets: " << problem << '\n';
     return status;

@@ -13,7 +13,6 @@
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
-#include <iosfwd>
 #include <string>
 
 namespace gemlets {
@@ -27,7 +26,7 @@ class Recorder : public GameWatcher {
 public:
     using Clock = std::chrono::steady_clock;
 
-    Recorder(std::ostream& out, std::uint32_t seed, Clock::time_point start = Clock::now());
+    Recorder(TextOut out, std::uint32_t seed, Clock::time_point start = Clock::now());
     void entered(const Event& event, const Game& game) override;
     // The events since the last turn step and the end; once the game's run is over.
     void finish();
@@ -38,7 +37,7 @@ private:
     void appendDrops();
     void write();
 
-    std::ostream& out_;
+    TextOut out_;
     Clock::time_point start_;
     ReplayWriter writer_;     // everything recorded
     std::size_t written_ = 0; // how much of it out has
@@ -75,10 +74,10 @@ private:
 // --replay FILE --check: plays the replay at once, with the game's standard output on out.
 // 0 when every turn matches, 1 at the first that does not, 2 for a file that cannot be
 // played (nothing is written on out then); what went wrong goes to err.
-int checkReplay(const std::filesystem::path& path, std::ostream& out, std::ostream& err);
+int checkReplay(const std::filesystem::path& path, TextOut out, TextOut err);
 
 // Before a replay is watched: played once unseen, at once, so that nothing shows of one that
 // cannot be played. As checkReplay, but with the game's output thrown away.
-int playUnseen(const Replay& replay, std::ostream& err);
+int playUnseen(const Replay& replay, TextOut err);
 
 } // namespace gemlets

@@ -13,6 +13,7 @@
 #include "frontend/watch.h"
 #include "model/game.h"
 #include "model/random_colours.h"
+#include "model/text_out.h"
 #include "play/bindings.h"
 #include "play/commands.h"
 #include "play/drop_task.h"
@@ -25,14 +26,14 @@
 #include <array>
 #include <chrono>
 #include <cmath>
+#include <cstdio>
 #include <emscripten.h>
 #include <emscripten/eventloop.h>
 #include <exception>
 #include <filesystem>
-#include <iostream>
 #include <memory>
 #include <optional>
-#include <sstream>
+#include <utility>
 
 namespace gemlets {
 
@@ -120,14 +121,18 @@ SurfacePtr loadPreloadedImage(const std::filesystem::path& file) {
     return openImage("/" / file);
 }
 
+// The page's standard output and error (Module.stdout and stderr) through C stdio: the
+// game's text needs no streams, which would be half of the wasm.
+FileOut standardOutput{stdout};
+FileOut standardError{stderr};
+
 struct Run {
-    Game game{std::cout};
+    Game game{standardOutput};
     Screen screen;
     std::uint32_t seed = startSeed(SDL_GetTicks());
     RandomGenerator random{seed};
-    // The replay of the game under way, which the page offers to save.
-    std::ostringstream replayText;
-    Recorder recorder{replayText, seed};
+    // The replay of the game under way, which the page offers to save: kept, written nowhere.
+    Recorder recorder{TextOut(), seed};
     Watching watching{game, recorder};
     DropTask dropTask{game, dropInterval, DropDriver::caller};
     MainLoop loop{game, dropTask, screen, random};
@@ -140,7 +145,7 @@ std::unique_ptr<Run> run;
 // A replay being watched (the page's ?replay= or a file it opened), at its pace.
 struct Watch {
     Replay replay;
-    Game game{std::cout};
+    Game game{standardOutput};
     Screen screen;
     std::optional<ReplayPlayer> player;
     std::optional<WatchLoop> loop;
@@ -246,7 +251,7 @@ void iterateWatch() {
 bool startWatch() {
     watch = std::make_unique<Watch>();
     watch->replay = readReplay(watchFile);
-    if (playUnseen(watch->replay, std::cerr) != 0)
+    if (playUnseen(watch->replay, standardError) != 0)
         return false;
     watch->player.emplace(watch->replay, watch->game);
     watch->loop.emplace(
@@ -281,11 +286,11 @@ extern "C" EMSCRIPTEN_KEEPALIVE const char* gemletsReplay() {
 // --replay /check.replay --check, its output kept for gemletsCheckText: 0 standard output, 1
 // standard error.
 extern "C" EMSCRIPTEN_KEEPALIVE int gemletsCheck() {
-    std::ostringstream out;
-    std::ostringstream err;
+    gemlets::TextBuffer out;
+    gemlets::TextBuffer err;
     const int status = gemlets::checkReplay("/check.replay", out, err);
-    gemlets::checkOut = out.str();
-    gemlets::checkErr = err.str();
+    gemlets::checkOut = std::move(out.text);
+    gemlets::checkErr = std::move(err.text);
     return status;
 }
 
@@ -318,7 +323,7 @@ int main() {
             startRun(run->game, run->screen, &run->dropTask);
         }
     } catch (const std::exception& error) {
-        std::cerr << "gemlets: " << error.what() << std::endl;
+        TextOut(standardError) << "gemlets: " << error.what() << '\n';
         run.reset();
         watch.reset();
         return 1;

@@ -206,9 +206,9 @@ private:
         std::views::transform(choices, &Choice::weight).begin(),
         std::views::transform(choices, &Choice::weight).end()};
     RandomGenerator colours_;
-    std::ostream discarded_{nullptr}; // no buffer: the trace is never even formatted
     std::ostringstream trace_;
-    Game game_{corpusDir ? trace_ : discarded_};
+    // Without a corpus to record, the trace is never even formatted.
+    Game game_{corpusDir ? TextOut(trace_) : TextOut()};
     std::ostringstream replayText_;
     Recorder recorder_{replayText_, seed_};
     Watching watching_{game_, recorder_};
