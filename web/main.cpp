@@ -29,10 +29,12 @@
 #include <cstdio>
 #include <emscripten.h>
 #include <emscripten/eventloop.h>
+#include <emscripten/wget.h>
 #include <exception>
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <string>
 #include <utility>
 
 namespace gemlets {
@@ -115,9 +117,15 @@ EM_JS(void, tellPageGameStarted, (), { Module["onGameStarted"](); });
 // Tells the page that the run has ended, so that it can offer a new game.
 EM_JS(void, tellPageGameEnded, (), { Module["onGameEnded"](); });
 
-// The images are preloaded at the top folder; the field file is read from the working folder,
-// which the page moves for a field given in the address.
+// Tells the page that the game has everything it loads (the service worker may start).
+EM_JS(void, tellPageGameLoaded, (), { Module["onGameLoaded"](); });
+
+// The images are preloaded at the top folder, but for the game-over picture (fetchPicture);
+// the field file is read from the working folder, which the page moves for a field given in
+// the address.
 SurfacePtr loadPreloadedImage(const std::filesystem::path& file) {
+    if (file.filename() == gameoverImageFile)
+        return {};
     return openImage("/" / file);
 }
 
@@ -125,6 +133,36 @@ SurfacePtr loadPreloadedImage(const std::filesystem::path& file) {
 // game's text needs no streams, which would be half of the wasm.
 FileOut standardOutput{stdout};
 FileOut standardError{stderr};
+
+void wake();
+
+// The game-over picture shows only once a game is over: it is fetched once the first frame
+// is out, so that a first visit waits for fewer bytes before it, and handed to the screen
+// when it comes; a game already over shows it at once.
+Screen* waitingForPicture = nullptr;
+
+void pictureCame(const char* file) {
+    try {
+        waitingForPicture->gameover = openImage(file);
+    } catch (const StartupError& error) {
+        TextOut(standardError) << "gemlets: " << error.what() << '\n';
+    }
+    wake();
+    tellPageGameLoaded();
+}
+
+void pictureFailed(const char*) {
+    TextOut(standardError) << "gemlets: " << gameoverImageFile
+                           << " did not load: a game over shows no picture\n";
+    tellPageGameLoaded();
+}
+
+void fetchPicture(Screen& screen) {
+    if (std::exchange(waitingForPicture, &screen) != nullptr)
+        return;
+    const std::string file = std::string("/") + gameoverImageFile;
+    emscripten_async_wget(gameoverImageFile, file.c_str(), pictureCame, pictureFailed);
+}
 
 struct Run {
     Game game{standardOutput};
@@ -179,8 +217,6 @@ void startRun(Game& game, Screen& screen, DropTask* dropTask) {
     tellPageGameStarted();
 }
 
-void wake();
-
 // The drop is made on the timer, not at the next animation frame, which would make every
 // interval up to a frame longer; the frame then shows it.
 void endRest(void*) {
@@ -220,7 +256,9 @@ void iterate() {
     // A step that falls due now shows in this iteration's frame.
     r.dropTask.run(std::chrono::steady_clock::now());
     const bool turnDue = r.game.state == State::newGemlets;
-    if (!runIteration(r.loop)) {
+    const bool running = runIteration(r.loop);
+    fetchPicture(r.screen);
+    if (!running) {
         emscripten_cancel_main_loop();
         r.dropTask.stop();
         r.recorder.finish();
@@ -240,7 +278,9 @@ void iterate() {
 }
 
 void iterateWatch() {
-    if (!runWatchIteration(*watch->loop, std::chrono::steady_clock::now())) {
+    const bool watching = runWatchIteration(*watch->loop, std::chrono::steady_clock::now());
+    fetchPicture(watch->screen);
+    if (!watching) {
         emscripten_cancel_main_loop();
         tellPageGameEnded();
     }

@@ -145,9 +145,6 @@ function started() {
   for (const code of new Set(codes)) {
     if (!(code in Module.gemletsKeys)) say(`page.js: the game has no key ${code}.`);
   }
-  // Everything loaded: offline.js keeps it from now on, once the first frame is out, so that
-  // the service worker's start and downloads never hold it back.
-  requestAnimationFrame(() => setTimeout(() => window.dispatchEvent(new Event('gemlets-loaded'))));
 }
 
 function start() {
@@ -199,6 +196,9 @@ function start() {
       return {};
     },
     onGameStarted: started,
+    // The game has everything it loads, the last after its first frame: offline.js keeps it
+    // from now on, so that the service worker's start and downloads never hold the game back.
+    onGameLoaded: () => window.dispatchEvent(new Event('gemlets-loaded')),
     onAbort: (what) => say('The game stopped: ' + what),
     onGameEnded: () => {
       const watched = packedReplay !== null || openedReplay !== null;

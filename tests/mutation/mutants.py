@@ -150,6 +150,8 @@ MUTANTS = [
     (PAGE, " SDL_PollEvent(nullptr) != 0 ||", "", "of two keys in one frame the second waits"),
     (PAGE, "{PadButton::dpadLeft, 14}", "{PadButton::dpadLeft, 13}",
      "a gamepad's d-pad left does nothing"),
+    (PAGE, "waitingForPicture->gameover = openImage(file);", "",
+     "a game over shows no picture: the one fetched after the first frame is never handed over"),
     (PAGE_JS, "Module._gemletsPause();", "press('KeyP');", "hiding a paused tab resumes it"),
     (PAGE_JS, "if (field !== null)", "if (field)", "an empty ?field= starts the shipped field"),
     (PAGE_JS, "window.addEventListener('pointerdown', () => canvas.focus({ preventScroll: true }), "

@@ -4,7 +4,7 @@
 # page: opened from the disk, or without its font or its wasm, it says why and starts nothing; a
 # phone-sized screen shows every touch button whole below the canvas; the canvas has the
 # window's shape; a paused game runs no animation frames and a key still acts at once (that the
-# pair then falls on, web_test.py shows). The site: within its size, installable, our own files
+# pair then falls on, web_test.py shows); a game over shows the game-over picture. The site: within its size, installable, our own files
 # only (no policy violation while the game plays, an inline script refused), a new build
 # replacing the old one whole on a fast and a slow network, other sites' caches kept, play with
 # the server gone. Builds nothing: serves copies of
@@ -37,6 +37,13 @@ BOXES = """[...document.querySelectorAll('#canvas, #touch button')].map((e) =>
 PAIR = lambda column, _: any(min(y[:2]) > y[2] + 60 and r[0] > max(r[1:]) + 60
                              for y, r in zip(column, column[1:]))
 BLUE = lambda _, cell: cell[2] > cell[0] + 60
+# The upper half of the game-over picture, which the game fetches after its first frame, on the
+# canvas as the picture itself holds it.
+GAMEOVER = """(p => { if (!p) return false; const w = Math.min(p.width, canvas.width),
+  h = Math.min(p.height, canvas.height) >> 1, a = p.getContext('2d').getImageData(0, 0, w, h).data,
+  b = Module.ctx.getImageData(0, 0, w, h).data; let d = 0;
+  for (let i = 0; i < a.length; ++i) d += Math.abs(a[i] - b[i]); return d / a.length < 4;
+})(Module.preloadedImages['/gameover.jpg'])"""
 
 
 def js(expression):  # a promise awaited
@@ -90,6 +97,11 @@ def page(base, bare):
           lambda: js("frames_") == before and js(PIXELS) == shown, 0)
     browser.key("KeyP", hold=0.1)
     browser.call("Emulation.clearDeviceMetricsOverride")
+    # Every column full but the pair's, in no group: the pair lands and the next has no room.
+    rows = ["".join("*" if c == 3 else str((c + r) % 2) for c in range(G.cols)) for r in range(G.rows)]
+    load(f"{base}?field={'/'.join(rows)}", "a full field", lambda *_: True)
+    browser.key("Space", hold=0.1)
+    check("a game over shows the game-over picture", lambda: js(GAMEOVER))
 
 
 def app(site, base, server):
