@@ -5,9 +5,9 @@ animation frames that draw on the canvas over 10 s of play at level 0 without in
 5 s paused; the processor time of every Chromium process over 10 s of play, of a plain page
 that draws every frame (bench/plain_page.html) and of an empty page, in the same run; the
 site's size; with --first-pair, how long a first visit takes to show the first pair, on a phone
-on a slow network and unthrottled. Each figure with a budget says met or MISSED beside it, and
-a missed one makes the exit status 1. Builds nothing: serves build-web/site (scripts/build-web.sh
-builds it)."""
+on a slow network and unthrottled, with the bytes fetched before it, of one site or of several
+side by side. Each figure with a budget says met or MISSED beside it, and a missed one makes
+the exit status 1. Builds nothing: serves build-web/site (scripts/build-web.sh builds it)."""
 import argparse
 import os
 import sys
@@ -17,6 +17,7 @@ repo = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 sys.path.insert(0, f"{repo}/drivers")
 import client
 import devtools
+import geometry
 
 # A full field without a group: nothing clears, every iteration draws the same.
 FULL = "02**02/131*13/202*20/313131/020202/131313/202020/313131/020202/131313/202020/313131"
@@ -45,23 +46,59 @@ FRAMES = """(() => { let current = null, frames = new Set(), drew = new Set(), a
   window.benchFrames = () => [frames.size, drew.size + alone];
   window.benchFramesReset = () => { frames.clear(); drew.clear(); alone = 0; }; })()"""
 PLAY, PAUSED = 10, 5  # seconds
+G = geometry.read(f"{repo}/build-web")  # the field's size, as the site was built
 SETTLE = 3  # seconds after a load, for WebAssembly's optimising compiler to finish
 # A phone on a slow network: 150 ms latency, 1.6 Mbit/s down, 750 kbit/s up, a processor four
-# times slower, a 390 x 844 screen.
+# times slower, a 390 x 844 screen; nothing cached.
 SLOW_NETWORK = {"offline": False, "latency": 150, "downloadThroughput": 1.6e6 / 8,
                 "uploadThroughput": 750e3 / 8}
 PHONE = {"width": 390, "height": 844, "deviceScaleFactor": 3, "mobile": True}
-# The time since the address was asked for, at the first frame whose canvas shows both cells of
-# the first pair (column 3, rows 1 and 2) in colour: their least channel is 160 or less on
-# average, where the white field's is 255. Looked at once a frame.
+FIRST_PAIR_BUDGET = 1.5  # s, the median on the slow phone
+# The first pair as a player sees it: the first animation frame after which the canvas shows,
+# in the pair's column, a yellow cell over a red one, each cell's colour the nearest by its mean
+# of white and the game's own cell images (those the game preloaded). So that looking costs the
+# page little, the column is read only after something was drawn on the canvas, and the images
+# only once something shows in it. Resolves to the time since the address was asked for, with
+# every file the page had asked for by then: its name, the bytes it took on the wire (headers
+# and body, as sent) and when its last byte came, in ms.
 FIRST_PAIR = """window.firstPair = new Promise((resolve) => {
-  const coloured = (y) => { const d = Module.ctx.getImageData(96, y, 32, 32).data; let s = 0;
-    for (let i = 0; i < d.length; i += 4) s += Math.min(d[i], d[i + 1], d[i + 2]);
-    return s / 1024 <= 160; };
-  const look = () => window.Module?.ctx && coloured(32) && coloured(64)
-    ? resolve(performance.now()) : requestAnimationFrame(look);
+  let drawn = false;
+  const proto = CanvasRenderingContext2D.prototype;
+  for (const name of ['putImageData', 'drawImage', 'fillRect', 'fillText']) {
+    const draw = proto[name];
+    proto[name] = function (...args) { drawn ||= this.canvas.id === 'canvas';
+                                       return draw.apply(this, args); };
+  }
+  const mean = (d, from, to) => { const m = [0, 0, 0];
+    for (let i = from; i < to; i += 4) { m[0] += d[i]; m[1] += d[i + 1]; m[2] += d[i + 2]; }
+    return m.map((v) => v / ((to - from) / 4)); };
+  const image = (c) => c.getContext('2d').getImageData(0, 0, c.width, c.height).data;
+  let palette = null;
+  const colours = () => ['white', 'blue', 'red', 'green', 'yellow'].map((name, i) => [name, i
+    ? (d => mean(d, 0, d.length))(image(Module.preloadedImages[`/gemlet_${name}.jpg`]))
+    : [255, 255, 255]]);
+  const far = (m, p) => (m[0] - p[0]) ** 2 + (m[1] - p[1]) ** 2 + (m[2] - p[2]) ** 2;
+  const nearest = (m) => palette.reduce((a, p) => far(m, p[1]) < far(m, a[1]) ? p : a)[0];
+  const column = () => { const d = Module.ctx.getImageData(%(x)d, 0, %(px)d, %(height)d).data;
+    return Array.from({ length: %(rows)d }, (_, y) => mean(d, y * %(cell)d, (y + 1) * %(cell)d)); };
+  const files = (before) => performance.getEntriesByType('navigation')
+    .concat(performance.getEntriesByType('resource')).filter((e) => e.startTime < before)
+    .map((e) => [e.name.replace(/.*\//, '').replace(/^$/, 'index.html'), e.transferSize,
+                 e.responseEnd]);
+  const look = () => {
+    if (drawn && window.Module?.ctx) {
+      const seen = performance.now(), cells = column();
+      drawn = false;
+      if (cells.some((m) => Math.min(...m) < 200)) {
+        palette ||= colours();
+        if (cells.map(nearest).join(' ').includes('yellow red'))
+          return resolve([seen, files(seen)]);
+      }
+    }
+    requestAnimationFrame(look);
+  };
   requestAnimationFrame(look); });"""
-VISITS = 9  # each in a fresh browser: nothing cached, no service worker
+VISITS = 9  # a side, each in a fresh browser: nothing cached, no service worker
 
 
 missed = []  # the figures whose budget was missed
@@ -104,47 +141,66 @@ def processor_time(browser, target, url):  # over PLAY seconds of url, once it r
     return sum(after[id] - before[id] for id in after if id in before)
 
 
-# When the last of the files that the game waits for had come, in ms, as the page saw it.
-FILES_IN = """Math.max(...performance.getEntriesByType('resource')
-  .filter((e) => /gemlets\\.|font\\.ttf/.test(e.name)).map((e) => e.responseEnd))"""
-
-
-def first_pair(base, slow):  # s from asking for the page to the files and to the first pair
+def first_pair(base, slow):  # a first visit: [s to the first pair, its files]
     browser = devtools.Browser()
     try:
         browser.launch()
         browser.call("Page.enable")
-        browser.call("Page.addScriptToEvaluateOnNewDocument", source=FIRST_PAIR)
+        source = FIRST_PAIR
+        for name, value in {"x": 3 * G.px, "px": G.px, "height": G.rows * G.px, "rows": G.rows,
+                            "cell": 4 * G.px * G.px}.items():
+            source = source.replace(f"%({name})d", str(value))
+        browser.call("Page.addScriptToEvaluateOnNewDocument", source=source)
+        browser.call("Network.enable")
+        browser.call("Network.setCacheDisabled", cacheDisabled=True)
         if slow:
-            browser.call("Network.enable")
             browser.call("Network.emulateNetworkConditions", **SLOW_NETWORK)
             browser.call("Emulation.setCPUThrottlingRate", rate=4)
             browser.call("Emulation.setDeviceMetricsOverride", **PHONE)
         browser.call("Page.navigate", url=base)
         browser.wait("the page", lambda: browser.js(f"location.href == '{base}' && !!window.firstPair"))
-        shown = browser.call("Runtime.evaluate", expression="window.firstPair",
-                             awaitPromise=True, timeout=30000)["result"]["value"]
-        return browser.js(FILES_IN) / 1000, shown / 1000
+        shown, files = browser.call("Runtime.evaluate", expression="window.firstPair",
+                                    awaitPromise=True, returnByValue=True,
+                                    timeout=30000)["result"]["value"]
+        return shown / 1000, files
     finally:
         browser.close()
 
 
-def first_pairs(base):
-    for slow, what in ((True, "a phone on a slow network"), (False, "unthrottled")):
-        visits = sorted((first_pair(base, slow) for _ in range(VISITS)), key=lambda v: v[1])
-        median = visits[VISITS // 2][1]
-        print(f"first visit to the first pair, {what}, {VISITS} visits: median "
-              f"{median:.2f} s (" + ", ".join(f"{shown:.2f}" for _, shown in visits)
-              + "); the files in at " + ", ".join(f"{files:.2f}" for files, _ in visits) + " s"
-              + (f"; {budget('first visit, slow', median, 2.5, ' s')}" if slow else ""))
+def first_pairs(sites):
+    """Each site's first visits, VISITS a side, taken in turn so that each sees the machine as
+    the others do: the median on the slow phone beside its budget, unthrottled beside it, and
+    the bytes of each file asked for before the first pair, as the median visit saw them."""
+    bases = {label: browser.serve(folder) for label, folder in sites.items()}
+    print(f"first visit to the first pair, {VISITS} visits a side, taken in turn; a phone on a "
+          "slow network: 150 ms latency, 1.6 Mbit/s down, a processor 4x slower, cache off; "
+          "load average " + " ".join(f"{v:.1f}" for v in os.getloadavg()))
+    visits = {(label, slow): [] for label in sites for slow in (True, False)}
+    for slow in (True, False):
+        for _ in range(VISITS):
+            for label, base in bases.items():
+                visits[label, slow].append(first_pair(base, slow))
+    width = max(map(len, sites))
+    print(f"{'site':{width}}  {'bytes before':>12}  {'slow phone, median':>18}  unthrottled")
+    for label in sites:
+        slow, fast = (sorted(visits[label, s], key=lambda v: v[0]) for s in (True, False))
+        (median, files), quick = slow[VISITS // 2], fast[VISITS // 2][0]
+        sent = sum(size for _, size, _ in files)
+        print(f"{label:{width}}  {sent:>12,}  {median:>16.2f} s  {quick:>9.2f} s; "
+              + budget(f"first pair, {label}", median, FIRST_PAIR_BUDGET, " s"))
+        print(f"{'':{width}}  each visit: " + ", ".join(f"{t:.2f}" for t, _ in slow) + " s; "
+              + ", ".join(f"{name} {size:,} (in at {end / 1000:.2f} s)"
+                          for name, size, end in files))
 
 
-def main(browser, site, first_pair_only):
-    if not os.path.isfile(f"{site}/index.html"):
-        raise devtools.Error(f"{site}/index.html: missing; scripts/build-web.sh builds the site")
-    base = browser.serve(site)
+def main(browser, sites, first_pair_only):
+    for folder in sites.values():
+        if not os.path.isfile(f"{folder}/index.html"):
+            raise devtools.Error(f"{folder}/index.html: missing; scripts/build-web.sh builds it")
     if first_pair_only:
-        return first_pairs(base)
+        return first_pairs(sites)
+    site = next(iter(sites.values()))
+    base = browser.serve(site)
     browser.launch()
     target = browser_target(browser)
     try:
@@ -198,11 +254,15 @@ def figures(browser, target, base, site):
 parser = argparse.ArgumentParser(description=__doc__)
 parser.add_argument("--first-pair", action="store_true",
                     help="only the time a first visit takes to show the first pair")
-parser.add_argument("--site", default=f"{repo}/build-web/site", help="the site to serve")
+parser.add_argument("--site", action="append", metavar="[NAME=]FOLDER",
+                    help="the site to serve, build-web/site when none; with --first-pair, "
+                         "each of several, side by side")
 args = parser.parse_args()
+sites = dict(s.split("=", 1) if "=" in s else (os.path.basename(os.path.dirname(s)) or s, s)
+             for s in args.site or [f"{repo}/build-web/site"])
 browser = devtools.Browser()
 try:
-    main(browser, args.site, args.first_pair)
+    main(browser, sites, args.first_pair)
 except devtools.Error as error:
     sys.exit(f"web_bench.py: {error}")
 finally:

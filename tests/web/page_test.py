@@ -98,7 +98,8 @@ def page(base, bare):
     browser.key("KeyP", hold=0.1)
     browser.call("Emulation.clearDeviceMetricsOverride")
     # Every column full but the pair's, in no group: the pair lands and the next has no room.
-    rows = ["".join("*" if c == 3 else str((c + r) % 2) for c in range(G.cols)) for r in range(G.rows)]
+    rows = ["".join("*" if c == 3 else str((c + r) % 2) for c in range(G.cols))
+            for r in range(G.rows)]
     load(f"{base}?field={'/'.join(rows)}", "a full field", lambda *_: True)
     browser.key("Space", hold=0.1)
     check("a game over shows the game-over picture", lambda: js(GAMEOVER))
