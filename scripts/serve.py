@@ -33,8 +33,15 @@ class Handler(http.server.SimpleHTTPRequestHandler):
         pass
 
 
+class Server(http.server.ThreadingHTTPServer):
+    def handle_error(self, request, client_address):
+        # A browser that goes away part-way through an answer (a page closed) is no fault.
+        if not isinstance(sys.exc_info()[1], ConnectionError):
+            super().handle_error(request, client_address)
+
+
 try:
-    server = http.server.ThreadingHTTPServer(
+    server = Server(
         (args.bind, args.port), functools.partial(Handler, directory=args.folder))
 except OSError as error:
     sys.exit(f"serve.py: {args.bind}:{args.port}: {error.strerror}")
