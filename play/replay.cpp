@@ -5,6 +5,8 @@
 #include "model/game_start.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <fstream>
 #include <mutex>
 #include <ostream>
@@ -33,18 +35,39 @@ int playThrough(const Replay& replay, std::ostream& trace, std::string& problem)
                                                         : 0;
 }
 
+// Whether a drop step may change the game: a gemlet falls, or a landing is yet to be
+// announced. Otherwise the field, the gemlets' order and the state stay as they are.
+bool dropMayChange(const Game& game) {
+    return game.state == State::unpause ||
+           std::any_of(game.gemlets.begin(), game.gemlets.end(),
+                       [](const GemletPtr& g) { return gemletState(*g) == GemletState::dropping; });
+}
+
 } // namespace
 
 Replay readReplay(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    if (!(in && text << in.rdbuf()) && !in.eof())
-        throw ReplayError(path.string() + ": cannot be read");
-    return parseReplay(text.str(), path.string());
+    if (!in)
+        throw ReplayError(path.string() + ": cannot open: " + std::strerror(errno));
+    // A chunk at a time, so that a file too big for a replay (or /dev/zero) is refused a
+    // chunk after the most a replay holds.
+    std::string text;
+    std::string chunk(std::size_t{1} << 16, '\0');
+    while (in) {
+        in.read(chunk.data(), static_cast<std::streamsize>(chunk.size()));
+        text.append(chunk, 0, static_cast<std::size_t>(in.gcount()));
+        if (text.size() > replayMaxBytes)
+            throw ReplayError(path.string() + ": more than " +
+                              std::to_string(replayMaxBytes >> 20) +
+                              " MB, far more than a game makes");
+    }
+    if (in.bad())
+        throw ReplayError(path.string() + ": cannot read: " + std::strerror(errno));
+    return parseReplay(text, path.string());
 }
 
-Recorder::Recorder(std::ostream& out, std::uint32_t seed, Clock::time_point start)
-    : out_(out), start_(start), writer_(seed) {
+Recorder::Recorder(std::ostream& out, std::uint32_t seed, std::function<Clock::time_point()> clock)
+    : out_(out), clock_(std::move(clock)), start_(clock_()), writer_(seed) {
     write();
 }
 
@@ -65,7 +88,7 @@ void Recorder::entered(const Event& event, const Game& game) {
     if (finished_)
         return;
     const long ms =
-        std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start_).count();
+        std::chrono::duration_cast<std::chrono::milliseconds>(clock_() - start_).count();
     if (event.kind == EventKind::drop && drops_ > 0 && ms == dropTime_) {
         ++drops_;
         return;
@@ -87,7 +110,7 @@ void Recorder::finish() {
     if (std::exchange(finished_, true))
         return;
     appendDrops();
-    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start_);
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(clock_() - start_);
     writer_.end(ms.count());
     write();
 }
@@ -113,7 +136,9 @@ ReplayPlayer::Verdict ReplayPlayer::playUntil(long time) {
                                   std::to_string(entry.line) + ", at " + seconds(entry.time) +
                                   "): ";
         std::scoped_lock lock(game_.lock);
-        for (int more = 1; more < entry.repeat; ++more)
+        // The rest of a run of drop steps that would change nothing are left out: a claimed
+        // count costs no more than the steps that move something.
+        for (int more = 1; more < entry.repeat && dropMayChange(game_); ++more)
             enterGameLocked(game_, entry.event);
         try {
             if (!enterGameLocked(game_, entry.event, &random_)) {
