@@ -16,13 +16,12 @@ namespace {
 // buttons in SDL2's order. It reads it when its joysticks start.
 constexpr const char* gameControllersSetting = "SDL12COMPAT_USE_GAME_CONTROLLERS";
 
-// A setting read as SDL reads a boolean one: unset is false, "0" and "false" too.
+} // namespace
+
 bool settingOn(const char* name) {
     const char* value = std::getenv(name);
     return value && *value && std::string_view(value) != "0" && strcasecmp(value, "false") != 0;
 }
-
-} // namespace
 
 void preferGameControllers() {
     // sdl12-compat numbers a pad that SDL2 knows in SDL2's controller order, whatever its

@@ -22,6 +22,9 @@ using JoystickPtr = std::unique_ptr<SDL_Joystick, JoystickDeleter>;
 // Call before SDL_Init, which reads it.
 void preferGameControllers();
 
+// A setting read as SDL reads a boolean one: unset is false, "0" and "false" too.
+bool settingOn(const char* name);
+
 // Joystick 0 and how its buttons are read; no device on a machine without a joystick: the
 // keyboard plays then.
 struct Joystick {

@@ -31,18 +31,30 @@ int playThrough(const Replay& replay, TextOut trace, std::string& problem) {
                                                         : 0;
 }
 
+// Whether a drop step may change the game: a gemlet falls, or a landing is yet to be
+// announced. Otherwise the field, the gemlets' order and the state stay as they are.
+bool dropMayChange(const Game& game) {
+    return game.state == State::unpause ||
+           std::any_of(game.gemlets.begin(), game.gemlets.end(),
+                       [](const GemletPtr& g) { return gemletState(*g) == GemletState::dropping; });
+}
+
 } // namespace
 
 Replay readReplay(const std::filesystem::path& path) {
-    // An empty file holds nothing to read, as one that cannot be opened.
-    const FileText file = readFile(path);
-    if (!file.failure.empty() || file.text.empty())
-        throw ReplayError(path.string() + ": cannot be read");
+    // Read a byte past the most a replay holds, so that a file too big for one (or
+    // /dev/zero) is refused there.
+    const FileText file = readFile(path, replayMaxBytes + 1);
+    if (!file.failure.empty())
+        throw ReplayError(path.string() + ": " + file.failure);
+    if (file.text.size() > replayMaxBytes)
+        throw ReplayError(path.string() + ": more than " + std::to_string(replayMaxBytes >> 20) +
+                          " MB, far more than a game makes");
     return parseReplay(file.text, path.string());
 }
 
-Recorder::Recorder(TextOut out, std::uint32_t seed, Clock::time_point start)
-    : out_(out), start_(start), writer_(seed) {
+Recorder::Recorder(TextOut out, std::uint32_t seed, std::function<Clock::time_point()> clock)
+    : out_(out), clock_(std::move(clock)), start_(clock_()), writer_(seed) {
     write();
 }
 
@@ -63,7 +75,7 @@ void Recorder::entered(const Event& event, const Game& game) {
     if (finished_)
         return;
     const long ms =
-        std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start_).count();
+        std::chrono::duration_cast<std::chrono::milliseconds>(clock_() - start_).count();
     if (event.kind == EventKind::drop && drops_ > 0 && ms == dropTime_) {
         ++drops_;
         return;
@@ -85,7 +97,7 @@ void Recorder::finish() {
     if (std::exchange(finished_, true))
         return;
     appendDrops();
-    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start_);
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(clock_() - start_);
     writer_.end(ms.count());
     write();
 }
@@ -111,7 +123,9 @@ ReplayPlayer::Verdict ReplayPlayer::playUntil(long time) {
                                   std::to_string(entry.line) + ", at " + seconds(entry.time) +
                                   "): ";
         std::scoped_lock lock(game_.lock);
-        for (int more = 1; more < entry.repeat; ++more)
+        // The rest of a run of drop steps that would change nothing are left out: a claimed
+        // count costs no more than the steps that move something.
+        for (int more = 1; more < entry.repeat && dropMayChange(game_); ++more)
             enterGameLocked(game_, entry.event);
         try {
             if (!enterGameLocked(game_, entry.event, &random_)) {

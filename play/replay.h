@@ -13,6 +13,7 @@
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 
 namespace gemlets {
@@ -26,7 +27,9 @@ class Recorder : public GameWatcher {
 public:
     using Clock = std::chrono::steady_clock;
 
-    Recorder(TextOut out, std::uint32_t seed, Clock::time_point start = Clock::now());
+    // Times are the clock's readings since the one at the start.
+    Recorder(TextOut out, std::uint32_t seed,
+             std::function<Clock::time_point()> clock = Clock::now);
     void entered(const Event& event, const Game& game) override;
     // The events since the last turn step and the end; once the game's run is over.
     void finish();
@@ -38,6 +41,7 @@ private:
     void write();
 
     TextOut out_;
+    std::function<Clock::time_point()> clock_;
     Clock::time_point start_;
     ReplayWriter writer_;     // everything recorded
     std::size_t written_ = 0; // how much of it out has

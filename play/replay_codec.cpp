@@ -80,10 +80,10 @@ public:
     std::uint32_t hashBefore() const { return hashBefore_; }
 
     std::string_view next(const char* expected) {
+        ++number_;
         if (atEnd())
             fail("the file ends where " + std::string(expected) + " belongs");
         const std::size_t end = text_.find('\n', at_);
-        ++number_;
         if (end == std::string_view::npos)
             fail("the file is cut short inside this line");
         const std::string_view line = text_.substr(at_, end - at_);
@@ -196,8 +196,9 @@ constexpr FieldCodec codec(EntryField field) {
                     return e.repeat > 1 ? std::to_string(e.repeat) : std::string();
                 },
                 [](std::string_view word, ReplayEntry& e, const Reader& reader) {
-                    if (!readNumber(word, e.repeat) || e.repeat < 2)
-                        reader.fail("drop steps in a row are counted from 2, not '" +
+                    if (!readNumber(word, e.repeat) || e.repeat < 2 || e.repeat > replayMaxDropRun)
+                        reader.fail("drop steps in a row are counted from 2 to " +
+                                    std::to_string(replayMaxDropRun) + ", not '" +
                                     std::string(word) + "'");
                 }};
     case EntryField::checksum:
@@ -378,10 +379,13 @@ Replay parseReplay(std::string_view text, std::string_view name) {
         const std::vector<std::string_view> w = words(reader.next("an event"));
         ReplayEntry entry;
         entry.line = reader.lineNumber();
-        if (w.size() < 2 || !readNumber(w[0], entry.time) || entry.time < 0)
-            reader.fail("an event is 'TIME WHAT ...', TIME in milliseconds");
+        if (w.size() < 2 || !readNumber(w[0], entry.time) || entry.time < 0 ||
+            entry.time > replayMaxTime)
+            reader.fail("an event is 'TIME WHAT ...', TIME in milliseconds from 0 to " +
+                        std::to_string(replayMaxTime) + " (a week)");
         if (!replay.entries.empty() && entry.time < replay.entries.back().time)
-            reader.fail("time goes back");
+            reader.fail("time goes back, from " + std::to_string(replay.entries.back().time) +
+                        " to " + std::to_string(entry.time) + " ms");
         const EntryKind* found = kindNamed(w[1]);
         if (found == nullptr)
             reader.fail("unknown event '" + std::string(w[1]) + "'");
@@ -397,6 +401,9 @@ Replay parseReplay(std::string_view text, std::string_view name) {
             continue;
         }
         entry.event.kind = *kind.event;
+        if (replay.entries.size() == replayMaxEvents)
+            reader.fail("more than " + std::to_string(replayMaxEvents) +
+                        " events, far more than a game makes");
         if (kind.source == Source::key &&
             entry.event.command != commandForKey(static_cast<Key>(*entry.event.code)))
             reader.fail("the key " + std::string(w[2]) + " does not make " + std::string(w.back()));

@@ -8,6 +8,7 @@
 #include "play/game_events.h"
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <initializer_list>
 #include <optional>
@@ -20,6 +21,20 @@ namespace gemlets {
 
 // The version the recorder writes; a reader reads it and every one before it.
 inline constexpr int replayFormatVersion = 2;
+
+// What a reader takes, far beyond what any game makes, so that a file made to hold up a check
+// or a watch (a replay comes from anyone) is refused before anything plays.
+// A time is at most a week of milliseconds: a game left paused for days still checks, and the
+// bound fits a 32-bit long.
+inline constexpr long replayMaxTime = 7L * 24 * 60 * 60 * 1000;
+// A game writes a few events a second; a million is days of play.
+inline constexpr std::size_t replayMaxEvents = 1'000'000;
+// Drop steps in one millisecond: at level 10 the drop task makes them back to back, each
+// taking the game's lock and scanning the field, some hundred nanoseconds; ten nanoseconds
+// each is beyond any machine.
+inline constexpr int replayMaxDropRun = 100'000;
+// A file of a million events is well under this.
+inline constexpr std::size_t replayMaxBytes = 64 << 20;
 
 // What is wrong with a replay, naming the file and where in it.
 class ReplayError : public std::runtime_error {
@@ -115,7 +130,8 @@ private:
 };
 
 // Throws ReplayError for text cut short inside an entry, a corrupted or unknown line,
-// another format version, a field of another size or a malformed one.
+// another format version, a field of another size or a malformed one, a time that goes back,
+// or more than the bounds above.
 Replay parseReplay(std::string_view text, std::string_view name);
 
 } // namespace gemlets

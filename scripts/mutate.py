@@ -8,8 +8,8 @@ killed. The Xvfb tests (label xvfb: a real window, minutes each) are left out.
 The page's mutants (files under web/) need the site rebuilt with emscripten and the web stage's
 tests (tests/web/page_test.py, then web_test.py) in the browsers, a minute or two each: they run
 only when asked for by a WORD, e.g. scripts/mutate.py web/. Those whose note names a portal
-run always: the site is built once (under a minute) and each meets the portal check alone, in
-Chromium (seconds).
+or a ?replay= link run always: the site is built once (under a minute) and each meets the
+portal check alone, or the page test's replay links alone, in Chromium (seconds).
 
 Usage: scripts/mutate.py [WORD...]   only the mutants whose file or note holds a WORD
 GEMLETS_MUTATION_DIR names a scratch folder to keep and reuse (default: a fresh one, removed).
@@ -35,6 +35,9 @@ SOAK_GAMES = "100"  # random games of the soak test; the plain stage plays 10,00
 LEFT_OUT = "xvfb"  # a label: the tests that start the real game in a window
 WEB = "web/"  # the page's files: their mutants meet the web stage's tests
 PORTAL = "portal"  # in a page mutant's note: the portal check alone kills it, in Chromium
+REPLAY_LINK = "?replay="  # in a page mutant's note: the page test's replay links alone kill it
+QUICK = {PORTAL: lambda native: ["web_test.py", native, PORTAL, "chromium"],
+         REPLAY_LINK: lambda native: ["page_test.py", "replay"]}
 
 
 def registered(build_dir):
@@ -147,16 +150,22 @@ def run_tests(unit):
     return f"{started[-1] if started else name} ({why})"
 
 
-def web_tests(scratch, build_dir, portal=False):
-    """The site rebuilt and the web stage's tests run (the portal check alone, in Chromium):
-    'killed by TEST: why', 'SURVIVED', or 'ERROR: ...' when the site does not build."""
+def quick(what):
+    """The one quick web check that a page mutant's note names, if any."""
+    return next((word for word in QUICK if word in what), None)
+
+
+def web_tests(scratch, build_dir, checks=(None,)):
+    """The site rebuilt and the web stage's tests run (those of QUICK that `checks` names
+    alone, in Chromium): 'killed by TEST: why', 'SURVIVED', or 'ERROR: ...' when the site does
+    not build."""
     native = os.path.relpath(build_dir, scratch)  # the site's build wants it relative
     built = subprocess.run([f"{scratch}/scripts/build-web.sh", native], cwd=scratch,
                            capture_output=True, text=True)
     if built.returncode != 0:
         return "ERROR: the site does not build: " + (built.stdout + built.stderr)[-300:]
-    tests = [["web_test.py", native, PORTAL, "chromium"]] if portal else [
-        ["page_test.py"], ["web_test.py", native]]
+    tests = [["page_test.py"], ["web_test.py", native]] if None in checks else [
+        QUICK[check](native) for check in checks]
     for test in tests:
         done = subprocess.run(["/usr/bin/python3", f"{scratch}/tests/web/{test[0]}", *test[1:]],
                               cwd=scratch, capture_output=True, text=True, errors="replace")
@@ -178,7 +187,7 @@ def try_mutant(scratch, build_dir, units, path, text, replacement, what):
         with open(file, "w", encoding="utf-8") as f:
             f.write(mutated)
         if path.startswith(WEB):
-            return web_tests(scratch, build_dir, PORTAL in what)
+            return web_tests(scratch, build_dir, (quick(what),))
         before = [built_files(build_dir, unit[1]) for unit in units]
         built, log = build(build_dir)
         if not built:
@@ -207,7 +216,7 @@ def main():
         return 2
     words = sys.argv[1:]
     chosen = [(n, m) for n, m in enumerate(mutants, 1) if any(w in m[0] or w in m[3] for w in words)
-              or not words and (not m[0].startswith(WEB) or PORTAL in m[3])]
+              or not words and (not m[0].startswith(WEB) or quick(m[3]))]
     if not words:
         print(f"{len(mutants) - len(chosen)} mutants of the page left out: "
               "scripts/mutate.py web/ runs them", flush=True)
@@ -244,7 +253,7 @@ def main():
         units.sort(key=lambda unit: took[unit[0]])
         native, site = time.monotonic() - start, ""
         if pages := [m for _, m in chosen if m[0].startswith(WEB)]:
-            unmutated = web_tests(scratch, build_dir, all(PORTAL in m[3] for m in pages))
+            unmutated = web_tests(scratch, build_dir, sorted({quick(m[3]) for m in pages}, key=str))
             site = f" (the site and its tests {time.monotonic() - start - native:.0f} s)"
             if unmutated != "SURVIVED":
                 print(f"mutate.py: the web stage on the unmutated tree: {unmutated}",

@@ -15,7 +15,7 @@ stages=(
     "mutation  each mutant of tests/mutation/mutants.py in a scratch copy; every one must fail a test"
     "compat    the SDL and Xvfb tests again, the same build loading sdl12-compat"
     "web       the browser's site (emscripten, build-web/), played in Chromium, Firefox and WebKit"
-    "fuzz      the field-file loader under libFuzzer (clang++, build-fuzz/), for a bounded time"
+    "fuzz      the field-file loader and the replay reader under libFuzzer (clang++, build-fuzz/), for a bounded time"
     "tsan      the tests labelled \"concurrency\", ThreadSanitizer (build-tsan/)"
     "asan      every test, AddressSanitizer + UndefinedBehaviorSanitizer (build-asan/)"
     "armel     cross-built for 32-bit ARM, every test under qemu-arm (build-armel/)"
@@ -190,6 +190,35 @@ stage_web() {
     end
 }
 
+# fuzz_run NAME SECONDS TIMEOUT SEEDS...: the libFuzzer target NAME for SECONDS (or
+# $fuzz_runs inputs), each input allowed TIMEOUT seconds, on a scratch copy of the seed files;
+# its own dictionary fuzz/NAME.dict, if any. Keeps its executions for the report.
+fuzz_run() {
+    local name=$1 seconds=$2 timeout=$3 log=build-fuzz/fuzz_$1.log done_line dict=()
+    shift 3
+    [[ -f fuzz/$name.dict ]] && dict=(-dict="$repo/fuzz/$name.dict")
+    mkdir -p "$scratch/$name"
+    cp "$@" "$scratch/$name/"
+    if ! (cd "$scratch" && "$repo/build-fuzz/fuzz/fuzz_$name" -runs=$fuzz_runs \
+        -max_total_time="$seconds" -timeout="$timeout" -print_final_stats=1 "${dict[@]}" \
+        -artifact_prefix="$scratch/$name-" "$name") >"$log" 2>&1; then
+        tail -n 60 "$log"
+        mkdir -p build-fuzz/crashes
+        cp "$scratch"/"$name"-crash-* "$scratch"/"$name"-timeout-* "$scratch"/"$name"-leak-* \
+            "$scratch"/"$name"-oom-* build-fuzz/crashes/ 2>/dev/null || true
+        echo "fuzz $name: FAILED; full log in $log, failing inputs in build-fuzz/crashes/" >&2
+        exit 1
+    fi
+    done_line=$(grep -E '^Done [0-9]+ runs in [0-9]+ second' "$log" | tail -n 1 || true)
+    if [[ ! "$done_line" =~ ^Done\ ([0-9]+)\ runs\ in\ ([0-9]+)\ second ]]; then
+        tail -n 20 "$log"
+        echo "fuzz $name: no 'Done N runs' line in $log" >&2
+        exit 1
+    fi
+    results+=("fuzz ${name//_/ }: ${BASH_REMATCH[1]} executions in ${BASH_REMATCH[2]} s, no crash")
+    echo "${results[-1]}"
+}
+
 stage_fuzz() {
     begin "fuzz build"
     build_preset fuzz
@@ -197,28 +226,12 @@ stage_fuzz() {
 
     begin "fuzz run"
     # libFuzzer adds every new input to its corpus folder and drops crash files in the current
-    # folder: both go to a scratch copy, never into the repository.
+    # folder: both go to a scratch copy, never into the repository. The time is shared: the
+    # field file's loader half, the replay reader half, its seeds the hand-made entries and the
+    # replay corpus. A replay may take seconds to play under the sanitizers, hence its timeout.
     scratch=$(mktemp -d)
-    cp -r fuzz/corpus "$scratch/corpus"
-    local log=build-fuzz/fuzz_field_file.log done_line
-    if ! (cd "$scratch" && "$repo/build-fuzz/fuzz/fuzz_field_file" -runs=$fuzz_runs \
-        -max_total_time=$fuzz_seconds -timeout=10 -print_final_stats=1 \
-        -artifact_prefix="$scratch/" corpus) >"$log" 2>&1; then
-        tail -n 60 "$log"
-        mkdir -p build-fuzz/crashes
-        cp "$scratch"/crash-* "$scratch"/timeout-* "$scratch"/leak-* "$scratch"/oom-* \
-            build-fuzz/crashes/ 2>/dev/null || true
-        echo "fuzz field file: FAILED; full log in $log, failing inputs in build-fuzz/crashes/" >&2
-        exit 1
-    fi
-    done_line=$(grep -E '^Done [0-9]+ runs in [0-9]+ second' "$log" | tail -n 1 || true)
-    if [[ ! "$done_line" =~ ^Done\ ([0-9]+)\ runs\ in\ ([0-9]+)\ second ]]; then
-        tail -n 20 "$log"
-        echo "fuzz field file: no 'Done N runs' line in $log" >&2
-        exit 1
-    fi
-    results+=("fuzz field file: ${BASH_REMATCH[1]} executions in ${BASH_REMATCH[2]} s, no crash")
-    echo "${results[-1]}"
+    fuzz_run field_file $((fuzz_seconds / 2)) 10 fuzz/corpus/*
+    fuzz_run replay $((fuzz_seconds / 2)) 30 fuzz/replay_corpus/* tests/replays/*.replay
     end
 }
 

@@ -73,11 +73,23 @@ async function packed(text) {
   return btoa(String.fromCharCode(...bytes)).replace(/\+/g, '-').replace(/\//g, '_')
     .replace(/=+$/, '');
 }
+// Inflated no further than a link's replay can be: the page's links are at most shortLink
+// characters, a few KB of deflate, which a bigger text did not come from.
+const longestLinked = 1 << 20;
 async function unpacked(code) {
   const bytes = Uint8Array.from(atob(code.replace(/-/g, '+').replace(/_/g, '/')),
     (c) => c.charCodeAt(0));
-  return new Response(new Blob([bytes]).stream().pipeThrough(new DecompressionStream('deflate')))
-    .text();
+  const reader = new Blob([bytes]).stream().pipeThrough(new DecompressionStream('deflate'))
+    .getReader();
+  const chunks = [];
+  for (let size = 0, read; !(read = await reader.read()).done;) {
+    if ((size += read.value.length) > longestLinked) {
+      reader.cancel();
+      throw new RangeError('too large');
+    }
+    chunks.push(read.value);
+  }
+  return new Blob(chunks).text();
 }
 const shortLink = 2000; // characters of ?replay= that still make a link to share
 
@@ -179,7 +191,10 @@ function start() {
           .then((text) => {
             FS.writeFile('/watch.replay', text);
             Module.removeRunDependency('replay');
-          }, () => say('The replay in the address cannot be read: the link is cut short?'));
+          }, (error) => say(error instanceof RangeError
+            ? `The replay in the address is larger than a link can hold (${longestLinked >> 20} MB): `
+              + 'it is not played.'
+            : 'The replay in the address cannot be read: the link is cut short?'));
       }
       // The canvas draws the score in the font registered under the name the game opens.
       // Emscripten's TTF_OpenFont cannot fail, so the game starts only once this has loaded.

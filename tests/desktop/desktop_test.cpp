@@ -70,10 +70,19 @@ TEST(StartUp, AVideoDriverThatShowsNothingIsRefusedUnlessSdlVideoDriverNamesIt) 
             << c.driver << " with SDL_VIDEODRIVER=" << (c.requested ? c.requested : "(unset)");
 }
 
-// A pad that SDL2 lists as a game controller is read in its order even with the GP2X's shape.
+// A pad that SDL2 lists as a game controller is read in its order even with the GP2X's shape;
+// sdl12-compat lists them so unless the player's setting says no, as SDL reads one.
 TEST(Joystick, AListedGameControllerIsReadInSdl2sOrderWhateverItsShape) {
     EXPECT_EQ(padNumbering(true, 19, 0), Pad::controller);
     EXPECT_EQ(padNumbering(false, 19, 0), Pad::gp2x);
+    for (const char* off : {"", "0", "false", "FALSE"}) {
+        setenv("GEMLETS_TEST_SETTING", off, 1);
+        EXPECT_FALSE(settingOn("GEMLETS_TEST_SETTING")) << "'" << off << "'";
+    }
+    setenv("GEMLETS_TEST_SETTING", "yes", 1);
+    EXPECT_TRUE(settingOn("GEMLETS_TEST_SETTING"));
+    unsetenv("GEMLETS_TEST_SETTING");
+    EXPECT_FALSE(settingOn("GEMLETS_TEST_SETTING"));
 }
 
 } // namespace

@@ -255,26 +255,30 @@ TEST(Watch, EachPadsPauseAndQuitButtonsPauseAndStopTheWatching) {
 }
 
 // A replay watched at its pace: each event plays once the time watched reaches it, P stands
-// that time still until P again, and Escape stops the watching at once, the rest unplayed.
+// that time still until P again, and Escape stops the watching at once, the rest unplayed,
+// also in the longest wait a replay may hold; the watching ends with the last event.
 TEST_F(SdlTest, AWatchedReplayKeepsItsPaceStandsStillOnPAndStopsOnEscape) {
     Replay replay;
-    for (const int button : {0, 1, 2})
+    for (const long time : {100L, 300L, replayMaxTime})
         replay.entries.push_back(
-            {.time = 100 + 200 * button, .event = inputEvent(Source::button, button, {})});
+            {.time = time, .event = inputEvent(Source::button, int(replay.entries.size()), {})});
     ReplayPlayer player(replay, game);
     WatchLoop watching{.screen = screen, .game = game, .player = player};
-    const auto at = [](int ms) {
+    const auto at = [](long ms) {
         return WatchLoop::Clock::time_point(std::chrono::milliseconds(ms));
     };
     // Each iteration's key first, its time, and the buttons played by then.
-    const std::tuple<int, int, const char*> steps[] = {
-        {0, 1000, ""},       {0, 1150, "0"},  {SDLK_p, 1400, "0"},
-        {SDLK_p, 1450, "0"}, {0, 1600, "01"}, {SDLK_ESCAPE, 3000, "01"},
+    const long day = 86'400'000, week = replayMaxTime;
+    const std::tuple<int, long, const char*> steps[] = {
+        {0, 1000, ""},   {0, 1150, "0"}, {SDLK_p, 1400, "0"},      {SDLK_p, 1450, "0"},
+        {0, 1600, "01"}, {0, day, "01"}, {SDLK_ESCAPE, day, "01"}, {0, week + 2000, "012"},
     };
     for (const auto& [key, ms, played] : steps) {
         if (key != 0)
             push(SDL_KEYDOWN, key);
-        EXPECT_EQ(runWatchIteration(watching, at(ms)), key != SDLK_ESCAPE) << ms;
+        EXPECT_EQ(runWatchIteration(watching, at(ms)),
+                  key != SDLK_ESCAPE && std::string_view(played) != "012")
+            << ms;
         std::string lines;
         for (const char* b = played; *b != 0; ++b)
             lines += std::string("\nbutton  ") + *b + " pressed\n";

@@ -21,18 +21,21 @@ namespace {
 
 struct Recording {
     std::string text;
-    std::string atTurn; // what the file held after the turn step: a game killed then
-    std::string out;    // the game's standard output
+    std::string atTurn;    // what the file held after the turn step: a game killed then
+    std::string out;       // the game's standard output
+    std::string outAtTurn; // and what it had written by the turn step
 };
 
 // The first pair lands in column 3 and completes a red row that its turn step clears: a
-// pause, an unbound button and pad button, the drop steps, `meddle` just before the turn,
-// then Escape.
+// pause, an unbound button and pad button, the drop steps (half of them at 1 ms), `meddle`
+// just before the turn at 1.234 s, then an unbound button, Escape and, after the end, the page
+// hidden. The recorder's clock moves only then.
 Recording record(const std::function<void(Game&, Recorder&)>& meddle = {}) {
     std::ostringstream out;
     std::ostringstream text;
     Game game(out);
-    Recorder recorder(text, 7);
+    Recorder::Clock::time_point now;
+    Recorder recorder(text, 7, [&now] { return now; });
     Watching watching(game, recorder);
     startGame(game);
     DropTask dropTask(game); // never started: every step is made here
@@ -41,16 +44,23 @@ Recording record(const std::function<void(Game&, Recorder&)>& meddle = {}) {
     pressButton(game, dropTask, 0);
     pressButton(game, dropTask, 2, Pad::standard);
     pressKey(game, dropTask, Key::p);
-    while (game.state != State::newGemlets)
+    for (int step = 0; game.state != State::newGemlets; ++step) {
+        now += std::chrono::milliseconds(step == 5);
         dropStep(game);
+    }
+    now += std::chrono::milliseconds(1233);
     if (meddle)
         meddle(game, recorder);
     RandomGenerator random(7);
     turnStep(game, random);
     const std::string atTurn = text.str();
+    const std::string outAtTurn = out.str();
+    pressButton(game, dropTask, 0);
     pressKey(game, dropTask, Key::escape);
     recorder.finish();
-    return {text.str(), atTurn, out.str()};
+    enterGame(game, eventOf(EventKind::hidden));
+    EXPECT_EQ(recorder.text(), text.str()) << "recorded after the end";
+    return {text.str(), atTurn, out.str(), outAtTurn};
 }
 
 std::string replaced(std::string text, const std::string& from, const std::string& to) {
@@ -105,10 +115,21 @@ TEST(Replay, EveryKindOfEntryReadsBackAsItWasWritten) {
             << "no case for '" << kind.name << "'";
 }
 
+// The message after "gemlets: FILE: " and the standard output, exactly: nothing for a file
+// that cannot be read or played, the game's up to the turn that differs, or up to a killed
+// game's last.
 TEST(Replay, ChecksAsRecordedOrSaysWhereAndWhy) {
     SKIP_UNLESS_STANDARD_FIELD();
     const Recording game = record();
     const std::string& t = game.text;
+    const std::string header = t.substr(0, t.find("0 load"));
+    const std::string load = t.substr(header.size(), t.find("0 key") - header.size());
+    EXPECT_NE(t.find("\n0 drop 5\n1 drop 5\n1234 turn "), std::string::npos) << t;
+    std::string events(header);
+    for (std::size_t n = 0; n <= replayMaxEvents; ++n)
+        events += "0 frame\n";
+    const std::string badTime = "an event is 'TIME WHAT ...', TIME in milliseconds from 0 to "
+                                "604800000 (a week)";
     const struct {
         const char* what;
         std::string text;
@@ -116,22 +137,46 @@ TEST(Replay, ChecksAsRecordedOrSaysWhereAndWhy) {
         std::string said;
     } cases[] = {
         {"as recorded", t, 0, ""},
-        {"killed after its turn", game.atTurn, 0, "without its end"},
-        {"cut short", t.substr(0, t.size() - 3), 2, "cut short inside this line"},
-        {"corrupted", replaced(t, "button 0 -", "button 1 -"), 2, "the file is corrupted"},
-        // The first drop line: how many steps share it depends on the clock's milliseconds.
-        {"an unknown line", replaced(t, " drop", " dorp"), 2, "unknown event 'dorp'"},
-        {"a later version", replaced(t, "replay 2", "replay 3"), 2, "format version '3'"},
+        {"killed after its turn", game.atTurn, 0,
+         "the recording ends after event 8 at 1.234 s, without its end (the game was killed): "
+         "checked up to there"},
+        {"empty", "", 2, "line 1: the file ends where the header belongs"},
+        {"cut short", t.substr(0, t.size() - 3), 2,
+         "line 27: the file is cut short inside this line"},
+        {"corrupted", replaced(t, "button 0 -", "button 1 -"), 2,
+         "line 24: the file is corrupted: the text before this line does not match its check"},
+        {"an unknown line", replaced(t, " drop", " dorp"), 2, "line 22: unknown event 'dorp'"},
+        {"a later version", replaced(t, "replay 2", "replay 3"), 2,
+         "line 1: format version '3'; this gemlets reads versions 1 to 2"},
+        {"another field size", replaced(t, "field 6 12", "field 7 12"), 2,
+         "line 3: this gemlets plays a field of 6 x 12 cells: the line must be 'field 6 12'"},
         {"a pad in version 1", replaced(t, "replay 2", "replay 1"), 2,
-         "'pad' came with format version 2"},
+         "line 20: 'pad' came with format version 2; this file is version 1"},
         {"a word too many", replaced(t, "pad x 2 -", "pad x 2 - -"), 2,
-         "'pad' is written 'TIME pad BUTTON [N] COMMAND'"},
-        {"a malformed field", replaced(t, "*11*1*", "*11*4*"), 2, "a row of the starting field"},
+         "line 20: 'pad' is written 'TIME pad BUTTON [N] COMMAND'"},
+        {"a button past 255", replaced(t, "button 0 -", "button 256 -"), 2,
+         "line 19: a button is a number from 0 to 255, not '256'"},
+        {"a key and another command", replaced(t, "key p togglePause", "key p quit"), 2,
+         "line 18: the key p does not make quit"},
+        {"a second starting field", replaced(t, "0 key", load + "0 key"), 2,
+         "line 18: a second starting field"},
+        {"a malformed field", replaced(t, "*11*1*", "*11*4*"), 2,
+         "line 17: a row of the starting field is 6 cells of '*' or '0' to '3', not '*11*4*'"},
+        {"a time going back", replaced(t, "1234 key", "1000 key"), 2,
+         "line 26: time goes back, from 1234 to 1000 ms"},
+        {"a time past a week", replaced(t, "1234 key", "604800001 key"), 2, "line 26: " + badTime},
+        {"a time past long", replaced(t, "1234 key", "99999999999999999999 key"), 2,
+         "line 26: " + badTime},
+        {"more drop steps than a millisecond holds", replaced(t, "0 drop 5", "0 drop 100001"), 2,
+         "line 22: drop steps in a row are counted from 2 to 100000, not '100001'"},
+        {"millions of events", events, 2,
+         "line 1000005: more than 1000000 events, far more than a game makes"},
         {"a frame with nothing to show",
          record([](Game& g, Recorder& r) { r.entered(eventOf(EventKind::frame), g); }).text, 2,
-         "frame that cannot happen here"},
+         "event 8 (line 24, at 1.234 s): a frame that cannot happen here: the field is up to date"},
         {"a turn that scored otherwise", record([](Game& g, Recorder&) { g.points += 2; }).text, 1,
-         "the field, score or level differ"},
+         "event 8 (line 24, at 1.234 s): after this turn step the field, score or level differ "
+         "from the recording's (checksum 2505e3b4, recorded a58afef5)"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -139,11 +184,22 @@ TEST(Replay, ChecksAsRecordedOrSaysWhereAndWhy) {
         std::ostringstream out;
         std::ostringstream err;
         EXPECT_EQ(checkReplay(path, out, err), c.status);
-        EXPECT_NE(err.str().find(c.said), std::string::npos) << err.str();
-        // The game's output when it plays; nothing when it cannot; what and where otherwise.
-        EXPECT_EQ(out.str(), c.status == 0 ? game.out : c.status == 2 ? "" : out.str());
-        const std::string where = c.status == 1 ? "game.replay: event" : "game.replay: ";
-        EXPECT_TRUE(c.status == 0 || err.str().find(where) != std::string::npos) << err.str();
+        EXPECT_EQ(err.str(),
+                  c.said.empty() ? "" : "gemlets: " + path.string() + ": " + c.said + "\n");
+        EXPECT_EQ(out.str(), c.status == 2                     ? ""
+                             : c.status == 0 && c.said.empty() ? game.out
+                                                               : game.outAtTurn);
+    }
+    // What cannot be read as a replay at all.
+    for (const auto& [path, said] :
+         {std::pair<std::string, std::string>{"/none", "cannot open: "
+                                                       "No such file or directory"},
+          {::testing::TempDir(), "cannot read: Is a directory"},
+          {"/dev/zero", "more than 64 MB, far more than a game makes"}}) {
+        std::ostringstream out;
+        std::ostringstream err;
+        EXPECT_EQ(checkReplay(path, out, err), 2);
+        EXPECT_EQ(err.str() + out.str(), "gemlets: " + path + ": " + said + "\n");
     }
 }
 

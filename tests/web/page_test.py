@@ -4,12 +4,15 @@
 # page: opened from the disk, or without its font or its wasm, it says why and starts nothing; a
 # phone-sized screen shows every touch button whole below the canvas; the canvas has the
 # window's shape; a paused game runs no animation frames and a key still acts at once (that the
-# pair then falls on, web_test.py shows); a game over shows the game-over picture. The site: within its size, installable, our own files
-# only (no policy violation while the game plays, an inline script refused), a new build
-# replacing the old one whole on a fast and a slow network, other sites' caches kept, play with
-# the server gone. Builds nothing: serves copies of
-# build-web/site, one of which it turns into a new build. Screenshot in build-web/phone.png.
-import json, os, shutil, subprocess, sys, time
+# pair then falls on, web_test.py shows); a game over shows the game-over picture; a ?replay=
+# link that cannot be read, unpacks to more than a link holds or that the game refuses plays
+# nothing and says why, and one waiting a week stops on Escape (the argument "replay": these
+# alone). The site: within its size, installable, our own files only (no policy violation while
+# the game plays, an inline script refused), a new build replacing the old one whole on a fast
+# and a slow network, other sites' caches kept, play with the server gone. Builds nothing:
+# serves copies of build-web/site, one of which it turns into a new build. Screenshot in
+# build-web/phone.png.
+import base64, json, os, shutil, subprocess, sys, time, zlib
 
 repo = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 sys.path.insert(0, f"{repo}/drivers")
@@ -105,6 +108,23 @@ def page(base, bare):
     check("a game over shows the game-over picture", lambda: js(GAMEOVER))
 
 
+def replays(base):  # ?replay= links from anyone: what cannot play says why, and nothing plays
+    packed = lambda text: base64.urlsafe_b64encode(zlib.compress(text.encode())).decode()
+    head = f"gemlets replay 2\ngame 1.0.0\nfield {G.cols} {G.rows}\nseed 7\n"
+    for what, code, said in (
+            ("cut short", packed(head)[:-8], "cannot be read: the link is cut short?"),
+            ("of megabytes", packed("0 frame\n" * 200_000), "larger than a link can hold (1 MB)"),
+            ("that the game refuses", packed(head + "0 drop 100001\n"),
+             "gemlets: /watch.replay: line 5: drop steps in a row are counted from 2 to 100000")):
+        browser.open(f"{base}?replay={code}")
+        check(f"a ?replay= link {what} says so, and nothing plays", lambda: said in js(MESSAGE)
+              and not js("document.body.classList.contains('open')"))
+    browser.open(f"{base}?replay={packed(head + '604800000 drop' + chr(10))}")
+    check("one that waits a week plays", lambda: js("document.body.classList.contains('open')"))
+    browser.key("Escape", hold=0.1)
+    check("and stops on Escape", lambda: "The replay has ended." in js(MESSAGE), 2)
+
+
 def app(site, base, server):
     browser.key("ArrowLeft", "ArrowUp", "Space", "KeyP", "KeyP", hold=0.1)
     check("no policy violation while the game plays", lambda: js("violations") == [], 0)
@@ -162,8 +182,10 @@ try:
     browser.launch()
     browser.call("Page.enable")
     browser.call("Page.addScriptToEvaluateOnNewDocument", source=WATCH)
-    page(base, bare)
-    app(site, base, server)
+    replays(base)
+    if sys.argv[1:] != ["replay"]:  # alone: the mutation stage's replay link mutants
+        page(base, bare)
+        app(site, base, server)
     print(f"page: {len(passed)} checks passed; screenshot in {repo}/build-web/phone.png")
 except devtools.Error as error:
     sys.exit(f"FAIL: {error}")
