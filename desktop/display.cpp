@@ -63,9 +63,9 @@ bool isFullscreenKey(const SDL_keysym& key) {
     return key.sym == SDLK_F11 || (key.sym == SDLK_RETURN && (key.mod & KMOD_ALT) != 0);
 }
 
-Display::Display(Screen& screen, int scale, bool fullscreen, Size desktop)
+Display::Display(Screen& screen, int scale, bool fullscreen, Size desktop, bool resizable)
     : screen_(screen), desktop_(desktop), windowed_{windowWidth * scale, windowHeight * scale},
-      fullscreen_(fullscreen) {}
+      fullscreen_(fullscreen), resizable_(resizable) {}
 
 Display::~Display() {
     screen_.present = nullptr;
@@ -108,9 +108,10 @@ bool Display::handleEvent(const SDL_Event& event) {
 void Display::openMode(Size size, bool fullscreen) {
     // The screen keeps its mode: fullscreen asks for the size it is at (0 x 0, SDL's current
     // mode, where SDL could not tell).
-    SDL_Surface* window =
-        SDL_SetVideoMode(size.w, size.h, windowBitsPerPixel,
-                         SDL_SWSURFACE | (fullscreen ? SDL_FULLSCREEN : SDL_RESIZABLE));
+    SDL_Surface* window = SDL_SetVideoMode(size.w, size.h, windowBitsPerPixel,
+                                           SDL_SWSURFACE | (fullscreen   ? SDL_FULLSCREEN
+                                                            : resizable_ ? SDL_RESIZABLE
+                                                                         : 0));
     if (window == nullptr)
         throw StartupError(sdlFailure(videoModeCall(size.w, size.h)));
     SDL_ShowCursor(SDL_DISABLE);

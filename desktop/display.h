@@ -35,8 +35,9 @@ bool isFullscreenKey(const SDL_keysym& key);
 
 class Display {
 public:
-    // A window `scale` times the frame, or with `fullscreen` the whole of `desktop`.
-    Display(Screen& screen, int scale, bool fullscreen, Size desktop);
+    // A window `scale` times the frame, or with `fullscreen` the whole of `desktop`; the
+    // player may resize the window when `resizable`.
+    Display(Screen& screen, int scale, bool fullscreen, Size desktop, bool resizable = false);
     ~Display();
     Display(const Display&) = delete;
     Display& operator=(const Display&) = delete;
@@ -84,6 +85,7 @@ private:
     Size desktop_;
     Size windowed_; // the window's size when not on the whole screen
     bool fullscreen_;
+    bool resizable_;
     SDL_Surface* window_ = nullptr; // SDL owns it
     SurfacePtr frame_;              // where the frame step draws, unless on the window
     SDL_Rect area_{};

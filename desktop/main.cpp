@@ -46,8 +46,8 @@ int scaleFor(const Options& options, Size desktop) {
 // The window of the options, on the screen as SDL finds it before any window opens.
 struct Window {
     Window(Screen& screen, const Options& options)
-        : desktop(desktopSize()),
-          display(screen, scaleFor(options, desktop), options.fullscreen, desktop) {}
+        : desktop(desktopSize()), display(screen, scaleFor(options, desktop), options.fullscreen,
+                                          desktop, options.resizable) {}
 
     Platform platform() {
         return {[this] { return display.open(); }, loadImage};

@@ -56,7 +56,7 @@ Options parseOptions(const std::vector<std::string_view>& args) {
             continue;
         }
         if (*arg == "--fullscreen") {
-            options.fullscreen = true;
+            options.fullscreen = options.resizable = true;
             continue;
         }
         if (*arg != frameRateOption && *arg != scaleOption && *arg != "--record" &&
@@ -79,6 +79,7 @@ Options parseOptions(const std::vector<std::string_view>& args) {
         }
         if (option == scaleOption) {
             options.scale = value == "fit" ? fitScale : numberFrom(value, maxScale);
+            options.resizable = true;
             if (value != "fit" && options.scale == 0)
                 return refuse("--scale takes " + scaleValues() + ", not '" + std::string(value) +
                               "'");

@@ -31,6 +31,9 @@ struct Options {
     // How many times the design's window the desktop's is, 1 to maxScale, or fitScale.
     int scale = 1;
     bool fullscreen = false;
+    // With --scale or --fullscreen the player may resize the window; without, it is the
+    // design's, of a fixed size.
+    bool resizable = false;
     // False: no joystick is opened, where the pad already arrives as keys.
     bool joystick = true;
     // --record's file, or --replay's.

@@ -218,18 +218,21 @@ TEST(Options, EachCommandLinePlaysShowsTextOrIsRefusedNamingTheFault) {
     for (const auto& [args, launch, frameRate, named] : rows) {
         const Options options = parseOptions(args);
         EXPECT_TRUE(options.launch == launch && options.frameRate == frameRate &&
+                    !options.resizable &&
                     options.joystick == (args.empty() || args[0] != "--no-joystick") &&
                     options.error.find(named) != std::string::npos)
             << ::testing::PrintToString(args) << " " << options.error;
     }
 }
 
-// --scale and --fullscreen; bad values refused naming them.
+// --scale and --fullscreen, each making the window one the player may resize; bad values
+// refused naming them.
 TEST(Options, ScaleTakesOneToEightOrFitAndFullscreenStandsAlone) {
     const std::tuple<std::vector<std::string_view>, Launch, int, bool, std::string_view> rows[] = {
         {{"--scale", "1"}, Launch::play, 1, false, ""},
         {{"--scale", "8", "--fullscreen"}, Launch::play, 8, true, ""},
         {{"--scale", "fit"}, Launch::play, fitScale, false, ""},
+        {{"--fullscreen"}, Launch::play, 1, true, ""},
         {{"--fullscreen", "--replay", "r", "--scale", "3"}, Launch::watch, 3, true, ""},
         {{"--scale", "0"}, Launch::refuse, 1, false, "'0'"},
         {{"--scale", "9"}, Launch::refuse, 1, false, "'9'"},
@@ -244,8 +247,8 @@ TEST(Options, ScaleTakesOneToEightOrFitAndFullscreenStandsAlone) {
     for (const auto& [args, launch, scale, fullscreen, named] : rows) {
         const Options options = parseOptions(args);
         EXPECT_TRUE(options.launch == launch && options.error.find(named) != std::string::npos &&
-                    (launch == Launch::refuse ||
-                     (options.scale == scale && options.fullscreen == fullscreen)))
+                    (launch == Launch::refuse || (options.scale == scale && options.resizable &&
+                                                  options.fullscreen == fullscreen)))
             << ::testing::PrintToString(args) << " " << options.error;
     }
 }
