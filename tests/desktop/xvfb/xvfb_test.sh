@@ -120,7 +120,10 @@ frameAt() {
 black() { for g; do [[ $(convert "$tmp/shot.png" -crop "$g" -format '%[fx:maxima]' info:) == 0 ]] || return; done; }
 # newScreen WxH: a fresh X server with a screen of that size in place of the one running.
 newScreen() {
-    kill "$xvfbPid" && { wait "$xvfbPid" || true; }
+    kill "$xvfbPid"
+    # shellcheck disable=SC2016 # eval expands it at each try
+    until_ 10 "the last screen's X server ending" eval '! kill -0 "$xvfbPid" 2>/dev/null || [[ $(ps -o stat= -p "$xvfbPid") == Z* ]]'
+    wait "$xvfbPid" || true
     startXvfb "$tmp" -screen 0 "$1x24" -nolisten tcp -noreset || fail "no X server of $1"
 }
 sized() { [[ $(xdotool getwindowgeometry "$win" 2>/dev/null) == *"Geometry: $1"* ]]; }
@@ -136,6 +139,18 @@ onWholeScreen() {
 enlarged() {
     findWindow && import -window "$win" "$tmp/small.png" 2>/dev/null && convert "$tmp/small.png" -scale "$(($1 * 100))%" "$tmp/expected.png" &&
         [[ $(compare -metric AE "$2" "$tmp/expected.png" null: 2>&1) == 0 ]]
+}
+# pauseGame: P once the score shows, "Paused" in its place, and the drop under way come; shot.png
+# and grid show the paused game.
+pauseGame() {
+    until_ 10 "the score beside the field" eval 'shoot && inked'
+    local before
+    before=$(textArea)
+    xdotool key p
+    # shellcheck disable=SC2016 # eval expands it at each try
+    until_ 5 "Paused in place of the score" eval 'shoot && [[ $(textArea) != "$before" ]]'
+    sleep 1.1 # the drop at the end of the interval under way still comes
+    shoot
 }
 w=$GEMLETS_WINDOW_WIDTH h=$GEMLETS_WINDOW_HEIGHT
 pairAt3="(\\*{$cols}/)*\\*\\*\\*3\\*\\*$pad/\\*\\*\\*1\\*\\*$pad/(\\*{$cols}/)*"
@@ -284,9 +299,7 @@ scales_and_fit)
     for n in 2 3 5; do
         start --scale $n
         sized $((n * w))x$((n * h)) || fail "--scale $n: not $((n * w))x$((n * h))"
-        xdotool key p
-        sleep 1.1 # the drop at the end of the interval under way still comes
-        import -window "$win" "$tmp/big.png"
+        frameAt 0 0 $((n * w)) && pauseGame && cp "$tmp/shot.png" "$tmp/big.png"
         echo "--scale $n: a screenshot of $(identify -format %wx%h "$tmp/big.png")"
         xdotool windowsize "$win" "$w" "$h"
         until_ 5 "--scale $n: the design's window enlarged $n times" enlarged $n "$tmp/big.png"
@@ -311,14 +324,11 @@ fullscreen_both_ways)
     newScreen 1920x1080
     field
     start --scale 2
-    frameAt 0 0 $((2 * w))
-    xdotool key p
-    sleep 1.1 # the drop at the end of the interval under way still comes
-    shoot && paused=$grid && cp "$tmp/shot.png" "$tmp/window.png"
+    frameAt 0 0 $((2 * w)) && pauseGame && pausedGrid=$grid && cp "$tmp/shot.png" "$tmp/window.png"
     for keys in F11 alt+Return; do
         xdotool key $keys
         until_ 5 "$keys: the whole screen" onWholeScreen
-        onScreen() { shoot && [[ $grid == "$paused" ]] && inked && black 420x1080+0+0 420x1080+1500+0; }
+        onScreen() { shoot && [[ $grid == "$pausedGrid" ]] && inked && black 420x1080+0+0 420x1080+1500+0; }
         until_ 5 "$keys: the paused game filling the screen's height, centred, the rest black" onScreen
         xdotool key $keys
         shotWindow="" && frameAt 0 0 $((2 * w))
@@ -333,15 +343,17 @@ fullscreen_both_ways)
     until_ 5 "F11 from --fullscreen: the --scale fit window" refound 768x768
     finish Escape ;;
 resized_window)
+    # Without --scale the window is the design's, of a fixed size; with it the player's to size.
     newScreen 1920x1080
     field
     start
-    xdotool key p
-    sleep 1.1 # the drop at the end of the interval under way still comes
-    shoot && paused=$grid && cp "$tmp/shot.png" "$tmp/window.png"
+    [[ $(xprop -id "$win" WM_NORMAL_HINTS) == *"maximum size: $w by $h"* ]] || fail "the design's window may be resized"
+    finish Escape
+    start --scale 1
+    pauseGame && pausedGrid=$grid && cp "$tmp/shot.png" "$tmp/window.png"
     xdotool windowsize "$win" 600 500
     frameAt 50 0 500
-    resized() { sized 600x500 && shoot && [[ $grid == "$paused" ]] && inked && black 50x500+0+0 50x500+550+0; }
+    resized() { sized 600x500 && shoot && [[ $grid == "$pausedGrid" ]] && inked && black 50x500+0+0 50x500+550+0; }
     until_ 5 "the paused game at 500 x 500, centred, the rest black" resized
     xdotool windowsize "$win" "$w" "$h"
     until_ 5 "back at the design's size, the same picture" enlarged 1 "$tmp/window.png"
