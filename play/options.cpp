@@ -78,9 +78,10 @@ Options parseOptions(const std::vector<std::string_view>& args) {
             continue;
         }
         if (option == scaleOption) {
-            options.scale = value == "fit" ? fitScale : numberFrom(value, maxScale);
             options.resizable = true;
-            if (value != "fit" && options.scale == 0)
+            if (value == "fit")
+                options.scale = fitScale;
+            else if ((options.scale = numberFrom(value, maxScale)) == 0)
                 return refuse("--scale takes " + scaleValues() + ", not '" + std::string(value) +
                               "'");
             continue;

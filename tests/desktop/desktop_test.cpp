@@ -104,9 +104,6 @@ TEST(Display, EachWindowShowsTheFrameAtTheLargestSizeThatFitsCentredAndOnlyChang
     const auto move = [&] {
         moveToLeft(game, *game.first, *game.second);
     };
-    const auto drop = [&] {
-        dropStep(game);
-    };
     const auto resize = [&](int w, int h) {
         return [&, w, h] {
             display.resize({w, h});
@@ -127,7 +124,7 @@ TEST(Display, EachWindowShowsTheFrameAtTheLargestSizeThatFitsCentredAndOnlyChang
         {"--scale 2", [] {}, {w2, h2}, {0, 0, w2, h2}, true},
         {"a move", move, {w2, h2}, {0, 0, w2, h2}, false},
         {"the whole screen", toggle, {1920, 1080}, {420, 0, 1080, 1080}, true},
-        {"a drop, smoothed", drop, {1920, 1080}, {420, 0, 1080, 1080}, false},
+        {"a drop, smoothed", [&] { dropStep(game); }, {1920, 1080}, {420, 0, 1080, 1080}, false},
         {"a resize there", resize(500, 500), {1920, 1080}, {420, 0, 1080, 1080}, false},
         {"back", toggle, {w2, h2}, {0, 0, w2, h2}, true},
         {"resized", resize(600, 500), {600, 500}, {50, 0, 500, 500}, true},
