@@ -177,7 +177,7 @@ MUTANTS = [
      "every frame enlarges the whole game and hands all of it to SDL"),
     (DISPLAY, "if (band.w > 0 && band.h > 0)", "if (false)",
      "a resized window keeps its old picture beside the game"),
-    (DISPLAY, "((2 * from - 1) * output - source)", "((2 * from) * output - source)",
+    (DISPLAY, "((2 * from - 1) * output - source)", "((2 * from + 1) * output - source)",
      "on the whole screen a moved pair leaves a sliver of itself behind"),
     (FRAME, "if (screen.present) {", "if (false) {", "a window at another size shows nothing"),
     (LOOP, "if (loop.windowEvent && loop.windowEvent(event))\n        return;",
