@@ -54,34 +54,45 @@ private:
     }
 };
 
-// What a median is divided by for its figure: a figure is either a median over this, or a
-// median over the memory floor's (how many frames' worth of plain memory traffic it costs).
-constexpr double overFloor = 0;
-
-// A figure the run prints and its budget, the most it may be.
+// A figure the run prints and its budget, the most it may be: a median over a fixed amount,
+// or over another benchmark's median (the memory floor's: how many frames' worth of plain
+// memory traffic it costs; the unscaled frame's: what scaling adds).
 struct Figure {
     const char* what;
     const char* median; // a benchmark's name
-    double per;         // the figure is the median (ns) over this
+    const char* over;   // the benchmark whose median it is divided by, or null
+    double per;         // otherwise the figure is the median (ns) over this
     const char* unit;
     double budget; // 0: none, the unit of the others
 };
 
+constexpr const char* theFloor = "memoryFloor";
+
 // Every figure and budget of the bench.
 const Figure figures[] = {
-    {"memory floor: memset + memcpy of one frame", "memoryFloor", 1e3, "us", 0},
-    {"frame step, full field, unchanged since the last frame", "frameStepFullField", overFloor,
+    {"memory floor: memset + memcpy of one frame", theFloor, nullptr, 1e3, "us", 0},
+    {"frame step, full field, unchanged since the last frame", "frameStepFullField", theFloor, 0,
      "x the floor", 8},
     {"frame step, full field, shown whole (the first frame, after an expose)",
-     "frameStepFullFieldShownWhole", overFloor, "x the floor", 8},
-    {"worst turn step (a 64-cell chain)", "worstTurnStep", 1e6, "ms", 5},
+     "frameStepFullFieldShownWhole", theFloor, 0, "x the floor", 8},
+    {"the same at --scale 2, unchanged", "frameStepFullFieldAt2x", theFloor, 0, "x the floor", 8},
+    {"the same at --scale 2, shown whole", "frameStepFullFieldShownWholeAt2x",
+     "frameStepFullFieldShownWhole", 0, "x unscaled", 4},
+    // Half a frame at the menu entry's 60 a second: F11 or an expose never costs one.
+    {"the same on a 1920 x 1080 screen, shown whole", "frameStepFullFieldShownWholeFullscreen1080p",
+     nullptr, 1e6, "ms", 8},
+    {"frame step, the pair moved a column", "frameStepPairMoved", nullptr, 1e3, "us", 0},
+    {"the same at --scale 2", "frameStepPairMovedAt2x", "frameStepPairMoved", 0, "x unscaled", 4},
+    {"the same on a 1920 x 1080 screen", "frameStepPairMovedFullscreen1080p", "frameStepPairMoved",
+     0, "x unscaled", 0},
+    {"worst turn step (a 64-cell chain)", "worstTurnStep", nullptr, 1e6, "ms", 5},
     {"--replay --check of ten minutes of play (tests/replays/ten-minutes.replay)",
-     "checkTenMinuteReplay", 1e6, "ms", 1000},
-    {"start-up to the first frame", "startUpToFirstFrame", 1e6, "ms", 100},
-    {"Escape in the drop task's sleep to the end of SDL_Quit", "escapeToSdlQuitDone", 1e6, "ms",
-     50},
+     "checkTenMinuteReplay", nullptr, 1e6, "ms", 1000},
+    {"start-up to the first frame", "startUpToFirstFrame", nullptr, 1e6, "ms", 100},
+    {"Escape in the drop task's sleep to the end of SDL_Quit", "escapeToSdlQuitDone", nullptr, 1e6,
+     "ms", 50},
     // Processor time over two seconds of pause: 1 % of a core is 20 ms.
-    {"paused drop task", "pausedDropTaskProcessorTime", 2e7, "% of a core", 1},
+    {"paused drop task", "pausedDropTaskProcessorTime", nullptr, 2e7, "% of a core", 1},
 };
 
 // A line per figure whose benchmarks ran (a --benchmark_filter may leave some out): met or
@@ -95,14 +106,13 @@ bool printFigures(const MedianReporter& reporter) {
     bool allMet = true;
     for (const Figure& figure : figures) {
         if (reporter.failed.count(figure.median) != 0 ||
-            (figure.per == overFloor && reporter.failed.count("memoryFloor") != 0)) {
+            (figure.over != nullptr && reporter.failed.count(figure.over) != 0)) {
             std::printf("  FAILED  %s: the benchmark reported an error\n", figure.what);
             allMet = false;
             continue;
         }
         const std::optional<double> value = median(figure.median);
-        const std::optional<double> per =
-            figure.per == overFloor ? median("memoryFloor") : figure.per;
+        const std::optional<double> per = figure.over != nullptr ? median(figure.over) : figure.per;
         if (!value || !per || *per <= 0)
             continue;
         const double shown = *value / *per;

@@ -1,15 +1,19 @@
 // SPDX-License-Identifier: MIT
 // The figures that have a budget, on SDL's dummy video driver with the game's own images and
 // font: the frame step beside the memory floor of one frame (writing and copying every byte
-// of the window once), the worst turn step, start-up to the first frame, Escape to the end of
+// of the window once), in the design's window, at --scale 2 and on a 1920 x 1080 screen, the
+// worst turn step, start-up to the first frame, Escape to the end of
 // SDL_Quit, and the paused drop task's processor time. Each benchmark starts the game as the
 // executable does (startUp) and ends it, so no two hold SDL at once.
 #include "desktop/desktop_resources.h"
+#include "desktop/display.h"
+#include "desktop/joystick.h"
 #include "desktop/sdl_session.h"
 #include "frontend/main_loop.h"
 #include "frontend/start_up.h"
 #include "model/game_start.h"
 #include "model/groups.h"
+#include "model/movement.h"
 #include "play/commands.h"
 #include "play/drop_task.h"
 #include "play/start_seed.h"
@@ -64,8 +68,11 @@ void layOutLanded(Game& game, const fixture::Rows& rows) {
 // intervals are the game's; the start of each is noted. With DropDriver::caller nothing
 // drops unless the benchmark says so.
 struct StartedGame {
-    explicit StartedGame(DropDriver driver = DropDriver::thread)
-        : dropTask(
+    // The window `scale` times the design's, or the whole of a 1920 x 1080 screen.
+    explicit StartedGame(DropDriver driver = DropDriver::thread, int scale = 1,
+                         bool fullscreen = false)
+        : display(screen, scale, fullscreen, {1920, 1080}),
+          dropTask(
               game,
               [this](int level) {
                   intervalBegan = Clock::now().time_since_epoch().count();
@@ -73,7 +80,7 @@ struct StartedGame {
               },
               driver) {
         screen.font = openFont(runDir / fontFile);
-        startUp(game, screen, dropTask, {openWindow, loadImage}, runDir);
+        startUp(game, screen, dropTask, {[this] { return display.open(); }, loadImage}, runDir);
     }
 
     // Declared in the executable's order, so that they end in its order too.
@@ -81,6 +88,7 @@ struct StartedGame {
     Game game{out};
     SdlSession session;
     Screen screen;
+    Display display;
     Joystick joystick = openJoystick();
     RandomGenerator random{startSeed(SDL_GetTicks())};
     std::atomic<Clock::rep> intervalBegan = 0;
@@ -100,10 +108,12 @@ template <class Body> void orSkip(benchmark::State& state, Body body) {
 }
 
 // Frames of a full field; `whole`: each handed to SDL whole, as the first frame and the one
-// after an expose are, otherwise unchanged since the last, so that nothing is drawn.
-void measureFullFieldFrames(benchmark::State& state, bool whole) {
+// after an expose are, otherwise unchanged since the last, so that nothing is drawn. In a
+// window `scale` times the design's, or on a 1920 x 1080 screen.
+void measureFullFieldFrames(benchmark::State& state, bool whole, int scale = 1,
+                            bool fullscreen = false) {
     orSkip(state, [&] {
-        StartedGame started(DropDriver::caller);
+        StartedGame started(DropDriver::caller, scale, fullscreen);
         layOutLanded(started.game, fullField);
         started.game.state = State::unpause;
         for (auto _ : state) {
@@ -123,6 +133,52 @@ void frameStepFullFieldShownWhole(benchmark::State& state) {
     measureFullFieldFrames(state, true);
 }
 BENCHMARK(frameStepFullFieldShownWhole)->Unit(benchmark::kMicrosecond);
+
+void frameStepFullFieldAt2x(benchmark::State& state) {
+    measureFullFieldFrames(state, false, 2);
+}
+BENCHMARK(frameStepFullFieldAt2x)->Unit(benchmark::kMicrosecond);
+
+void frameStepFullFieldShownWholeAt2x(benchmark::State& state) {
+    measureFullFieldFrames(state, true, 2);
+}
+BENCHMARK(frameStepFullFieldShownWholeAt2x)->Unit(benchmark::kMicrosecond);
+
+void frameStepFullFieldShownWholeFullscreen1080p(benchmark::State& state) {
+    measureFullFieldFrames(state, true, 1, true);
+}
+BENCHMARK(frameStepFullFieldShownWholeFullscreen1080p)->Unit(benchmark::kMicrosecond);
+
+// Frames after the pair moved a column, left and right in turn, on the empty field the game
+// ships: each drawn whole on the frame, the two columns that changed handed to SDL.
+void measurePairMoves(benchmark::State& state, int scale, bool fullscreen = false) {
+    orSkip(state, [&] {
+        StartedGame started(DropDriver::caller, scale, fullscreen);
+        Game& game = started.game;
+        frameStep(started.screen, game);
+        bool left = true;
+        for (auto _ : state) {
+            (left ? moveToLeft : moveToRight)(game, *game.first, *game.second);
+            left = !left;
+            frameStep(started.screen, game);
+        }
+    });
+}
+
+void frameStepPairMoved(benchmark::State& state) {
+    measurePairMoves(state, 1);
+}
+BENCHMARK(frameStepPairMoved)->Unit(benchmark::kMicrosecond);
+
+void frameStepPairMovedAt2x(benchmark::State& state) {
+    measurePairMoves(state, 2);
+}
+BENCHMARK(frameStepPairMovedAt2x)->Unit(benchmark::kMicrosecond);
+
+void frameStepPairMovedFullscreen1080p(benchmark::State& state) {
+    measurePairMoves(state, 1, true);
+}
+BENCHMARK(frameStepPairMovedFullscreen1080p)->Unit(benchmark::kMicrosecond);
 
 // Two frames' worth of bytes, allocated once on page boundaries. Buffers that malloc placed
 // afresh for each run sat where glibc's memcpy ran about ten times slower than in a plain loop,

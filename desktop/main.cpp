@@ -2,6 +2,7 @@
 // The gemlets executable: start-up, the main loop and shutdown. Every SDL call stays on
 // this thread; the drop task touches only the game.
 #include "desktop/desktop_resources.h"
+#include "desktop/display.h"
 #include "desktop/joystick.h"
 #include "desktop/sdl_session.h"
 #include "frontend/main_loop.h"
@@ -33,6 +34,34 @@ namespace gemlets {
 
 namespace {
 
+// The window's scale on this screen, said on standard error when it is not the one asked for.
+int scaleFor(const Options& options, Size desktop) {
+    const ScaleChoice choice =
+        chooseScale(options.scale, desktop.w, desktop.h, windowWidth, windowHeight);
+    if (!choice.note.empty())
+        std::cerr << "gemlets: " << choice.note << '\n';
+    return choice.scale;
+}
+
+// The window of the options, on the screen as SDL finds it before any window opens.
+struct Window {
+    Window(Screen& screen, const Options& options)
+        : desktop(desktopSize()), display(screen, scaleFor(options, desktop), options.fullscreen,
+                                          desktop, options.resizable) {}
+
+    Platform platform() {
+        return {[this] { return display.open(); }, loadImage};
+    }
+    std::function<bool(const SDL_Event&)> events() {
+        return [this](const SDL_Event& event) {
+            return display.handleEvent(event);
+        };
+    }
+
+    Size desktop;
+    Display display;
+};
+
 int play(const Options& options) {
     // Declared in this order so that they end in reverse: the drop task is joined before
     // the recorder, the surfaces and the font go, and those before SDL itself.
@@ -54,9 +83,10 @@ int play(const Options& options) {
         recorder.emplace(recordFile, seed);
         watching.emplace(game, *recorder);
     }
+    Window window(screen, options);
     DropTask dropTask(game);
     try {
-        startUp(game, screen, dropTask, {openWindow, loadImage});
+        startUp(game, screen, dropTask, window.platform());
     } catch (const std::exception&) {
         // A game that never started leaves no replay behind.
         if (recorder) {
@@ -70,6 +100,7 @@ int play(const Options& options) {
     MainLoop loop{game, dropTask, screen, random};
     loop.frameRate = options.frameRate;
     loop.pad = joystick.pad;
+    loop.windowEvent = window.events();
     mainLoop(loop);
     dropTask.stop();
     if (recorder)
@@ -86,9 +117,14 @@ int watch(const Options& options) {
     Screen screen;
     screen.font = openFont(fontFile);
     const Joystick joystick = options.joystick ? openJoystick() : Joystick{};
-    openScreen(screen, {openWindow, loadImage});
+    Window window(screen, options);
+    openScreen(screen, window.platform());
     ReplayPlayer player(replay, game);
-    WatchLoop loop{.screen = screen, .game = game, .player = player, .pad = joystick.pad};
+    WatchLoop loop{.screen = screen,
+                   .game = game,
+                   .player = player,
+                   .pad = joystick.pad,
+                   .windowEvent = window.events()};
     watchReplay(loop);
     std::cout << std::flush;
     return 0;

@@ -72,16 +72,18 @@ static void* need(void* lib, const char* symbol) {
 }
 
 // Under SDL's joystick lock, which an update holds: the updates counted after it read the change.
-static void set(int hat, int number, uint8_t value) {
+// False when SDL refused it.
+static int set(int hat, int number, uint8_t value) {
     sdl.lock();
     const int failed = hat ? sdl.setHat(sdl.pad, number, value) : sdl.setButton(sdl.pad, number, value);
     const unsigned before = atomic_load(&updates);
     sdl.unlock();
     if (failed < 0)
-        die(hat ? "SDL_JoystickSetVirtualHat" : "SDL_JoystickSetVirtualButton");
+        return 0;
     const struct timespec moment = {0, 1000000};
     while (updatesCounted && atomic_load(&updates) == before)
         nanosleep(&moment, NULL);
+    return 1;
 }
 
 static void* pressAsTold(void* path) {
@@ -93,9 +95,13 @@ static void* pressAsTold(void* path) {
     while (fgets(line, sizeof line, fifo)) {
         const int hat = line[0] == 'h';
         const int value = atoi(line + hat);
-        set(hat, hat ? 0 : value, hat ? (uint8_t)value : 1);
+        if (!set(hat, hat ? 0 : value, hat ? (uint8_t)value : 1))
+            die(hat ? "SDL_JoystickSetVirtualHat" : "SDL_JoystickSetVirtualButton");
         nanosleep(&held, NULL);
-        set(hat, hat ? 0 : value, 0);
+        // A press that ends the game may see SDL_Quit close the pad before it is let go: then
+        // nothing is left to let go of, and an exit from this thread would race the game's.
+        if (!set(hat, hat ? 0 : value, 0))
+            return NULL;
         nanosleep(&held, NULL);
     }
     return NULL;

@@ -13,6 +13,8 @@
 namespace gemlets {
 
 void handleEvent(MainLoop& loop, const SDL_Event& event) {
+    if (loop.windowEvent && loop.windowEvent(event))
+        return;
     switch (event.type) {
     case SDL_JOYBUTTONDOWN:
         pressButton(loop.game, loop.dropTask, event.jbutton.button, loop.pad);

@@ -26,11 +26,15 @@ struct MainLoop {
     Pad pad = Pad::gp2x;
     // Iterations a second; 0 runs them back to back.
     int frameRate = 0;
+    // What the platform's window does with an event of its own (the desktop's fullscreen key, a
+    // resize): true when it took the event, which then never reaches the game.
+    std::function<bool(const SDL_Event&)> windowEvent = nullptr;
 };
 
-// Joystick buttons (with their line on game.out), a hat's four directions and keys act by
-// their devices' bindings (play/bindings.h, frontend/hat.h); an expose makes the next frame
-// show the whole window; every other event, closing the window included, does nothing.
+// An event the window takes (loop.windowEvent) goes no further. Joystick buttons (with their
+// line on game.out), a hat's four directions and keys act by their devices' bindings
+// (play/bindings.h, frontend/hat.h); an expose makes the next frame show the whole window;
+// every other event, closing the window included, does nothing.
 void handleEvent(MainLoop& loop, const SDL_Event& event);
 
 // One iteration: false, doing nothing, once the run has ended; otherwise at most one event,

@@ -63,15 +63,20 @@ void addUnmatched(std::vector<SDL_Rect>& areas, const std::vector<Placement>& pl
 // Hands SDL the frame just drawn: the whole window when it is due, otherwise the areas where
 // it differs from the last one drawn.
 void showFrame(Screen& screen) {
-    if (screen.wholeWindowDue) {
+    const bool whole = screen.wholeWindowDue;
+    if (whole) {
         screen.updated.push_back(screen.backgroundRect);
-        SDL_Flip(screen.surface);
     } else {
         addUnmatched(screen.updated, screen.placing, screen.placingAreas, screen.shown);
         addUnmatched(screen.updated, screen.shown, screen.shownAreas, screen.placing);
-        if (!screen.updated.empty())
-            SDL_UpdateRects(screen.surface, static_cast<int>(screen.updated.size()),
-                            screen.updated.data());
+    }
+    if (screen.present) {
+        screen.present(screen.updated, whole);
+    } else if (whole) {
+        SDL_Flip(screen.surface);
+    } else if (!screen.updated.empty()) {
+        SDL_UpdateRects(screen.surface, static_cast<int>(screen.updated.size()),
+                        screen.updated.data());
     }
     screen.wholeWindowDue = false;
     std::swap(screen.shown, screen.placing);

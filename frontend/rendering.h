@@ -11,6 +11,7 @@
 
 #include <SDL.h>
 #include <array>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -34,7 +35,7 @@ struct Placement {
 // set before the first frame and kept: a frame compares images by address. A missing font or
 // image draws nothing in its place.
 struct Screen {
-    SDL_Surface* surface = nullptr; // the window; SDL owns it
+    SDL_Surface* surface = nullptr; // the frame: the window, unless `present` is set
     SDL_Rect backgroundRect{0, 0, windowWidth, windowHeight};
     FontPtr font;
     std::array<SurfacePtr, maxCols> cellImages;
@@ -50,8 +51,12 @@ struct Screen {
     // The first frame, and the first after an expose, are drawn and shown whole: what the
     // window showed before is unknown.
     bool wholeWindowDue = true;
-    // The parts of the window the last frame step handed to SDL; none when it drew nothing.
+    // The parts of the frame the last frame step handed over; none when it drew nothing.
     std::vector<SDL_Rect> updated;
+    // Set where the frame is drawn off the window (the desktop's window at another size, or
+    // the whole screen): hands over those parts of the frame, or all of it when `whole`.
+    // Unset, SDL is handed them from the window itself.
+    std::function<void(const std::vector<SDL_Rect>& parts, bool whole)> present;
 };
 
 // Places the image of every cell holding a colour code at (gemletW * (i mod fieldW),
@@ -68,10 +73,10 @@ void drawPlaced(Screen& screen);
 // One frame: brings game.field up to date from the gemlets and places the field or the
 // game-over image and the score or "Paused" (nothing once the run has ended). When that is
 // what the last frame drawn placed, and no expose came since, the window already shows it:
-// nothing is drawn or handed to SDL. Otherwise the frame is drawn whole on the window's
-// surface, and SDL is given the areas of what differs between the two frames
-// (SDL_UpdateRects), or the whole window (SDL_Flip) when wholeWindowDue. A replay being
-// watched leaves the field to its recorded events: updateField false.
+// nothing is drawn or handed to SDL. Otherwise the frame is drawn whole on screen.surface, and
+// the areas of what differs between the two frames are handed over (SDL_UpdateRects), or the
+// whole frame (SDL_Flip) when wholeWindowDue; through screen.present when it is set. A replay
+// being watched leaves the field to its recorded events: updateField false.
 void frameStep(Screen& screen, Game& game, bool updateField = true);
 
 // Call when SDL reports that the window was exposed: the next frame is drawn and shown whole.

@@ -39,10 +39,10 @@ inline constexpr int windowBitsPerPixel = 16;
 
 inline constexpr int fontPointSize = 32;
 
-// "SDL_SetVideoMode(384, 384, 16)" for the standard field, as a failure names the call.
-inline std::string videoModeCall() {
-    return "SDL_SetVideoMode(" + std::to_string(windowWidth) + ", " + std::to_string(windowHeight) +
-           ", " + std::to_string(windowBitsPerPixel) + ")";
+// "SDL_SetVideoMode(384, 384, 16)" for the standard field's window, as a failure names the call.
+inline std::string videoModeCall(int w = windowWidth, int h = windowHeight) {
+    return "SDL_SetVideoMode(" + std::to_string(w) + ", " + std::to_string(h) + ", " +
+           std::to_string(windowBitsPerPixel) + ")";
 }
 
 // The windowWidth x windowHeight, 16-bit software window titled "gemlets", cursor hidden.

@@ -8,14 +8,16 @@
 #include "play/drop_task.h"
 
 #include <filesystem>
+#include <functional>
 
 namespace gemlets {
 
 // How a platform opens its window and loads an image. Each throws, naming the call or the
 // file, when it cannot.
 struct Platform {
-    SDL_Surface* (*openWindow)();
-    SurfacePtr (*loadImage)(const std::filesystem::path& path);
+    // The surface the frame step draws on.
+    std::function<SDL_Surface*()> openWindow;
+    std::function<SurfacePtr(const std::filesystem::path& path)> loadImage;
 };
 
 // The game's starting values, the window painted white, the drop task started, the field file

@@ -27,6 +27,8 @@ WatchKey watchKeyFor(const SDL_Event& event, Pad pad) {
 bool runWatchIteration(WatchLoop& loop, WatchLoop::Clock::time_point now) {
     SDL_Event event;
     while (SDL_PollEvent(&event) == 1) {
+        if (loop.windowEvent && loop.windowEvent(event))
+            continue;
         const WatchKey key = watchKeyFor(event, loop.pad);
         if (key == WatchKey::stop)
             return false;

@@ -10,6 +10,7 @@
 
 #include <SDL.h>
 #include <chrono>
+#include <functional>
 #include <optional>
 
 namespace gemlets {
@@ -32,6 +33,9 @@ struct WatchLoop {
     Clock::duration watched{};
     std::optional<Clock::time_point> last = std::nullopt;
     bool paused = false;
+    // What the platform's window does with an event of its own (the desktop's fullscreen key, a
+    // resize): true when it took the event, which then never reaches the game.
+    std::function<bool(const SDL_Event&)> windowEvent = nullptr;
 };
 
 // One iteration at `now`: the watcher's keys, the events due by the time watched and a frame.

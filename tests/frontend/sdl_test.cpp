@@ -216,6 +216,20 @@ TEST_F(SdlTest, CellsHoldingNoColourStayBlankAndAShortFieldWrapsAtSix) {
     EXPECT_EQ(picture(screen.surface), fixture::topRows({"**2**0", "31****"}));
 }
 
+// An event the platform's window takes (the desktop's F11, a resize) never reaches the game.
+TEST_F(SdlTest, AnEventTheWindowTakesNeverReachesTheGame) {
+    int taken = 0;
+    loop.windowEvent = [&](const SDL_Event& event) {
+        return event.type == SDL_KEYDOWN && event.key.keysym.sym == SDLK_LEFT && ++taken != 0;
+    };
+    for (const SDLKey key : {SDLK_LEFT, SDLK_DOWN}) {
+        push(SDL_KEYDOWN, key);
+        ASSERT_TRUE(runIteration(loop));
+    }
+    EXPECT_EQ(taken, 1);
+    EXPECT_EQ(fixture::fieldPicture(game), fixture::topRows({"", "", "***3**", "***1**"}));
+}
+
 // A standard pad through SDL's queue: its d-pad (a hat) moves and drops, its return to the
 // middle does nothing; Guide and stick clicks only write their lines; Start pauses; Back,
 // and only Back, ends the run.

@@ -218,10 +218,69 @@ TEST(Options, EachCommandLinePlaysShowsTextOrIsRefusedNamingTheFault) {
     for (const auto& [args, launch, frameRate, named] : rows) {
         const Options options = parseOptions(args);
         EXPECT_TRUE(options.launch == launch && options.frameRate == frameRate &&
+                    !options.resizable &&
                     options.joystick == (args.empty() || args[0] != "--no-joystick") &&
                     (named.empty() ? options.error.empty()
                                    : options.error.find(named) != std::string::npos))
             << ::testing::PrintToString(args) << " " << options.error;
+    }
+}
+
+// --scale and --fullscreen, each making the window one the player may resize; bad values
+// refused naming them.
+TEST(Options, ScaleTakesOneToEightOrFitAndFullscreenStandsAlone) {
+    const std::tuple<std::vector<std::string_view>, Launch, int, bool, std::string_view> rows[] = {
+        {{"--scale", "1"}, Launch::play, 1, false, ""},
+        {{"--scale", "8", "--fullscreen"}, Launch::play, 8, true, ""},
+        {{"--scale", "fit"}, Launch::play, fitScale, false, ""},
+        {{"--fullscreen"}, Launch::play, 1, true, ""},
+        {{"--fullscreen", "--replay", "r", "--scale", "3"}, Launch::watch, 3, true, ""},
+        {{"--scale", "0"}, Launch::refuse, 1, false, "'0'"},
+        {{"--scale", "9"}, Launch::refuse, 1, false, "'9'"},
+        {{"--scale", "Fit"}, Launch::refuse, 1, false, "'Fit'"},
+        {{"--scale", "2x"}, Launch::refuse, 1, false, "'2x'"},
+        {{"--scale"},
+         Launch::refuse,
+         1,
+         false,
+         "--scale needs a whole number from 1 to 8 or 'fit'"},
+        {{"--fullscreen", "yes"}, Launch::refuse, 1, false, "'yes'"}};
+    for (const auto& [args, launch, scale, fullscreen, named] : rows) {
+        const Options options = parseOptions(args);
+        EXPECT_TRUE(options.launch == launch && options.error.find(named) != std::string::npos &&
+                    (launch == Launch::refuse || (options.scale == scale && options.resizable &&
+                                                  options.fullscreen == fullscreen)))
+            << ::testing::PrintToString(args) << " " << options.error;
+    }
+}
+
+// The scale a 384 x 384 window opens at: --scale fit the largest whose window takes at most 90%
+// of the screen's height and fits its width; an asked scale unless its window does not fit,
+// said in a line. A screen SDL cannot tell is taken at its word.
+TEST(Options, EachScreenGetsTheScaleAskedOrTheLargestThatFits) {
+    const std::tuple<int, int, int, int, std::string_view> rows[] = {
+        {fitScale, 1920, 1080, 2, ""},
+        {fitScale, 3840, 2160, 5, ""},
+        {fitScale, 1280, 720, 1, ""},
+        {fitScale, 1920, 800, 1, ""},  // 768 is more than 90% of 800
+        {fitScale, 1080, 1920, 2, ""}, // a portrait screen: as wide as it allows
+        {fitScale, 7680, 4320, 8, ""},
+        {fitScale, 320, 240, 1, ""},
+        {fitScale, 0, 0, 1, ""},
+        {2, 1920, 1080, 2, ""},
+        {3, 1920, 1080, 2,
+         "a 1152 x 1152 window (--scale 3) does not fit the 1920 x 1080 screen: --scale 2"},
+        {2, 1280, 720, 1, "--scale 1"},
+        {5, 3840, 2160, 5, ""},
+        {1, 320, 240, 1, ""},
+        {8, 0, 0, 8, ""}};
+    for (const auto& [asked, screenW, screenH, scale, note] : rows) {
+        const ScaleChoice choice = chooseScale(asked, screenW, screenH, 384, 384);
+        EXPECT_TRUE(
+            choice.scale == scale &&
+            (note.empty() ? choice.note.empty() : choice.note.find(note) != std::string::npos))
+            << asked << " on " << screenW << "x" << screenH << ": " << choice.scale << " "
+            << choice.note;
     }
 }
 
