@@ -6,6 +6,7 @@
 #include "desktop/sdl_session.h"
 #include "frontend/main_loop.h"
 #include "frontend/rendering.h"
+#include "frontend/sound_player.h"
 #include "frontend/start_up.h"
 #include "frontend/watch.h"
 #include "model/game.h"
@@ -25,6 +26,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <memory>
 #include <optional>
 #include <string_view>
 #include <vector>
@@ -33,13 +35,25 @@ namespace gemlets {
 
 namespace {
 
+// The game's sounds, read before anything else starts and heard from its events, unless the
+// command line asked for none; a game without a sound device plays in silence.
+std::unique_ptr<SoundPlayer> openSounds(const Options& options, Game& game) {
+    if (!options.sound)
+        return nullptr;
+    auto sound = std::make_unique<SoundPlayer>();
+    openSound(*sound);
+    sound->listen(game);
+    return sound;
+}
+
 int play(const Options& options) {
     // Declared in this order so that they end in reverse: the drop task is joined before
-    // the recorder, the surfaces and the font go, and those before SDL itself.
+    // the recorder, the sounds, the surfaces and the font go, and those before SDL itself.
     Game game{std::cout};
-    SdlSession session;
+    SdlSession session(options.sound);
     Screen screen;
     screen.font = openFont(fontFile);
+    const std::unique_ptr<SoundPlayer> sound = openSounds(options, game);
     const Joystick joystick = options.joystick ? openJoystick() : Joystick{};
     const std::uint32_t seed = startSeed(SDL_GetTicks());
     RandomGenerator random(seed);
@@ -70,6 +84,7 @@ int play(const Options& options) {
     MainLoop loop{game, dropTask, screen, random};
     loop.frameRate = options.frameRate;
     loop.pad = joystick.pad;
+    loop.sound = sound.get();
     mainLoop(loop);
     dropTask.stop();
     if (recorder)
@@ -82,13 +97,18 @@ int watch(const Options& options) {
     if (const int status = playUnseen(replay, std::cerr); status != 0)
         return status;
     Game game{std::cout};
-    SdlSession session;
+    SdlSession session(options.sound);
     Screen screen;
     screen.font = openFont(fontFile);
+    const std::unique_ptr<SoundPlayer> sound = openSounds(options, game);
     const Joystick joystick = options.joystick ? openJoystick() : Joystick{};
     openScreen(screen, {openWindow, loadImage});
     ReplayPlayer player(replay, game);
-    WatchLoop loop{.screen = screen, .game = game, .player = player, .pad = joystick.pad};
+    WatchLoop loop{.screen = screen,
+                   .game = game,
+                   .player = player,
+                   .pad = joystick.pad,
+                   .sound = sound.get()};
     watchReplay(loop);
     std::cout << std::flush;
     return 0;

@@ -15,6 +15,8 @@
 
 namespace gemlets {
 
+class SoundPlayer;
+
 struct MainLoop {
     Game& game;
     DropTask& dropTask;
@@ -26,6 +28,8 @@ struct MainLoop {
     Pad pad = Pad::gp2x;
     // Iterations a second; 0 runs them back to back.
     int frameRate = 0;
+    // The game's sounds, when it has any (frontend/sound_player.h).
+    SoundPlayer* sound = nullptr;
 };
 
 // Joystick buttons (with their line on game.out), a hat's four directions and keys act by
@@ -34,7 +38,7 @@ struct MainLoop {
 void handleEvent(MainLoop& loop, const SDL_Event& event);
 
 // One iteration: false, doing nothing, once the run has ended; otherwise at most one event,
-// the frame step and the turn step.
+// the frame step, the turn step and the sounds they made.
 bool runIteration(MainLoop& loop);
 
 // Iterations until the run ends; with a frame rate each one waits out the rest of its share

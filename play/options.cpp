@@ -46,6 +46,10 @@ Options parseOptions(const std::vector<std::string_view>& args) {
             options.joystick = false;
             continue;
         }
+        if (*arg == "--no-sound") {
+            options.sound = false;
+            continue;
+        }
         if (*arg == "--check") {
             check = true;
             continue;
@@ -81,10 +85,11 @@ Options parseOptions(const std::vector<std::string_view>& args) {
 }
 
 std::string usage() {
-    return std::string("Usage: gemlets [--frame-rate N] [--no-joystick] [--record FILE]\n"
-                       "       gemlets --replay FILE [--check]\n"
-                       "       gemlets --help | --version\n"
-                       "Plays gemlets. The images, ") +
+    return std::string(
+               "Usage: gemlets [--frame-rate N] [--no-joystick] [--no-sound] [--record FILE]\n"
+               "       gemlets --replay FILE [--check] [--no-sound]\n"
+               "       gemlets --help | --version\n"
+               "Plays gemlets. The images, the sounds, ") +
            fontFile + " and the starting field " + fieldFileName +
            " are read from\n"
            "the working folder.\n"
@@ -92,6 +97,7 @@ std::string usage() {
            "                  draws as fast as the machine allows\n"
            "  --no-joystick   read no joystick, only keys (where something else turns the\n"
            "                  pad into keys)\n"
+           "  --no-sound      play no sound: read no sound file, open no sound device\n"
            "  --record FILE   write a replay of the game to FILE as it is played\n"
            "  --replay FILE   show the game that FILE recorded, at its pace (P pauses it,\n"
            "                  Escape stops it)\n"

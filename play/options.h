@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-// The command line: --help, --version, --frame-rate N, --no-joystick, --record FILE, and
-// --replay FILE with or without --check. It is read before anything else starts, so a refused
-// command line leaves nothing half-done.
+// The command line: --help, --version, --frame-rate N, --no-joystick, --no-sound, --record
+// FILE, and --replay FILE with or without --check. It is read before anything else starts, so a
+// refused command line leaves nothing half-done.
 #pragma once
 
 #include <string>
@@ -27,6 +27,8 @@ struct Options {
     int frameRate = 0;
     // False: no joystick is opened, where the pad already arrives as keys.
     bool joystick = true;
+    // False: no sound file is read and no sound device opened.
+    bool sound = true;
     // --record's file, or --replay's.
     std::string record;
     std::string replay;
