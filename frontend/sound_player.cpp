@@ -78,7 +78,8 @@ void SoundPlayer::play(Clock::time_point now) {
         for (const Cue& cue : cues_->take()) {
             if (!isOpen() || muted_)
                 continue;
-            const auto file = std::ranges::find(soundFiles, std::string_view(cue.file));
+            const auto file =
+                std::find(soundFiles.begin(), soundFiles.end(), std::string_view(cue.file));
             waiting_.push_back(
                 {now + cue.delay, static_cast<std::size_t>(file - soundFiles.begin())});
         }

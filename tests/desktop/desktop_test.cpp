@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -68,6 +69,35 @@ TEST(StartUp, AVideoDriverThatShowsNothingIsRefusedUnlessSdlVideoDriverNamesIt) 
     for (const auto& c : cases)
         EXPECT_EQ(keepsVideoDriver(c.driver, c.requested), c.kept)
             << c.driver << " with SDL_VIDEODRIVER=" << (c.requested ? c.requested : "(unset)");
+}
+
+// With sound, SDL looks for the sound system; without, no sound system is asked, SDL's silent
+// driver serving; SDL_AUDIODRIVER's driver serves either way.
+TEST(StartUp, WithoutSoundSdlsSilentAudioDriverServesUnlessSdlAudioDriverNamesOne) {
+    setenv("SDL_VIDEODRIVER", "dummy", 1);
+    const struct {
+        bool sound;
+        const char* requested; // SDL_AUDIODRIVER, null when unset
+        bool silent;           // SDL's silent driver
+    } cases[] = {{false, nullptr, true}, {true, nullptr, false}, {false, "disk", false}};
+    for (const auto& c : cases) {
+        if (c.requested)
+            setenv("SDL_AUDIODRIVER", c.requested, 1);
+        else
+            unsetenv("SDL_AUDIODRIVER");
+        std::string driver;
+        {
+            const SdlSession session(c.sound);
+            char name[32] = "";
+            SDL_AudioDriverName(name, sizeof name);
+            driver = name;
+        }
+        EXPECT_EQ(driver == "dummy", c.silent)
+            << (c.sound ? "with" : "without") << " sound, SDL_AUDIODRIVER "
+            << (c.requested ? c.requested : "unset") << ": " << driver;
+        EXPECT_TRUE(!c.requested || driver == c.requested) << driver;
+    }
+    unsetenv("SDL_AUDIODRIVER");
 }
 
 // A pad that SDL2 lists as a game controller is read in its order even with the GP2X's shape.

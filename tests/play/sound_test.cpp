@@ -128,6 +128,10 @@ TEST(SoundCues, AReplaySoundsAsItsGameDid) {
             dropStep(game);
         RandomGenerator random(7);
         turnStep(game, random);
+        pressKey(game, dropTask, Key::space); // the next pair, clearing nothing
+        while (game.state != State::newGemlets)
+            dropStep(game);
+        turnStep(game, random);
         pressKey(game, dropTask, Key::escape);
         recorder.finish();
         played = cues.take();
@@ -136,7 +140,8 @@ TEST(SoundCues, AReplaySoundsAsItsGameDid) {
                                         {resumeSoundFile},
                                         {landSoundFile},
                                         {clearSoundFiles[0]},
-                                        {levelSoundFile, clearGap}}));
+                                        {levelSoundFile, clearGap},
+                                        {landSoundFile}}));
     const Replay replay = parseReplay(text.str(), "game.replay");
     Game watched{out};
     SoundCues heard(watched);

@@ -216,6 +216,8 @@ bad_start_up_files)
     case_ font.ttf "rm $tmp/run/font.ttf"
     case_ gemlet_red.jpg "rm $tmp/run/gemlet_red.jpg"
     case_ gameover.jpg "head -c 2000 /dev/urandom >$tmp/run/gameover.jpg"
+    case_ clear_3.wav "rm $tmp/run/clear_3.wav"
+    case_ land.wav "head -c 2000 /dev/urandom >$tmp/run/land.wav"
     case_ display "true" "-u DISPLAY" ;;
 sounds)
     # What the game plays, through SDL's disk audio driver, which writes to a file what a sound
