@@ -12,7 +12,7 @@ namespace gemlets {
 namespace {
 
 // Past a sound's end a mixer that has not said so (the page's, should the browser never end a
-// sound) is taken as done.
+// sound) is told to stop it.
 constexpr std::chrono::seconds overdue{1};
 
 } // namespace
@@ -96,7 +96,12 @@ void SoundPlayer::play(Clock::time_point now) {
     if (started && !awake_) {
         SDL_PauseAudio(0);
         awake_ = true;
-    } else if (!started && awake_ && waiting_.empty() && (Mix_Playing(-1) == 0 || now > quietBy_)) {
+    }
+    if (started || !awake_ || !waiting_.empty())
+        return;
+    if (now > quietBy_)
+        Mix_HaltChannel(-1);
+    if (Mix_Playing(-1) == 0) {
         SDL_PauseAudio(1);
         awake_ = false;
     }

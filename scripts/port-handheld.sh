@@ -257,6 +257,8 @@ ${mixerOptions[*]}"
     [[ -f $built/.complete && $(cat "$built/.complete") == "$recipe" ]] && return
     rm -rf "$built" "$work"
     cp -r "$source" "$work"
+    # Its config.sub of 2012 knows no aarch64: autotools-dev's (debhelper brings it) does.
+    cp /usr/share/misc/config.{sub,guess} "$work/build-scripts/"
     (cd "$work" && PKG_CONFIG_LIBDIR=$sysroot/usr/lib/$gnu/pkgconfig PKG_CONFIG_SYSROOT_DIR=$sysroot \
         ./configure --host="$gnu" --prefix=/usr --libdir="/usr/lib/$gnu" "${mixerOptions[@]}" \
         CC="$sysroot/usr/bin/$gnu-gcc-10 --sysroot=$sysroot" \

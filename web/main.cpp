@@ -270,10 +270,10 @@ SoundPlayer* pageSound() {
     return run ? &run->sound : watch ? &watch->sound : nullptr;
 }
 
-// Whether the page can make sound: an AudioContext, made now, in the player's first key or
-// press, as browsers ask, and started there (WebKit lets a context that never started in
-// one start later only then). One that cannot be made, or a browser without Web Audio, leaves
-// the game silent, saying nothing. A file the browser cannot decode stays silent too.
+// Whether the page can make sound: an AudioContext, made now, in the player's key or press, as
+// browsers ask, and started there too, as some (WebKit) ask of a context's first start; later
+// ones need no press. One that cannot be made, or a browser without Web Audio, leaves the game
+// silent, saying nothing; a sound the browser cannot decode stays silent too.
 // clang-format off
 EM_JS(int, pageMakesSound, (), {
     try {
