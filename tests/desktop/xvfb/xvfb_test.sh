@@ -229,14 +229,14 @@ sounds)
     # NAME.replay.
     yellowsCleared="([*0-3]{$cols}/){$((rows - 3))}\\*{$cols}/\\*{$cols}/\\*\\*012\\*$pad/"
     drop() {
-        local name=$1 shown=$2
+        local game=$1 shown=$2
         # shellcheck disable=SC2086 # the rows are words
         field $3
-        settings=(SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="${raw:-$tmp/$name.raw}" SDL_DISKAUDIODELAY=46)
-        start --record "$tmp/$name.replay" "${@:4}"
+        settings=(SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="${raw:-$tmp/$game.raw}" SDL_DISKAUDIODELAY=46)
+        start --record "$tmp/$game.replay" "${@:4}"
         until_ 10 "the first pair falling in column 3" shows "$pairAt3.*"
         xdotool key space
-        until_ 5 "$name: the pair down" shows "$shown"
+        until_ 5 "$game: the pair down" shows "$shown"
         sleep 1 # the sounds of the landing and its turn step played out
         finish Escape
     }
@@ -252,6 +252,7 @@ sounds)
         fail "the landing played is not land.wav"
     drop quiet "$yellowsCleared" "****3* **3*3* **0*2*" --no-sound
     [[ ! -e $tmp/quiet.raw ]] || fail "--no-sound opened the sound device"
+    # shellcheck disable=SC2086 # the emulator command is split into words
     (cd "$tmp/run" && exec env SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$tmp/check.raw" \
         ${GEMLETS_EMULATOR:-} ./gemlets --replay "$tmp/clear.replay" --check) >/dev/null ||
         fail "the recorded game does not check"
