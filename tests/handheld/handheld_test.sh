@@ -211,5 +211,5 @@ QEMU_LD_PREFIX=$tmp/root-aarch64 LD_LIBRARY_PATH=$tmp/roms/ports/gemlets/libs.aa
     "$tmp/roms/ports/gemlets/gemlets.aarch64" --replay "$replay" --check >"$tmp/replayed" ||
     fail "the port's gemlets does not check $replay"
 gzip -dc "${replay%.replay}.out.gz" | cmp -s - "$tmp/replayed" || fail "$replay: another output"
-echo "handheld: on every screen the window in place and the chain's trace the native game's," \
+echo "handheld: on every screen the window in place and the chain's trace the native game's, and heard," \
     "every pad button acting once, and $replay checks; highest versions $glibc, $glibcxx"
