@@ -95,7 +95,7 @@ run() {
             xs = 100 * x / t / s; gs = 100 * g / t / s
             xm = (xs > 1) ? " MISSED (budget 1 %)" : ""
             gm = (gs > budget) ? (" MISSED (budget " budget " %)") : ""
-            printf "%-28s Xvfb %6.2f s = %5.1f %%%s   game %6.2f s = %5.1f %%%s\n", label,
+            printf "%-37s Xvfb %6.2f s = %5.1f %%%s   game %6.2f s = %5.1f %%%s\n", label,
                 x / t, xs, xm, g / t, gs, gm
             exit (xm != "" || gm != "") }' || missed=1
 }
