@@ -25,7 +25,7 @@ struct ChunkDeleter {
 using ChunkPtr = std::unique_ptr<Mix_Chunk, ChunkDeleter>;
 
 // Samples the mixer asks for at a time: 46 ms at soundRate, the latest a sound starts.
-inline constexpr int soundBufferSamples = 1024;
+inline constexpr int soundBufferSamples = 512;
 
 class SoundPlayer {
 public:

@@ -93,9 +93,9 @@ Samples levelSound() {
 
 Samples gameOverSound() {
     return render(
-        {{.pitch = fromC5(-5), .start = 0, .length = 0.24, .level = 0.3, .fade = 0.12},
-         {.pitch = fromC5(-8), .start = 0.18, .length = 0.24, .level = 0.3, .fade = 0.12},
-         {.pitch = fromC5(-12), .start = 0.36, .length = 0.34, .level = 0.3, .fade = 0.16}});
+        {{.pitch = fromC5(-5), .start = 0, .length = 0.22, .level = 0.3, .fade = 0.1},
+         {.pitch = fromC5(-8), .start = 0.18, .length = 0.22, .level = 0.3, .fade = 0.1},
+         {.pitch = fromC5(-12), .start = 0.36, .length = 0.24, .level = 0.3, .fade = 0.14}});
 }
 
 Samples pauseSound() {
