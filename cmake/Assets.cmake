@@ -12,16 +12,34 @@ set(GEMLETS_FONT_LICENSE_FILE font-LICENSE.txt)
 set(GEMLETS_CELL_IMAGE_FILES gemlet_blue.jpg gemlet_red.jpg gemlet_green.jpg gemlet_yellow.jpg)
 set(GEMLETS_GAMEOVER_IMAGE_FILE gameover.jpg)
 set(GEMLETS_IMAGE_FILES ${GEMLETS_CELL_IMAGE_FILES} ${GEMLETS_GAMEOVER_IMAGE_FILE})
+# The sounds, 16-bit PCM WAV files that the asset painter synthesises: a pair landing; a group
+# cleared, one for each step of a chain, rising in pitch (the last serves every later step); a
+# new level; game over; a pause and its end.
+set(GEMLETS_LAND_SOUND_FILE land.wav)
+set(GEMLETS_CLEAR_SOUND_FILES)
+foreach(step RANGE 1 8)
+    list(APPEND GEMLETS_CLEAR_SOUND_FILES clear_${step}.wav)
+endforeach()
+set(GEMLETS_LEVEL_SOUND_FILE level.wav)
+set(GEMLETS_GAMEOVER_SOUND_FILE gameover.wav)
+set(GEMLETS_PAUSE_SOUND_FILE pause.wav)
+set(GEMLETS_RESUME_SOUND_FILE resume.wav)
+set(GEMLETS_SOUND_FILES ${GEMLETS_LAND_SOUND_FILE} ${GEMLETS_CLEAR_SOUND_FILES}
+    ${GEMLETS_LEVEL_SOUND_FILE} ${GEMLETS_GAMEOVER_SOUND_FILE} ${GEMLETS_PAUSE_SOUND_FILE}
+    ${GEMLETS_RESUME_SOUND_FILE})
 # The icon's sizes in pixels, gemlets_<size>.png each, painted by the asset painter from these
 # lists: the desktop's icon theme installs the first, the browser's web app manifest names the
 # second.
 set(GEMLETS_DESKTOP_ICON_SIZES 48 128)
 set(GEMLETS_WEB_ICON_SIZES 192 512)
 
-set(literals ${GEMLETS_CELL_IMAGE_FILES})
-list(TRANSFORM literals PREPEND "\"")
-list(TRANSFORM literals APPEND "\"")
-list(JOIN literals ", " GEMLETS_CELL_IMAGE_LITERALS)
+# The lists the code reads, as C++ string literals separated by commas: GEMLETS_<LIST>_LITERALS.
+foreach(list IN ITEMS CELL_IMAGE CLEAR_SOUND SOUND)
+    set(literals ${GEMLETS_${list}_FILES})
+    list(TRANSFORM literals PREPEND "\"")
+    list(TRANSFORM literals APPEND "\"")
+    list(JOIN literals ", " GEMLETS_${list}_LITERALS)
+endforeach()
 configure_file(${PROJECT_SOURCE_DIR}/assets/asset_names.h.in
                ${GEMLETS_GENERATED_DIR}/assets/asset_names.h @ONLY)
 unset(literals)

@@ -7,6 +7,7 @@
 #include "desktop/sdl_session.h"
 #include "frontend/main_loop.h"
 #include "frontend/rendering.h"
+#include "frontend/sound_player.h"
 #include "frontend/start_up.h"
 #include "frontend/watch.h"
 #include "model/game.h"
@@ -26,6 +27,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <memory>
 #include <optional>
 #include <string_view>
 #include <vector>
@@ -62,13 +64,25 @@ struct Window {
     Display display;
 };
 
+// The game's sounds, read before anything else starts and heard from its events, unless the
+// command line asked for none; a game without a sound device plays in silence.
+std::unique_ptr<SoundPlayer> openSounds(const Options& options, Game& game) {
+    if (!options.sound)
+        return nullptr;
+    auto sound = std::make_unique<SoundPlayer>();
+    openSound(*sound);
+    sound->listen(game);
+    return sound;
+}
+
 int play(const Options& options) {
     // Declared in this order so that they end in reverse: the drop task is joined before
-    // the recorder, the surfaces and the font go, and those before SDL itself.
+    // the recorder, the sounds, the surfaces and the font go, and those before SDL itself.
     Game game{std::cout};
-    SdlSession session;
+    SdlSession session(options.sound);
     Screen screen;
     screen.font = openFont(fontFile);
+    const std::unique_ptr<SoundPlayer> sound = openSounds(options, game);
     const Joystick joystick = options.joystick ? openJoystick() : Joystick{};
     const std::uint32_t seed = startSeed(SDL_GetTicks());
     RandomGenerator random(seed);
@@ -101,6 +115,7 @@ int play(const Options& options) {
     loop.frameRate = options.frameRate;
     loop.pad = joystick.pad;
     loop.windowEvent = window.events();
+    loop.sound = sound.get();
     mainLoop(loop);
     dropTask.stop();
     if (recorder)
@@ -113,9 +128,10 @@ int watch(const Options& options) {
     if (const int status = playUnseen(replay, std::cerr); status != 0)
         return status;
     Game game{std::cout};
-    SdlSession session;
+    SdlSession session(options.sound);
     Screen screen;
     screen.font = openFont(fontFile);
+    const std::unique_ptr<SoundPlayer> sound = openSounds(options, game);
     const Joystick joystick = options.joystick ? openJoystick() : Joystick{};
     Window window(screen, options);
     openScreen(screen, window.platform());
@@ -124,6 +140,7 @@ int watch(const Options& options) {
                    .game = game,
                    .player = player,
                    .pad = joystick.pad,
+                   .sound = sound.get(),
                    .windowEvent = window.events()};
     watchReplay(loop);
     std::cout << std::flush;

@@ -67,7 +67,8 @@ namespace {
 // A standard stream goes to /dev/null while this lives. During SDL_Init a text-mode driver
 // writes its terminal set-up to standard output, and the libraries SDL tries on its way to a
 // driver (a display server that is not there, a sound system without a card) write their
-// complaints to standard error; a failure is reported in the game's own words after it.
+// complaints to standard error, as they do again when a sound device is opened; a failure is
+// reported in the game's own words after it.
 class QuietStream {
 public:
     QuietStream(std::FILE* stream, int fd) : fd_(fd), saved_(fcntl(fd, F_DUPFD_CLOEXEC, 0)) {
@@ -126,15 +127,16 @@ std::string initOnce() {
 
 } // namespace
 
-SdlSession::SdlSession() {
+SdlSession::SdlSession(bool sound) {
     // Classic SDL's fallback without a display, libcaca, draws through ncurses, which ends the
     // process with its own message where it does not know the terminal (TERM unset, say).
     // libcaca's null output touches no terminal; the fallback is then refused with our message.
     if (!keepsVideoDriver("caca", std::getenv("SDL_VIDEODRIVER")))
         setenv("CACA_DRIVER", "null", 0);
-    // The game plays no sound, but SDL_INIT_EVERYTHING opens an audio device: SDL's silent
-    // driver serves unless SDL_AUDIODRIVER names another.
-    setenv("SDL_AUDIODRIVER", "dummy", 0);
+    // SDL_INIT_EVERYTHING starts SDL's audio, which looks for a sound system; a game without
+    // sound has SDL's silent driver instead, unless SDL_AUDIODRIVER names another.
+    if (!sound)
+        setenv("SDL_AUDIODRIVER", "dummy", 0);
     preferGameControllers();
     for (int attempt = 1;; ++attempt) {
         const std::string failure = initOnce();
@@ -155,6 +157,12 @@ SdlSession::SdlSession() {
 SdlSession::~SdlSession() {
     TTF_Quit();
     SDL_Quit();
+}
+
+bool openSound(SoundPlayer& player) {
+    const QuietStream quietOutput(stdout, STDOUT_FILENO);
+    const QuietStream quietError(stderr, STDERR_FILENO);
+    return player.open();
 }
 
 } // namespace gemlets

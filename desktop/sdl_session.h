@@ -2,6 +2,8 @@
 // SDL and SDL_ttf for the life of one object: initialised together, shut down together.
 #pragma once
 
+#include "frontend/sound_player.h"
+
 #include <string_view>
 
 namespace gemlets {
@@ -19,14 +21,19 @@ class SdlSession {
 public:
     // SDL_Init(SDL_INIT_EVERYTHING), retried a few times because opening the display fails
     // now and then on some X servers, and refused on a video driver that shows nothing (see
-    // keepsVideoDriver); then TTF_Init and ignoreUnusedEvents, focus changes included. Throws
-    // StartupError, leaving nothing initialised.
-    SdlSession();
+    // keepsVideoDriver); then TTF_Init and ignoreUnusedEvents, focus changes included. Without
+    // `sound` SDL's silent audio driver serves unless SDL_AUDIODRIVER names another, so that
+    // no sound system is asked for a device. Throws StartupError, leaving nothing initialised.
+    explicit SdlSession(bool sound = true);
     // TTF_Quit, then SDL_Quit.
     ~SdlSession();
 
     SdlSession(const SdlSession&) = delete;
     SdlSession& operator=(const SdlSession&) = delete;
 };
+
+// player.open() with the standard streams quiet: a sound system's libraries write their
+// complaints there when there is no device, and a game without one plays on in silence.
+bool openSound(SoundPlayer& player);
 
 } // namespace gemlets

@@ -3,6 +3,7 @@
 
 #include "frontend/hat.h"
 #include "frontend/keys.h"
+#include "frontend/sound_player.h"
 #include "play/commands.h"
 #include "play/frame_pacer.h"
 #include "play/turn_step.h"
@@ -46,6 +47,8 @@ bool runIteration(MainLoop& loop) {
         handleEvent(loop, event);
     frameStep(loop.screen, loop.game);
     turnStep(loop.game, loop.random);
+    if (loop.sound != nullptr)
+        loop.sound->play();
     return true;
 }
 

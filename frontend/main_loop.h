@@ -15,6 +15,8 @@
 
 namespace gemlets {
 
+class SoundPlayer;
+
 struct MainLoop {
     Game& game;
     DropTask& dropTask;
@@ -29,6 +31,8 @@ struct MainLoop {
     // What the platform's window does with an event of its own (the desktop's fullscreen key, a
     // resize): true when it took the event, which then never reaches the game.
     std::function<bool(const SDL_Event&)> windowEvent = nullptr;
+    // The game's sounds, when it has any (frontend/sound_player.h).
+    SoundPlayer* sound = nullptr;
 };
 
 // An event the window takes (loop.windowEvent) goes no further. Joystick buttons (with their
@@ -38,7 +42,7 @@ struct MainLoop {
 void handleEvent(MainLoop& loop, const SDL_Event& event);
 
 // One iteration: false, doing nothing, once the run has ended; otherwise at most one event,
-// the frame step and the turn step.
+// the frame step, the turn step and the sounds they made.
 bool runIteration(MainLoop& loop);
 
 // Iterations until the run ends; with a frame rate each one waits out the rest of its share

@@ -2,6 +2,7 @@
 #include "frontend/watch.h"
 
 #include "frontend/keys.h"
+#include "frontend/sound_player.h"
 #include "play/commands.h"
 #include "play/stop_signals.h"
 
@@ -42,6 +43,8 @@ bool runWatchIteration(WatchLoop& loop, WatchLoop::Clock::time_point now) {
     const ReplayPlayer::Verdict verdict = loop.player.playUntil(static_cast<long>(
         std::chrono::duration_cast<std::chrono::milliseconds>(loop.watched).count()));
     loop.game.out.flush();
+    if (loop.sound != nullptr)
+        loop.sound->play(now);
     frameStep(loop.screen, loop.game, false);
     return verdict == ReplayPlayer::Verdict::playing;
 }

@@ -15,6 +15,8 @@
 
 namespace gemlets {
 
+class SoundPlayer;
+
 // What the watcher's keys do: P (or the pad's pause button) pauses and resumes the watching,
 // Escape (or the pad's quit button) stops it; joystick buttons read as `pad` says.
 enum class WatchKey { none, pause, stop };
@@ -28,6 +30,8 @@ struct WatchLoop {
     ReplayPlayer& player;
     // How joystick 0's buttons are read.
     Pad pad = Pad::gp2x;
+    // The game's sounds, when it has any (frontend/sound_player.h).
+    SoundPlayer* sound = nullptr;
     // The replay's clock: the time watched, which stands still while the watching is paused,
     // from the first iteration on.
     Clock::duration watched{};
@@ -38,7 +42,8 @@ struct WatchLoop {
     std::function<bool(const SDL_Event&)> windowEvent = nullptr;
 };
 
-// One iteration at `now`: the watcher's keys, the events due by the time watched and a frame.
+// One iteration at `now`: the watcher's keys, the events due by the time watched with their
+// sounds, and a frame.
 // False once the replay is over (after the frame that shows its end) or, at once, when the
 // watcher stops it.
 bool runWatchIteration(WatchLoop& loop, WatchLoop::Clock::time_point now);

@@ -11,6 +11,7 @@
 #include <any>
 #include <atomic>
 #include <mutex>
+#include <vector>
 
 namespace gemlets {
 
@@ -48,6 +49,12 @@ struct Game {
 
     // The group-search trace and grid dumps go here: standard output in the game.
     TextOut out;
+
+    // What the last turn step cleared, for what reports it (the sounds); no rule reads it.
+    // The groups of each step of its chain, in the order they cleared: a group cleared after
+    // gemlets have fallen since the last one is a step further.
+    std::vector<int> chainGroups;
+    bool chainFell = false; // gemlets have fallen since the last group cleared
 
     // Who the layer above tells of each change it makes to this game, kept with the game so
     // that they end with it, and changed under `lock`. The model never reads it, nor names

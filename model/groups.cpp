@@ -21,6 +21,10 @@ void backtrack(Field& f, int x, int y, int col) {
 
 void sweeping(Game& game) {
     game.state = State::pause;
+    if (game.chainGroups.empty() || game.chainFell)
+        game.chainGroups.push_back(0);
+    game.chainFell = false;
+    ++game.chainGroups.back();
     game.out << "\nsweeping";
     for (std::size_t i = 0; i < game.solveField.size(); ++i) {
         if (game.solveField[i] != visitedMark)
@@ -34,8 +38,10 @@ void sweeping(Game& game) {
     fieldToGemlets(game);
     // Search after every step of the fall, so that a group formed on the way down is
     // cleared at once by a nested sweep.
-    while (dropGemlets(game) == 1)
+    while (dropGemlets(game) == 1) {
+        game.chainFell = true;
         backtrackGemlets(game);
+    }
     game.state = State::unpause;
 }
 

@@ -17,7 +17,8 @@ inline constexpr int maxLevel = 10;
 void backtrack(Field& f, int x, int y, int col);
 
 // Clears the cells marked in game.solveField from game.field, scores them, rebuilds the
-// gemlets from the field and lets them settle, searching again after every drop step.
+// gemlets from the field and lets them settle, searching again after every drop step. Counts
+// the group in game.chainGroups, a step further when gemlets fell since the last group.
 void sweeping(Game& game);
 
 // Searches the group of every gemlet in play and sweeps each group of four or more.

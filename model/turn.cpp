@@ -9,6 +9,8 @@ namespace gemlets {
 void newTurn(Game& game, RandomGenerator& random) {
     if (game.state != State::newGemlets)
         return;
+    game.chainGroups.clear();
+    game.chainFell = false;
     if (game.field[getOffset(spawnX1, spawnY)] != emptyCell ||
         game.field[getOffset(spawnX2, spawnY)] != emptyCell) {
         game.state = State::gameover;

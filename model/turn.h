@@ -15,8 +15,8 @@ inline constexpr int spawnY = 0;
 static_assert(spawnX2 < fieldW, "the spawn cells lie in the field");
 
 // Acts only in `newGemlets`: a taken spawn cell gives `gameover`; otherwise two group
-// searches, a new pair of random colours at the spawn cells, and `unpause`. The caller holds
-// the lock.
+// searches, a new pair of random colours at the spawn cells, and `unpause`; game.chainGroups
+// then tells what the searches cleared. The caller holds the lock.
 void newTurn(Game& game, RandomGenerator& random);
 
 } // namespace gemlets

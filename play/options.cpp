@@ -51,6 +51,10 @@ Options parseOptions(const std::vector<std::string_view>& args) {
             options.joystick = false;
             continue;
         }
+        if (*arg == "--no-sound") {
+            options.sound = false;
+            continue;
+        }
         if (*arg == "--check") {
             check = true;
             continue;
@@ -122,10 +126,10 @@ ScaleChoice chooseScale(int asked, int screenW, int screenH, int windowW, int wi
 std::string usage() {
     return std::string(
                "Usage: gemlets [--frame-rate N] [--scale N|fit] [--fullscreen] [--no-joystick]\n"
-               "               [--record FILE]\n"
-               "       gemlets --replay FILE [--scale N|fit] [--fullscreen] [--check]\n"
+               "               [--no-sound] [--record FILE]\n"
+               "       gemlets --replay FILE [--scale N|fit] [--fullscreen] [--no-sound] [--check]\n"
                "       gemlets --help | --version\n"
-               "Plays gemlets. The images, ") +
+               "Plays gemlets. The images, the sounds, ") +
            fontFile + " and the starting field " + fieldFileName +
            " are read from\n"
            "the working folder.\n"
@@ -138,6 +142,7 @@ std::string usage() {
            "                  the screen and the window while playing\n"
            "  --no-joystick   read no joystick, only keys (where something else turns the\n"
            "                  pad into keys)\n"
+           "  --no-sound      play no sound: read no sound file, open no sound device\n"
            "  --record FILE   write a replay of the game to FILE as it is played\n"
            "  --replay FILE   show the game that FILE recorded, at its pace (P pauses it,\n"
            "                  Escape stops it)\n"

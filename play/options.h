@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The command line: --help, --version, --frame-rate N, --scale N or fit, --fullscreen,
-// --no-joystick, --record FILE, and --replay FILE with or without --check. It is read before
-// anything else starts, so a refused command line leaves nothing half-done.
+// --no-joystick, --no-sound, --record FILE, and --replay FILE with or without --check. It is
+// read before anything else starts, so a refused command line leaves nothing half-done.
 #pragma once
 
 #include <string>
@@ -36,6 +36,8 @@ struct Options {
     bool resizable = false;
     // False: no joystick is opened, where the pad already arrives as keys.
     bool joystick = true;
+    // False: no sound file is read and no sound device opened.
+    bool sound = true;
     // --record's file, or --replay's.
     std::string record;
     std::string replay;

@@ -22,7 +22,7 @@ dir=${2:-$repo/build-sysroot-$arch}
 # What the build compiles and links against, and the run-time libraries beyond those: what
 # every C++ program loads, and libatomic, which 64-bit atomics need on ARMv5TE.
 packages=(
-    libsdl1.2-dev libsdl-image1.2-dev libsdl-ttf2.0-dev
+    libsdl1.2-dev libsdl-image1.2-dev libsdl-ttf2.0-dev libsdl-mixer1.2-dev
     libsdl2-dev # SDL2's names for its controller layer, which sdl12-compat's SDL2 runs
     libjpeg62-turbo-dev libpng-dev zlib1g-dev # the images; the menu icon
     libx11-dev x11proto-dev # X11/X.h, which Xlib.h includes

@@ -6,8 +6,10 @@
 # compilers, its SDL_ttf 2.0, and FreeType built from its source package without the
 # compression and PNG libraries Debian links it against; the game's JPEG images are read by our
 # own IMG_Load (packaging/portmaster/jpeg_image.c) on Debian 11's libjpeg, as Debian's SDL_image
-# brings TIFF, WebP and PNG with their libraries. SDL 1.2 is Debian 12's sdl12-compat (SDL 1.2 on
-# the firmware's SDL2), brought back to glibc 2.31 (relinkDl). Debian's packages are downloaded
+# brings TIFF, WebP and PNG with their libraries. SDL_mixer 1.2 is built from Debian's source
+# package for WAV sounds alone, every music format and decoder off, as Debian's brings FluidSynth
+# and four decoders. SDL 1.2 is Debian 12's sdl12-compat (SDL 1.2 on the firmware's SDL2), brought
+# back to glibc 2.31 (relinkDl). Debian's packages are downloaded
 # once with apt into a cache folder outside the checkout (GEMLETS_PORT_CACHE, else
 # /var/cache/gemlets-port as root, else ~/.cache/gemlets-port) and unpacked with dpkg-deb -x or
 # dpkg-source; the system's packages stay as they are. The asset generator runs on this
@@ -57,9 +59,16 @@ freetypeModules=(
     "FT_Module_Class, autofit_module_class" "FT_Driver_ClassRec, tt_driver_class"
     "FT_Module_Class, psnames_module_class" "FT_Renderer_Class, ft_raster1_renderer_class"
     "FT_Module_Class, sfnt_module_class" "FT_Renderer_Class, ft_smooth_renderer_class")
+# SDL_mixer for WAV sounds alone: no music of any format, so no decoder nor anything it loads
+# but SDL. Debian 11's source package of it is not on the mirror; Debian 12's is the same
+# upstream release, 1.2.12, the same tarball, with Debian's patches, none of which touches the
+# WAV code.
+mixerSuite=bookworm
+mixerOptions=(--disable-static --disable-sdltest --disable-smpegtest
+    --disable-music-{cmd,wave,mod,mod-modplug,midi,ogg,flac,mp3,mp3-mad-gpl})
 # Each bundled part's licence, LICENSE.<part>.txt, and the part each library belongs to.
 declare -A part=([libSDL-1.2.so.0]=sdl12-compat [libSDL_ttf-2.0.so.0]=SDL_ttf
-    [libfreetype.so.6]=FreeType [libSDL_image-1.2.so.0]=gemlets)
+    [libfreetype.so.6]=FreeType [libSDL_image-1.2.so.0]=gemlets [libSDL_mixer-1.2.so.0]=SDL_mixer)
 # What every firmware has, which the port does not bundle: glibc, the C++ and GCC runtime (and
 # SDL2, which sdl12-compat opens by name).
 firmwareLibraries=" libc.so.6 libm.so.6 libdl.so.2 libpthread.so.0 librt.so.1 libstdc++.so.6 "
@@ -142,12 +151,13 @@ sourcePackage() {
         downloadSource "$1"
 }
 
-# Every download the port needs: FreeType's source, and for each processor its compiler, the
-# bundled libraries with their headers, the stand-in firmware and sdl12-compat.
+# Every download the port needs: FreeType's and SDL_mixer's sources, and for each processor its
+# compiler, the bundled libraries with their headers, the stand-in firmware and sdl12-compat.
 downloadAll() {
     local start=$SECONDS arch
     { mkdir -p "$cache" 2>/dev/null && [[ -w $cache ]]; } || fail "cannot write to the cache folder $cache"
     sourcePackage freetype bullseye
+    sourcePackage sdl-mixer1.2 "$mixerSuite"
     for arch in "${arches[@]}"; do
         # shellcheck disable=SC2046 # a list of package names
         debs "toolchain-$arch" amd64 bullseye "" $(toolchain "$arch")
@@ -160,11 +170,12 @@ downloadAll() {
     ln -sfn "$cache" "$out/cache" # the handheld test's stand-in firmware is unpacked from there
 }
 
-# The folder of FreeType's unpacked source.
-freetypeSource() {
+# unpackedSource PACKAGE FOLDER FILE: the folder of PACKAGE's unpacked source, FOLDER-*, which
+# holds FILE.
+unpackedSource() {
     local source
-    source=$(find "$cache/source-freetype" -mindepth 1 -maxdepth 1 -type d -name 'freetype-*')
-    [[ -f $source/CMakeLists.txt ]] || fail "no FreeType source in $cache/source-freetype"
+    source=$(find "$cache/source-$1" -mindepth 1 -maxdepth 1 -type d -name "$2-*")
+    [[ -f $source/$3 ]] || fail "no $1 source in $cache/source-$1"
     echo "$source"
 }
 
@@ -234,19 +245,54 @@ ${freetypeModules[*]}"
     echo "$recipe" >"$built/.complete"
 }
 
-# makeSysroot ARCH FREETYPE_SOURCE: build-port/sysroot-ARCH, made afresh when what it is made
-# of changes: unpackSysroot's, with FreeType built from Debian's source where Debian's would be.
+# buildMixer ARCH SOURCE: SDL_mixer for ARCH from SOURCE with mixerOptions, against the
+# sysroot's sdl12-compat, in $cache/sdl-mixer-ARCH: the library stripped, its header and its
+# pkg-config file, built once for each compiler, sdl12-compat and source, and kept in the cache.
+buildMixer() {
+    local arch=$1 source=$2 gnu=${triplet[$1]} built=$cache/sdl-mixer-$1 work=$out/sdl-mixer-$1
+    local sysroot=$out/sysroot-$1 recipe
+    recipe="$(cat "$cache"/{debs-toolchain,debs-compat}-"$arch"/.complete \
+        "$cache/source-sdl-mixer1.2/.complete")
+${mixerOptions[*]}"
+    [[ -f $built/.complete && $(cat "$built/.complete") == "$recipe" ]] && return
+    rm -rf "$built" "$work"
+    cp -r "$source" "$work"
+    # Its config.sub of 2012 knows no aarch64: autotools-dev's (debhelper brings it) does.
+    cp /usr/share/misc/config.{sub,guess} "$work/build-scripts/"
+    (cd "$work" && PKG_CONFIG_LIBDIR=$sysroot/usr/lib/$gnu/pkgconfig PKG_CONFIG_SYSROOT_DIR=$sysroot \
+        ./configure --host="$gnu" --prefix=/usr --libdir="/usr/lib/$gnu" "${mixerOptions[@]}" \
+        CC="$sysroot/usr/bin/$gnu-gcc-10 --sysroot=$sysroot" \
+        CFLAGS="-O2 -ffunction-sections -fdata-sections" LDFLAGS=-Wl,--gc-sections &&
+        make -j "$jobs" && make install DESTDIR="$work/installed") >"$work.log" 2>&1 ||
+        { tail -n 30 "$work.log" >&2; fail "building SDL_mixer for $arch failed (log: $work.log)"; }
+    mkdir -p "$built"
+    "$sysroot/usr/bin/$gnu-strip" -o "$built/libSDL_mixer-1.2.so.0" \
+        "$work/installed/usr/lib/$gnu/libSDL_mixer-1.2.so.0"
+    cp "$work/installed/usr/include/SDL/SDL_mixer.h" "$work/installed/usr/lib/$gnu/pkgconfig/SDL_mixer.pc" \
+        "$built/"
+    echo "$recipe" >"$built/.complete"
+}
+
+# makeSysroot ARCH FREETYPE_SOURCE MIXER_SOURCE: build-port/sysroot-ARCH, made afresh when what it
+# is made of changes: unpackSysroot's, with FreeType built from Debian's source where Debian's
+# would be, and SDL_mixer beside it.
 makeSysroot() {
     local arch=$1 sysroot=$out/sysroot-$1 made
     local lib=$sysroot/usr/lib/${triplet[$1]}
     made="$(cat "$cache"/{debs-toolchain,debs-libs,debs-compat}-"$arch"/.complete \
-        "$cache/source-freetype/.complete" scripts/drop-version-need.py)"
+        "$cache"/source-{freetype,sdl-mixer1.2}/.complete scripts/drop-version-need.py)
+${mixerOptions[*]}"
     [[ -f $sysroot/.complete && $(cat "$sysroot/.complete") == "$made" ]] && return
     rm -rf "$sysroot"
     unpackSysroot "$arch"
     rm -f "$lib"/libfreetype.so* "$lib"/libSDL_image*
     buildFreetype "$arch" "$2"
     cp "$cache/freetype-$arch/libfreetype.so.6" "$lib/"
+    buildMixer "$arch" "$3"
+    cp "$cache/sdl-mixer-$arch/libSDL_mixer-1.2.so.0" "$lib/"
+    ln -s libSDL_mixer-1.2.so.0 "$lib/libSDL_mixer.so"
+    cp "$cache/sdl-mixer-$arch/SDL_mixer.h" "$sysroot/usr/include/SDL/"
+    cp "$cache/sdl-mixer-$arch/SDL_mixer.pc" "$lib/pkgconfig/"
     echo "$made" >"$sysroot/.complete"
 }
 
@@ -276,29 +322,31 @@ buildGame() {
     cmake --build "$out/game-$1" -j "$jobs" --target gemlets
 }
 
-# buildArch ARCH FREETYPE_SOURCE: the sysroot, our IMG_Load and the game, for ARCH.
+# buildArch ARCH FREETYPE_SOURCE MIXER_SOURCE: the sysroot, our IMG_Load and the game, for ARCH.
 buildArch() {
     local start=$SECONDS
-    makeSysroot "$1" "$2"
+    makeSysroot "$1" "$2" "$3"
     buildImageLoader "$1"
     buildGame "$1"
     echo "port-handheld: $1 built in $((SECONDS - start)) s"
 }
 
-# stageFiles FREETYPE_SOURCE: the launcher, the game's data and every part's licence in the
-# zip's tree, made afresh.
+# stageFiles FREETYPE_SOURCE MIXER_SOURCE: the launcher, the game's data and every part's licence
+# in the zip's tree, made afresh.
 stageFiles() {
     local run=$out/game-${arches[0]}/run docs=$out/sysroot-${arches[0]}/usr/share/doc
     rm -rf "$stage" "$out/gemlets.zip"
     mkdir -p "$game/licenses"
     cp packaging/portmaster/Gemlets.sh "$stage/"
-    cp packaging/portmaster/{gemlets.gptk,README.md,gameinfo.xml} "$run/font.ttf" "$run"/*.jpg "$game/"
+    cp packaging/portmaster/{gemlets.gptk,README.md,gameinfo.xml} "$run/font.ttf" "$run"/*.jpg \
+        "$run"/*.wav "$game/"
     cp "$run/test.txt" "$game/test.txt.default"
     cp LICENSE "$game/licenses/LICENSE.gemlets.txt"
     cp "$run/font-LICENSE.txt" "$game/licenses/LICENSE.DejaVuSans.txt"
     cp -L "$docs/libsdl1.2-compat/copyright" "$game/licenses/LICENSE.sdl12-compat.txt"
     cp -L "$docs/libsdl-ttf2.0-0/copyright" "$game/licenses/LICENSE.SDL_ttf.txt"
     cp "$1/debian/copyright" "$game/licenses/LICENSE.FreeType.txt"
+    cp "$2/debian/copyright" "$game/licenses/LICENSE.SDL_mixer.txt"
     cp -L "$docs/libjpeg62-turbo/copyright" "$game/licenses/LICENSE.libjpeg-turbo.txt"
     cp "$out/game-${arches[0]}/geometry.env" "$game/" # the window's size, which the launcher scales
 }
@@ -357,7 +405,7 @@ takeScreenshot() {
     source drivers/geometry.sh "$native"
     fieldRows '*1****' '*12*3*' '012033' '001223' >"$shot/test.txt"
     startXvfb "$shot" -screen 0 640x480x24 -nolisten tcp || fail "no X server for the screenshot"
-    cp "$native/run/"*.jpg "$native/run/font.ttf" "$native/run/gemlets" "$shot/"
+    cp "$native/run/"*.{jpg,wav} "$native/run/font.ttf" "$native/run/gemlets" "$shot/"
     (cd "$shot" && exec env SDL12COMPAT_WINDOW_SCALING=1.25 \
         SDL12COMPAT_SCALE_METHOD=linear \
         LD_LIBRARY_PATH="/usr/lib/$(gcc -print-multiarch)/sdl12-compat" ./gemlets) >/dev/null &
@@ -374,17 +422,23 @@ takeScreenshot() {
 # zipPort GLIBC: build-port/gemlets.zip from the zip's tree.
 zipPort() {
     (cd "$stage" && zip -q -r -X "$out/gemlets.zip" Gemlets.sh gemlets)
+    local arch
+    for arch in "${arches[@]}"; do
+        echo "port-handheld: libs.$arch: $(cd "$game/libs.$arch" && stat -c '%n %s bytes' -- * |
+            paste -sd, | sed 's/,/, /g')"
+    done
     echo "port-handheld: $out/gemlets.zip, $(stat -c %s "$out/gemlets.zip") bytes; needs $1"
 }
 
 main() {
-    local freetype arch glibc
+    local freetype mixer arch glibc
     scripts/deps.sh
     downloadAll
-    freetype=$(freetypeSource)
+    freetype=$(unpackedSource freetype freetype CMakeLists.txt)
+    mixer=$(unpackedSource sdl-mixer1.2 sdl-mixer1.2 configure)
     buildAssets
-    for arch in "${arches[@]}"; do buildArch "$arch" "$freetype"; done
-    stageFiles "$freetype"
+    for arch in "${arches[@]}"; do buildArch "$arch" "$freetype" "$mixer"; done
+    stageFiles "$freetype" "$mixer"
     for arch in "${arches[@]}"; do bundleLibraries "$arch"; done
     glibc=$(neededGlibc)
     writePortJson "$glibc"

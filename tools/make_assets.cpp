@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
 // Build-time tool: paints the four gemlet images and the game-over image and writes them as
-// JPEG files into the game's run folder, and the icon as PNG files into another, one for each
-// size the build lists (the desktop's menu and the browser's web app manifest).
+// JPEG files into the game's run folder with the sounds, synthesised as WAV files, and the
+// icon as PNG files into another folder, one for each size the build lists (the desktop's menu
+// and the browser's web app manifest).
 //   gemlets_make_assets <output folder> <font for the game-over words> <icon folder> <size>...
 #include "assets/asset_names.h"
 #include "tools/canvas.h"
@@ -10,6 +11,8 @@
 #include "tools/icon_art.h"
 #include "tools/jpeg_encoder.h"
 #include "tools/png_encoder.h"
+#include "tools/sound_art.h"
+#include "tools/wav_encoder.h"
 
 #include <charconv>
 #include <cstdio>
@@ -31,14 +34,14 @@ constexpr int cellQuality = 95;
 // at this quality and with its colour halved it is 19 KB rather than 46, and looks the same.
 constexpr int gameoverQuality = 85;
 
-struct Picture {
+struct Asset {
     std::string name;
     std::vector<unsigned char> bytes;
 };
 
-std::vector<Picture> paintAll(const std::filesystem::path& fontPath) {
+std::vector<Asset> paintAll(const std::filesystem::path& fontPath) {
     using namespace gemlets::assets;
-    std::vector<Picture> pictures;
+    std::vector<Asset> pictures;
     for (int col = 0; col < gemlets::maxCols; ++col) {
         Canvas cell(gemlets::gemletW, gemlets::gemletH, {1, 1, 1}); // the window behind is white
         paintGemlet(cell, 0, 0, col);
@@ -48,6 +51,19 @@ std::vector<Picture> paintAll(const std::filesystem::path& fontPath) {
     pictures.push_back({gemlets::gameoverImageFile,
                         encodeJpeg(paintGameOver(fontPath), gameoverQuality, Chroma::halved)});
     return pictures;
+}
+
+std::vector<Asset> synthesiseSounds() {
+    using namespace gemlets::assets;
+    std::vector<Asset> sounds{{gemlets::landSoundFile, encodeWav(landSound())}};
+    for (std::size_t step = 0; step < gemlets::clearSoundFiles.size(); ++step)
+        sounds.push_back(
+            {gemlets::clearSoundFiles[step], encodeWav(clearSound(static_cast<int>(step) + 1))});
+    sounds.push_back({gemlets::levelSoundFile, encodeWav(levelSound())});
+    sounds.push_back({gemlets::gameoverSoundFile, encodeWav(gameOverSound())});
+    sounds.push_back({gemlets::pauseSoundFile, encodeWav(pauseSound())});
+    sounds.push_back({gemlets::resumeSoundFile, encodeWav(resumeSound())});
+    return sounds;
 }
 
 // The icon is four gemlets of half its size each: a size is even, and large enough to show
@@ -63,8 +79,8 @@ int iconSize(const std::string& text) {
 }
 
 // gemlets_<size>.png each.
-std::vector<Picture> paintIcons(const std::vector<int>& sizes) {
-    std::vector<Picture> icons;
+std::vector<Asset> paintIcons(const std::vector<int>& sizes) {
+    std::vector<Asset> icons;
     for (int size : sizes)
         icons.push_back({"gemlets_" + std::to_string(size) + ".png",
                          gemlets::assets::encodePng(gemlets::assets::paintIcon(size))});
@@ -72,7 +88,7 @@ std::vector<Picture> paintIcons(const std::vector<int>& sizes) {
 }
 
 // Written beside the target and renamed over it, so a failed run never leaves a truncated
-// image that a later build would take as up to date.
+// file that a later build would take as up to date.
 void writeFile(const std::filesystem::path& path, const std::vector<unsigned char>& bytes) {
     std::filesystem::path partial = path;
     partial += ".part";
@@ -109,11 +125,11 @@ int main(int argc, char** argv) {
         for (int i = 4; i < argc; ++i)
             sizes.push_back(iconSize(argv[i]));
         const std::filesystem::path folder = argv[1];
-        const std::vector<Picture> pictures = paintAll(argv[2]);
-        for (const Picture& picture : pictures)
-            writeFile(folder / picture.name, picture.bytes);
+        for (const std::vector<Asset>& assets : {paintAll(argv[2]), synthesiseSounds()})
+            for (const Asset& asset : assets)
+                writeFile(folder / asset.name, asset.bytes);
         const std::filesystem::path iconFolder = argv[3];
-        for (const Picture& icon : paintIcons(sizes))
+        for (const Asset& icon : paintIcons(sizes))
             writeFile(iconFolder / icon.name, icon.bytes);
     } catch (const std::exception& error) {
         std::fprintf(stderr, "gemlets_make_assets: %s\n", error.what());

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The browser's entry: the desktop's start-up from the files the page preloaded, then
-// main-loop iterations at the display's refresh, on the page's one thread. The drop task's
+// main-loop iterations at the display's refresh, on the page's one thread, with the sounds
+// once the player's first key or press lets the page make them. The drop task's
 // schedule runs on the page's clock from each iteration. While nothing can change what the
 // window shows (paused, game over, or only the next drop ahead) the loop rests: the next
 // drop's timer or the page's wake-up on a key, a touch, a gamepad or the tab's visibility
@@ -9,6 +10,7 @@
 #include "frontend/main_loop.h"
 #include "frontend/rendering.h"
 #include "frontend/resources.h"
+#include "frontend/sound_player.h"
 #include "frontend/start_up.h"
 #include "frontend/watch.h"
 #include "model/game.h"
@@ -167,6 +169,7 @@ void fetchPicture(Screen& screen) {
 
 struct Run {
     Game game{standardOutput};
+    SoundPlayer sound{"/"};
     Screen screen;
     std::uint32_t seed = startSeed(SDL_GetTicks());
     RandomGenerator random{seed};
@@ -185,6 +188,7 @@ std::unique_ptr<Run> run;
 struct Watch {
     Replay replay;
     Game game{standardOutput};
+    SoundPlayer sound{"/"};
     Screen screen;
     std::optional<ReplayPlayer> player;
     std::optional<WatchLoop> loop;
@@ -261,6 +265,7 @@ void iterate() {
     fetchPicture(r.screen);
     if (!running) {
         emscripten_cancel_main_loop();
+        r.sound.stop();
         r.dropTask.stop();
         r.recorder.finish();
         tellPageGameEnded();
@@ -271,9 +276,10 @@ void iterate() {
     const auto now = std::chrono::steady_clock::now();
     const DropSchedule::Next next = r.dropTask.run(now);
     // What the turn step spawned or ended, an event still queued, a landing to announce or
-    // a drop due at once all need the next frame.
+    // a drop due at once all need the next frame; a sound, the iterations until it ends.
     const bool busy = turnDue || r.game.state == State::newGemlets || SDL_PollEvent(nullptr) != 0 ||
-                      !r.game.run || (next.wait == DropSchedule::Wait::time && next.at <= now);
+                      !r.game.run || (next.wait == DropSchedule::Wait::time && next.at <= now) ||
+                      r.sound.sounding();
     if (!busy)
         rest(next);
 }
@@ -283,6 +289,7 @@ void iterateWatch() {
     fetchPicture(watch->screen);
     if (!watching) {
         emscripten_cancel_main_loop();
+        watch->sound.stop();
         tellPageGameEnded();
     }
 }
@@ -295,11 +302,46 @@ bool startWatch() {
     if (playUnseen(watch->replay, standardError) != 0)
         return false;
     watch->player.emplace(watch->replay, watch->game);
-    watch->loop.emplace(
-        WatchLoop{.screen = watch->screen, .game = watch->game, .player = *watch->player});
+    watch->loop.emplace(WatchLoop{.screen = watch->screen,
+                                  .game = watch->game,
+                                  .player = *watch->player,
+                                  .sound = &watch->sound});
+    watch->sound.listen(watch->game);
     startRun(watch->game, watch->screen, nullptr);
     return true;
 }
+
+// The sound of the game or replay on the page, if any.
+SoundPlayer* pageSound() {
+    return run ? &run->sound : watch ? &watch->sound : nullptr;
+}
+
+// Whether the page can make sound: an AudioContext, made now, in the player's key or press, as
+// browsers ask, and started there too, as some (WebKit) ask of a context's first start; later
+// ones need no press. One that cannot be made, or a browser without Web Audio, leaves the game
+// silent, saying nothing; a sound the browser cannot decode stays silent too.
+// clang-format off
+EM_JS(int, pageMakesSound, (), {
+    try {
+        SDL.openAudioContext();
+        const context = SDL.audioContext;
+        if (!context)
+            return 0;
+        const decode = context.decodeAudioData.bind(context);
+        context.decodeAudioData = (data, done) => {
+            const decoding = decode(data, done, () => {});
+            if (decoding && decoding.catch)
+                decoding.catch(() => {});
+            return decoding;
+        };
+        context.resume().catch(() => {});
+        Module["gemletsAudio"] = context;
+        return 1;
+    } catch (error) {
+        return 0;
+    }
+});
+// clang-format on
 
 // What gemletsCheck wrote: standard output and standard error.
 std::string checkOut;
@@ -339,6 +381,20 @@ extern "C" EMSCRIPTEN_KEEPALIVE const char* gemletsCheckText(int which) {
     return (which == 0 ? gemlets::checkOut : gemlets::checkErr).c_str();
 }
 
+// The player's key or press, with sound on: the game's sound opens, once.
+extern "C" EMSCRIPTEN_KEEPALIVE void gemletsHear() {
+    using namespace gemlets;
+    SoundPlayer* sound = pageSound();
+    if (sound != nullptr && !sound->isOpen() && pageMakesSound())
+        sound->open();
+}
+
+// The page's sound control: 0 silences the game, 1 lets it sound again.
+extern "C" EMSCRIPTEN_KEEPALIVE void gemletsSound(int on) {
+    if (gemlets::SoundPlayer* sound = gemlets::pageSound())
+        sound->mute(on == 0);
+}
+
 // Something may change what the window shows: a key, a touch, a gamepad, the tab shown.
 extern "C" EMSCRIPTEN_KEEPALIVE void gemletsWake() {
     gemlets::wake();
@@ -362,6 +418,8 @@ int main() {
             }
         } else {
             run = std::make_unique<Run>();
+            run->loop.sound = &run->sound;
+            run->sound.listen(run->game);
             startRun(run->game, run->screen, &run->dropTask);
         }
     } catch (const std::exception& error) {

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 // The page around the game: says in words why it cannot start, keeps standard output,
 // takes a field from the address, turns touch buttons, a gamepad and a hidden tab into what
-// the keyboard does, and wakes the game's resting main loop whenever one of them may change
-// what it shows.
+// the keyboard does, wakes the game's resting main loop whenever one of them may change
+// what it shows, and turns its sound on and off.
 'use strict';
 
 const message = document.getElementById('message');
@@ -104,6 +104,30 @@ function saveReplay(link) {
   link.download = `gemlets-${new Date().toISOString().slice(0, 19).replace(/:/g, '-')}.replay`;
   return true;
 }
+// Sound, on unless the player turned it off during this visit (the tab's session keeps that;
+// the game keeps nothing). Browsers let a page make sound only from a key or a press: the
+// game opens its sound at the first, and the control's own click is one.
+const soundControl = document.getElementById('sound');
+soundControl.tabIndex = -1;
+let soundOn = sessionStorage.getItem('gemlets-sound') !== 'off';
+function showSound() {
+  soundControl.textContent = soundOn ? 'Sound on' : 'Sound off';
+  soundControl.setAttribute('aria-pressed', String(soundOn));
+}
+function hear() {
+  if (soundOn && window.Module && Module._gemletsHear) Module._gemletsHear();
+}
+soundControl.addEventListener('click', () => {
+  soundOn = !soundOn;
+  sessionStorage.setItem('gemlets-sound', soundOn ? 'on' : 'off');
+  showSound();
+  if (window.Module && Module._gemletsSound) Module._gemletsSound(soundOn ? 1 : 0);
+  hear();
+});
+showSound();
+document.addEventListener('keydown', hear, true);
+window.addEventListener('pointerdown', hear, true);
+
 document.getElementById('save-replay').addEventListener('click', (event) => {
   if (!saveReplay(event.currentTarget)) event.preventDefault();
 });
@@ -171,6 +195,9 @@ function start() {
   sessionStorage.removeItem('gemlets-replay');
   window.Module = {
     canvas: document.getElementById('canvas'),
+    // The sounds are read by the game, which hands them to Web Audio once the player has let
+    // the page make sound: not made into audio elements as they are preloaded.
+    noAudioDecoding: true,
     stdout: (byte) => {
       if (byte !== null) window.gemletsStdout += String.fromCharCode(byte);
       consoleOut(byte);

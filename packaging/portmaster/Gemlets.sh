@@ -23,9 +23,13 @@ get_controls
 # shellcheck disable=SC2154 # control.txt sets directory, ESUDO, GPTOKEYB, DEVICE_ARCH, the screen
 GAMEDIR=/$directory/ports/gemlets
 cd "$GAMEDIR" || exit 1
+# Everything from here on, the game's output and errors among it, also goes to log.txt, as
+# PortMaster's launchers do, for a report.
+# shellcheck disable=SC2188 # PortMaster's own line: the redirection alone empties the file
+> "$GAMEDIR/log.txt" && exec > >(tee "$GAMEDIR/log.txt") 2>&1
 game=gemlets.$DEVICE_ARCH
 if [ ! -f "$game" ]; then
-    echo "gemlets: no build for this device's processor, $DEVICE_ARCH" >"$GAMEDIR/log.txt"
+    echo "gemlets: no build for this device's processor, $DEVICE_ARCH"
     pm_finish
     exit 1
 fi
@@ -53,10 +57,10 @@ $GPTOKEYB "$game" -c ./gemlets.gptk &
 
 pm_platform_helper "$GAMEDIR/$game"
 # Paced at 60 frames a second: unpaced, the main loop keeps a core busy on a battery.
-# Standard output carries the game's diagnostics; its errors go to log.txt for a report.
 # gptokeyb alone reads the pad: the game opens no joystick, so that a press acts once.
+# It sounds through the firmware's SDL2, in silence where no sound device opens.
 # PortMaster passes no arguments; a test passes --record FILE.
-"./$game" --frame-rate 60 --no-joystick "$@" 2>"$GAMEDIR/log.txt"
+"./$game" --frame-rate 60 --no-joystick "$@"
 status=$?
 pm_finish
 exit $status

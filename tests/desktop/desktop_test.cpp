@@ -21,6 +21,7 @@
 #include <set>
 #include <sstream>
 #include <string_view>
+#include <tuple>
 #include <vector>
 
 namespace gemlets {
@@ -234,6 +235,24 @@ TEST(Display, F11AndAltEnterSwitchAndOnlyTheLastOfTheResizesQueuedActs) {
     EXPECT_TRUE(display.handleEvent(first));
     EXPECT_EQ(display.window()->w, 640);
     EXPECT_EQ(SDL_PeepEvents(&first, 1, SDL_PEEKEVENT, SDL_ALLEVENTS), 0) << "a resize left";
+}
+
+// With sound SDL looks for a sound system; without, SDL's silent driver serves; the one
+// SDL_AUDIODRIVER names serves either way.
+TEST(StartUp, WithoutSoundSdlsSilentAudioDriverServesUnlessSdlAudioDriverNamesOne) {
+    setenv("SDL_VIDEODRIVER", "dummy", 1);
+    for (const auto& [sound, requested, expected] :
+         {std::tuple{false, "", "dummy"}, {true, "", ""}, {false, "disk", "disk"}}) {
+        *requested ? setenv("SDL_AUDIODRIVER", requested, 1) : unsetenv("SDL_AUDIODRIVER");
+        const SdlSession session(sound);
+        char driver[32] = "";
+        SDL_AudioDriverName(driver, sizeof driver);
+        EXPECT_TRUE(*expected ? std::string_view(driver) == expected
+                              : driver != std::string_view("dummy"))
+            << (sound ? "with" : "without") << " sound, SDL_AUDIODRIVER '" << requested
+            << "': " << driver;
+    }
+    unsetenv("SDL_AUDIODRIVER");
 }
 
 // A pad that SDL2 lists as a game controller is read in its order even with the GP2X's shape;

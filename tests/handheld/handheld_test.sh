@@ -5,9 +5,10 @@
 # 11 roots (glibc 2.31, SDL2 2.0.14) for arm64 and armhf under qemu through binfmt_misc, the
 # launcher run with a stand-in PortMaster (control.txt and gptokeyb) and SDL2's X11 driver on an
 # Xvfb of each common screen size, the game's execute bit dropped as some unzip tools drop it.
-# On each screen the window is square, fills the shorter side and is centred, and a prepared
-# chain's trace equals the native game's byte for byte. Each press goes to gptokeyb and to a
-# pad the game could open as joystick 0 (drivers/virtual_pad.c); every button acts once.
+# On each screen the window is square, fills the shorter side and is centred, a prepared
+# chain's trace equals the native game's byte for byte in the launcher's output, and the game
+# sounds through SDL2's disk audio driver. Each press goes to gptokeyb and to a pad the game
+# could open as joystick 0 (drivers/virtual_pad.c); every button acts once.
 # Usage: tests/handheld/handheld_test.sh [NATIVE_BUILD]   (build/ when none)
 set -euo pipefail
 cd "$(dirname "$0")/../.."
@@ -28,9 +29,11 @@ chain=('******' '******' '******' '******' '******' '******' '******' '******' '
 # the licences in one flat folder, the launcher's lines ending in LF alone.
 unzip -q "$zip" -d "$tmp/ports"
 game=$tmp/ports/gemlets
+sounds=$(cd "$native/run" && printf 'gemlets/%s ' ./*.wav)
+# shellcheck disable=SC2086 # the sounds are words
 for file in Gemlets.sh gemlets/{gemlets.gptk,port.json,README.md,gameinfo.xml,screenshot.png} \
     gemlets/{font.ttf,test.txt.default,gameover.jpg} gemlets/gemlet_{blue,red,green,yellow}.jpg \
-    gemlets/licenses/LICENSE.{gemlets,DejaVuSans,sdl12-compat,SDL_ttf,FreeType,libjpeg-turbo}.txt; do
+    ${sounds//.\//} gemlets/licenses/LICENSE.{gemlets,DejaVuSans,sdl12-compat,SDL_ttf,SDL_mixer,FreeType,libjpeg-turbo}.txt; do
     [[ -s $tmp/ports/$file ]] || fail "the zip holds no $file"
 done
 [[ -x $tmp/ports/Gemlets.sh && ! -e $game/test.txt ]] || fail "launcher not executable, or a test.txt"
@@ -47,8 +50,11 @@ for arch in $arches; do
     elves+=("$game/gemlets.$arch" "$game/libs.$arch"/*)
     libs=$(cd "$game" && echo gemlets."$arch" libs."$arch"/*)
     [[ $libs == "gemlets.$arch$(printf " libs.$arch/%s" libSDL-1.2.so.0 libSDL_image-1.2.so.0 \
-        libSDL_ttf-2.0.so.0 libfreetype.so.6)" ]] ||
-        fail "$arch: not the game and the four libraries it loads: $libs"
+        libSDL_mixer-1.2.so.0 libSDL_ttf-2.0.so.0 libfreetype.so.6)" ]] ||
+        fail "$arch: not the game and the five libraries it loads: $libs"
+    # SDL_mixer loads nothing but SDL and the C library: no decoder.
+    [[ $(readelf -d "$game/libs.$arch/libSDL_mixer-1.2.so.0" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p' |
+        sort | tr '\n' ' ') == "libSDL-1.2.so.0 libc.so.6 " ]] || fail "$arch: SDL_mixer loads more than SDL"
 done
 
 # Nothing needs more than glibc 2.31 and GCC 10's libstdc++ (GLIBCXX_3.4.28); port.json, in
@@ -110,7 +116,7 @@ play() {
     wait "$player" || fail "$* ended with status $?"
 }
 printf '%s\n' "${chain[@]}" >"$tmp/native.txt"
-(cd "$native/run" && mkdir "$tmp/native" && cp ./*.jpg font.ttf gemlets "$tmp/native/")
+(cd "$native/run" && mkdir "$tmp/native" && cp ./*.jpg ./*.wav font.ttf gemlets "$tmp/native/")
 cp "$tmp/native.txt" "$tmp/native/test.txt"
 freshScreen 640x480
 presses=(space trace Escape)
@@ -163,11 +169,16 @@ pm_platform_helper() { :; }
 pm_finish() { kill \$(jobs -p); }
 CONTROL
     chmod -x "$tmp/roms/ports/gemlets/gemlets.$arch"
-    playPad "$arch" "$tmp/roms/ports/Gemlets.sh"
+    rm -f "$tmp/played.raw"
+    SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=$tmp/played.raw playPad "$arch" "$tmp/roms/ports/Gemlets.sh"
     placed="X=$(((width - side) / 2)) Y=$(((height - side) / 2)) WIDTH=$side HEIGHT=$side "
     [[ $geometry == *"$placed"* ]] || fail "$arch on ${screen%:*}: not $placed but $geometry"
-    cmp -s "$tmp/expected" "$tmp/stdout" ||
+    # The launcher's output, its tee finishing after it: the trace alone, nothing on standard error.
+    timeout 10 bash -c "until cmp -s '$tmp/expected' '$tmp/stdout'; do sleep 0.1; done" ||
         { diff "$tmp/expected" "$tmp/stdout" | head -n 20 >&2; fail "$arch on ${screen%:*}: the trace differs"; }
+    cmp -s "$tmp/stdout" "$tmp/roms/ports/gemlets/log.txt" || fail "$arch: log.txt is not the launcher's output"
+    [[ $(od -An -v -td2 -w2 "$tmp/played.raw" | grep -cv '^ *0$') -gt 0 ]] ||
+        fail "$arch on ${screen%:*}: the landing and its chain played no sound"
 done
 
 # Every button, the d-pad, Start twice with a hold between, Select last (on the last screen):
@@ -200,5 +211,5 @@ QEMU_LD_PREFIX=$tmp/root-aarch64 LD_LIBRARY_PATH=$tmp/roms/ports/gemlets/libs.aa
     "$tmp/roms/ports/gemlets/gemlets.aarch64" --replay "$replay" --check >"$tmp/replayed" ||
     fail "the port's gemlets does not check $replay"
 gzip -dc "${replay%.replay}.out.gz" | cmp -s - "$tmp/replayed" || fail "$replay: another output"
-echo "handheld: on every screen the window in place and the chain's trace the native game's," \
+echo "handheld: on every screen the window in place and the chain's trace the native game's, and heard," \
     "every pad button acting once, and $replay checks; highest versions $glibc, $glibcxx"

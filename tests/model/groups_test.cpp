@@ -82,6 +82,7 @@ TEST_F(GroupTest, FewerThanFourGemletsAreNotSearchedAndTwoGroupsClearInOneSearch
                                swept + grids({}, 5));
     EXPECT_EQ(game.points, 16);
     EXPECT_TRUE(game.gemlets.empty());
+    EXPECT_EQ(game.chainGroups, std::vector{2}) << "nothing fell between them: one step";
 }
 
 TEST_F(GroupTest, AStackFallingOntoANewGroupNeedsTheSecondSearch) {
@@ -97,6 +98,7 @@ TEST_F(GroupTest, AStackFallingOntoANewGroupNeedsTheSecondSearch) {
     backtrackGemlets(game);
     EXPECT_EQ(game.points, 16);
     EXPECT_EQ(countElements(game.field, emptyCell), fieldW * fieldH);
+    EXPECT_EQ(game.chainGroups, (std::vector{1, 1})) << "the reds fell onto theirs: a chain";
 }
 
 } // namespace

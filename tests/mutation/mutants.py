@@ -15,6 +15,7 @@ WATCH = "frontend/watch.cpp"
 INPUT, JOYSTICK = "play/input.h", "desktop/joystick.cpp"
 LAUNCHER, PORT = "packaging/gemlets.sh.in", "packaging/portmaster/Gemlets.sh"
 DISPLAY, OPTIONS = "desktop/display.cpp", "play/options.cpp"
+CUES, PLAYER = "play/sound_cues.cpp", "frontend/sound_player.cpp"
 MUTANTS = [
     *[(GROUPS, f"backtrack(f, {step}, col);", "", f"a group that needs a step {way} stays")
       for step, way in [("x + 1, y", "right"), ("x, y + 1", "down"), ("x - 1, y", "left"),
@@ -242,6 +243,34 @@ MUTANTS = [
     (PAGE_JS, "event.code in Module.gemletsKeys) {\n    event.preventDefault();",
      "event.code in Module.gemletsKeys) {", "in a portal's frame the game's keys scroll the host"),
     (PAGE_JS, "canvas.tabIndex = -1;", "", "in a portal's frame a click does not give the game the keys"),
+    (GROUPS, "chainGroups.empty() || game.chainFell)", "chainGroups.empty())",
+     "a chain chimes at one pitch, step after step"),
+    (TURN, "game.chainGroups.clear();", "", "a turn that clears nothing chimes the last chain again"),
+    (CUES, "if (landed > pairLanded_)", "if (landed > pairLanded_ + 1)",
+     "a pair that splits knocks once, not as each half lands"),
+    (CUES, "clearSoundFile(static_cast<int>(step) + 1)", "clearSoundFile(1)",
+     "a chain does not climb: every step chimes at the first pitch"),
+    (CUES, "at += clearGap;", "", "two groups cleared chime at once, heard as one"),
+    (CUES, "if (game.level > level_)", "if (false)", "a new level is silent"),
+    (CUES, "{levelSoundFile, at}", "{levelSoundFile}", "the new level's sound drowns the chimes"),
+    (CUES, "gameover && state_ != State::gameover", "gameover",
+     "every key at game over plays the game-over sound again"),
+    (CUES, "unpause && state_ == State::pause", "unpause && state_ != State::unpause",
+     "each new pair sounds as the end of a pause"),
+    (CUES, "heard_ = true;", "heard_ = false;", "the game is silent: its sounds are never taken"),
+    (CUES, "std::min(index, clearSoundFiles.size() - 1)", "index % clearSoundFiles.size()",
+     "a chain's ninth step chimes as its first"),
+    ("play/options.cpp", "options.sound = false;", "", "--no-sound plays the sounds"),
+    ("desktop/sdl_session.cpp", "if (!sound)\n        setenv", "setenv",
+     "the game is silent on every sound card"),
+    (PLAYER, "if (sound.at > now)", "if (false)", "a chain's chimes all sound at once"),
+    (PLAYER, "if (Mix_Playing(-1) == 0) {", "if (false) {",
+     "the sound device never rests: a paused game keeps it busy"),
+    (PLAYER, "waiting_.clear();\n    Mix_HaltChannel(-1);", "waiting_.clear();",
+     "turned off, what sounds plays on to its end"),
+    (PLAYER, "if (!isOpen() || muted_)", "if (!isOpen())", "turned off, the game still sounds"),
+    (PAGE_JS, "sessionStorage.getItem('gemlets-sound') !== 'off'", "true",
+     "a reload turns the sound that the player turned off back on"),
     (WORKER, "name.startsWith(ours) && ", "", "a new build deletes the other sites' caches"),
     (WORKER, "event.waitUntil((async () => {\n    const fetched",
      "((async () => {\n    const fetched", "a slow network's new build takes over half-fetched"),

@@ -207,6 +207,7 @@ TEST(Options, EachCommandLinePlaysShowsTextOrIsRefusedNamingTheFault) {
         {{"--frame-rate", "1"}, Launch::play, 1, ""},
         {{"--frame-rate", "1000"}, Launch::play, 1000, ""},
         {{"--no-joystick", "--frame-rate", "5"}, Launch::play, 5, ""},
+        {{"--no-sound", "--replay", "a.replay"}, Launch::watch, 0, ""},
         {{"--help", "--bogus"}, Launch::help, 0, ""},
         {{"--version"}, Launch::version, 0, ""},
         {{"--frame-rate", "0"}, Launch::refuse, 0, "'0'"},
@@ -220,6 +221,7 @@ TEST(Options, EachCommandLinePlaysShowsTextOrIsRefusedNamingTheFault) {
         EXPECT_TRUE(options.launch == launch && options.frameRate == frameRate &&
                     !options.resizable &&
                     options.joystick == (args.empty() || args[0] != "--no-joystick") &&
+                    options.sound == (args.empty() || args[0] != "--no-sound") &&
                     (named.empty() ? options.error.empty()
                                    : options.error.find(named) != std::string::npos))
             << ::testing::PrintToString(args) << " " << options.error;

@@ -9,9 +9,10 @@
 # nothing and says why, and one waiting a week stops on Escape (the argument "replay": these
 # alone). The site: within its size, installable, our own files only (no policy violation while
 # the game plays, an inline script refused), a new build replacing the old one whole on a fast
-# and a slow network, other sites' caches kept, play with the server gone. Builds nothing:
-# serves copies of build-web/site, one of which it turns into a new build. Screenshot in
-# build-web/phone.png.
+# and a slow network, other sites' caches kept, play with the server gone. Its sound: made at
+# the player's first key, resting while nothing sounds, an off switch remembered for the visit,
+# and a browser that refuses sound no error. Builds nothing: serves copies of build-web/site,
+# one of which it turns into a new build. Screenshot in build-web/phone.png.
 import base64, json, os, shutil, subprocess, sys, time, zlib
 
 repo = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
@@ -125,6 +126,41 @@ def replays(base):  # ?replay= links from anyone: what cannot play says why, and
     check("and stops on Escape", lambda: "The replay has ended." in js(MESSAGE), 2)
 
 
+def sound(base):
+    control = "document.getElementById('sound')"
+    check("the sound control, beside the replay's, says it is on",
+          lambda: js(f"{control}.textContent") == "Sound on"
+          and js(f"{control}.nextElementSibling.id") == "save-replay", 0)
+    check("the first key made the page's sound, which rests while nothing sounds",
+          lambda: js("Module.gemletsAudio?.state") == "suspended")
+    js("window.states = []; Module.gemletsAudio.addEventListener('statechange', "
+       "() => states.push(Module.gemletsAudio.state))")
+    browser.key("Space", hold=0.1)
+    check("a landing wakes it, and it rests again once the knock is heard",
+          lambda: js("states") == ["running", "suspended"], 5)
+    js(f"{control}.click()")
+    check("off, the page remembers it for the visit",
+          lambda: js(f"{control}.textContent") == "Sound off"
+          and js("sessionStorage.getItem('gemlets-sound')") == "off", 0)
+    load(base, "reloaded, the game plays", PAIR)
+    browser.key("Space", hold=0.1)
+    check("with the sound still off, and no sound made for the key",
+          lambda: js(f"{control}.textContent") == "Sound off"
+          and js("Module.gemletsAudio") is None and js(MESSAGE) == "", 0)
+    js(f"{control}.click()")
+    check("on again, the control's click makes the sound",
+          lambda: js(f"{control}.textContent") == "Sound on" and js("Module.gemletsAudio"), 0)
+    blocked = browser.call("Page.addScriptToEvaluateOnNewDocument", source="window.AudioContext"
+                           " = function () { throw new DOMException('no', 'NotAllowedError'); }")
+    load(base, "with sound refused by the browser the game starts", PAIR)
+    before = js(PIXELS)
+    browser.key("Space", hold=0.1)
+    check("and plays, without a word", lambda: js(PIXELS) != before and js(MESSAGE) == ""
+          and js("Module.gemletsAudio") is None)
+    browser.call("Page.removeScriptToEvaluateOnNewDocument", identifier=blocked["identifier"])
+    load(base, "the game again, sound and all", PAIR)
+
+
 def app(site, base, server):
     browser.key("ArrowLeft", "ArrowUp", "Space", "KeyP", "KeyP", hold=0.1)
     check("no policy violation while the game plays", lambda: js("violations") == [], 0)
@@ -185,6 +221,7 @@ try:
     replays(base)
     if sys.argv[1:] != ["replay"]:  # alone: the mutation stage's replay link mutants
         page(base, bare)
+        sound(base)
         app(site, base, server)
     print(f"page: {len(passed)} checks passed; screenshot in {repo}/build-web/phone.png")
 except devtools.Error as error:

@@ -259,7 +259,50 @@ bad_start_up_files)
     case_ font.ttf "rm $tmp/run/font.ttf"
     case_ gemlet_red.jpg "rm $tmp/run/gemlet_red.jpg"
     case_ gameover.jpg "head -c 2000 /dev/urandom >$tmp/run/gameover.jpg"
+    case_ clear_3.wav "rm $tmp/run/clear_3.wav"
+    case_ land.wav "head -c 2000 /dev/urandom >$tmp/run/land.wav"
     case_ display "true" "-u DISPLAY" ;;
+sounds)
+    # What the game plays, through SDL's disk audio driver, which writes to a file what a sound
+    # card would play (at SDL 2's own rate and channels under sdl12-compat): a landing that
+    # clears sounds beyond one that does not; --no-sound and --check play nothing; without a
+    # device the game plays and says nothing.
+    # drop NAME SHOWN ROWS [ARGUMENT...]: the first pair dropped onto the field of those bottom
+    # rows until the screen shows SHOWN, what it played in NAME.raw (or $raw), its replay in
+    # NAME.replay.
+    yellowsCleared="([*0-3]{$cols}/){$((rows - 3))}\\*{$cols}/\\*{$cols}/\\*\\*012\\*$pad/"
+    drop() {
+        local game=$1 shown=$2
+        # shellcheck disable=SC2086 # the rows are words
+        field $3
+        settings=(SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="${raw:-$tmp/$game.raw}" SDL_DISKAUDIODELAY=46)
+        start --record "$tmp/$game.replay" "${@:4}"
+        until_ 10 "the first pair falling in column 3" shows "$pairAt3.*"
+        xdotool key space
+        until_ 5 "$game: the pair down" shows "$shown"
+        sleep 1 # the sounds of the landing and its turn step played out
+        finish Escape
+    }
+    # The 16-bit samples that are not silent.
+    heard() { od -An -v -td2 -w2 "$@" | grep -v '^ *0$' || true; }
+    drop land "$landed" ""
+    drop clear "$yellowsCleared" "****3* **3*3* **0*2*"
+    knocks=$(heard "$tmp/land.raw" | wc -l) both=$(heard "$tmp/clear.raw" | wc -l)
+    ((knocks > 0 && both > knocks * 3 / 2)) || fail "a landing played $knocks samples, one that clears $both"
+    # Classic SDL plays the file as it is.
+    [[ $(ldd "$runDir/gemlets" 2>/dev/null) == *sdl12-compat* ]] ||
+        cmp -s <(heard "$tmp/land.raw") <(tail -c +45 "$tmp/run/land.wav" | heard) ||
+        fail "the landing played is not land.wav"
+    drop quiet "$yellowsCleared" "****3* **3*3* **0*2*" --no-sound
+    [[ ! -e $tmp/quiet.raw ]] || fail "--no-sound opened the sound device"
+    # shellcheck disable=SC2086 # the emulator command is split into words
+    (cd "$tmp/run" && exec env SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$tmp/check.raw" \
+        ${GEMLETS_EMULATOR:-} ./gemlets --replay "$tmp/clear.replay" --check) >/dev/null ||
+        fail "the recorded game does not check"
+    [[ ! -e $tmp/check.raw ]] || fail "--check opened the sound device"
+    # A device that cannot open: the disk driver's folder is not there.
+    raw=$tmp/nowhere/played.raw drop nowhere "$landed" ""
+    [[ ! -e $tmp/nowhere ]] || fail "a device opened in a folder that is not there" ;;
 pads)
     # SDL2's virtual joystick in three shapes, every button pressed, the quitting one last: a pad
     # SDL2 maps as a game controller, one it has no mapping for (a hat, the common order) and

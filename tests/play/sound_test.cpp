@@ -1,0 +1,200 @@
+// SPDX-License-Identifier: MIT
+// What sounds when, decided from each event and the game after it; a replay sounding as its
+// game did; the sound files read at start-up, refused naming what is wrong.
+#include "assets/asset_names.h"
+#include "model/game_start.h"
+#include "play/commands.h"
+#include "play/drop_schedule.h"
+#include "play/replay.h"
+#include "play/sound_cues.h"
+#include "play/sound_file.h"
+#include "play/turn_step.h"
+#include "tests/field_fixture.h"
+
+#include <functional>
+#include <gtest/gtest.h>
+#include <sstream>
+
+namespace gemlets {
+
+// How a failing test shows a cue.
+void PrintTo(const Cue& cue, std::ostream* out) {
+    *out << cue.file << " at " << cue.delay.count() << " ms";
+}
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// Events one after another, each with the game as it left it: the pair's gemlets landed, the
+// state, the level and what the turn cleared, step by step.
+TEST(SoundCues, EachLandingClearLevelGameOverAndPauseSoundsOnceInTheOrderItCame) {
+    struct Step {
+        const char* what;
+        EventKind kind;
+        int landed;
+        State state;
+        int level;
+        std::vector<int> chainGroups;
+        std::vector<Cue> cues;
+    };
+    const Cue land{landSoundFile};
+    const Step steps[] = {
+        {"the starting field", EventKind::load, 0, State::unpause, 0, {}, {}},
+        {"a hard drop lands the pair whole", EventKind::input, 2, State::unpause, 0, {}, {land}},
+        {"the drop step that tells of it", EventKind::drop, 2, State::newGemlets, 0, {}, {}},
+        {"a turn clearing two groups, then one that the fall made",
+         EventKind::turn,
+         0,
+         State::unpause,
+         0,
+         {2, 1},
+         {{clearSoundFiles[0]},
+          {clearSoundFiles[0], clearGap},
+          {clearSoundFiles[1], 2 * clearGap}}},
+        {"half a split pair lands", EventKind::drop, 1, State::unpause, 0, {}, {land}},
+        {"a frame step", EventKind::frame, 1, State::unpause, 0, {}, {}},
+        {"then the other half", EventKind::drop, 2, State::newGemlets, 0, {}, {land}},
+        {"a turn clearing a group and rising a level",
+         EventKind::turn,
+         0,
+         State::unpause,
+         1,
+         {1},
+         {{clearSoundFiles[0]}, {levelSoundFile, clearGap}}},
+        {"P", EventKind::input, 0, State::pause, 1, {}, {{pauseSoundFile}}},
+        {"a move ends the pause", EventKind::input, 0, State::unpause, 1, {}, {{resumeSoundFile}}},
+        {"the page hidden", EventKind::hidden, 0, State::pause, 1, {}, {{pauseSoundFile}}},
+        {"P again", EventKind::input, 0, State::unpause, 1, {}, {{resumeSoundFile}}},
+        {"a turn with nothing to clear", EventKind::turn, 0, State::unpause, 1, {}, {}},
+        {"a chain of ten steps: the last chime for the steps past the files",
+         EventKind::turn,
+         0,
+         State::unpause,
+         1,
+         std::vector(10, 1),
+         {}},
+        {"the next pair has no room",
+         EventKind::turn,
+         2,
+         State::gameover,
+         1,
+         {},
+         {{land}, {gameoverSoundFile}}},
+        {"a key at game over", EventKind::input, 2, State::gameover, 1, {}, {}},
+    };
+    std::ostringstream out;
+    Game game{out};
+    startGame(game);
+    SoundCues cues(game);
+    for (const Step& step : steps) {
+        if (step.kind == EventKind::turn && step.landed == 0) // a new pair
+            startGame(game);
+        int landed = 0;
+        for (const GemletPtr& g : {game.first, game.second})
+            g->state = landed++ < step.landed ? GemletState::landed : GemletState::dropping;
+        game.state = step.state;
+        game.level = step.level;
+        game.chainGroups = step.chainGroups;
+        cues.entered(eventOf(step.kind), game);
+        std::vector<Cue> expected = step.cues;
+        if (step.chainGroups.size() == 10) {
+            for (int i = 0; i < 10; ++i)
+                expected.push_back({clearSoundFile(i + 1), i * clearGap});
+            EXPECT_EQ(expected[9].file, clearSoundFiles.back());
+        }
+        EXPECT_EQ(cues.take(), expected) << step.what;
+    }
+    EXPECT_EQ(cues.take(), std::vector<Cue>{}) << "each cue is taken once";
+}
+
+// A game played through the door, recorded and watched again: the same sounds in the same
+// order, the level's after its clears.
+TEST(SoundCues, AReplaySoundsAsItsGameDid) {
+    std::ostringstream out;
+    std::ostringstream text;
+    std::vector<Cue> played;
+    {
+        Game game{out};
+        SoundCues cues(game);
+        Recorder recorder(text, 7);
+        const Watching watching(game, recorder);
+        startGame(game);
+        game.points = 48;        // the red row's 8 points take it to level 1
+        DropTask dropTask(game); // never started: every step is made here
+        enterGame(game, loadEvent(fixture::bottomRows({"*11*1*"}), "test.txt"));
+        pressKey(game, dropTask, Key::p);
+        pressKey(game, dropTask, Key::p);
+        while (game.state != State::newGemlets)
+            dropStep(game);
+        RandomGenerator random(7);
+        turnStep(game, random);
+        pressKey(game, dropTask, Key::space); // the next pair, clearing nothing
+        while (game.state != State::newGemlets)
+            dropStep(game);
+        turnStep(game, random);
+        pressKey(game, dropTask, Key::escape);
+        recorder.finish();
+        played = cues.take();
+    }
+    EXPECT_EQ(played, (std::vector<Cue>{{pauseSoundFile},
+                                        {resumeSoundFile},
+                                        {landSoundFile},
+                                        {clearSoundFiles[0]},
+                                        {levelSoundFile, clearGap},
+                                        {landSoundFile}}));
+    const Replay replay = parseReplay(text.str(), "game.replay");
+    Game watched{out};
+    SoundCues heard(watched);
+    ReplayPlayer player(replay, watched);
+    watched.points = 48;
+    EXPECT_EQ(player.playUntil(1'000'000), ReplayPlayer::Verdict::done) << player.problem();
+    EXPECT_EQ(heard.take(), played);
+}
+
+// Each refusal names the file and what is wrong; the painted files are read.
+TEST(SoundFile, AWavFileOfPcmSamplesIsReadAndAnythingElseRefusedNamingTheFault) {
+    const auto pcm = [](char channels, char bits) {
+        return std::string("fmt \x10\0\0\0\1\0", 10) + channels +
+               std::string("\0\x22\x56\0\0\0\0\0\0\2\0", 11) + bits + '\0';
+    };
+    const auto wav = [](const std::string& chunks) {
+        return std::string("RIFF....WAVE") + chunks;
+    };
+    const std::string data = std::string("data\4\0\0\0abcd", 12);
+    const auto refusal = [](const std::function<SoundFile()>& read) {
+        try {
+            const SoundFile sound = read();
+            return sound.bytes.substr(sound.dataOffset, sound.dataSize);
+        } catch (const SoundFileError& error) {
+            return std::string(error.what());
+        }
+    };
+    const std::pair<std::string, std::string> cases[] = {
+        {wav(pcm(1, 16) + data), "abcd"},
+        {wav(std::string("LIST\2\0\0\0xy", 10) + pcm(2, 8) + data), "abcd"},
+        {"RIFF....AVI LIST", "not a WAV file (it does not start with RIFF and WAVE)"},
+        {wav(pcm(1, 24) + data), "format 1, 1 channels of 24 bits at 22050 Hz: only PCM (format "
+                                 "1), 1 or 2 channels of 8 or 16 bits plays"},
+        {wav(data + pcm(1, 16)), "its samples come before their format (no \"fmt \" chunk first)"},
+        {wav(pcm(1, 16)), "it holds no samples (no \"data\" chunk)"},
+        {wav(pcm(1, 16) + data.substr(0, 10)), "its \"data\" chunk runs past the end of the file"},
+    };
+    for (const auto& [bytes, read] : cases)
+        EXPECT_EQ(refusal([&] { return soundFromBytes(bytes, "land.wav"); }),
+                  read == "abcd" ? read : "land.wav: " + read);
+    const std::filesystem::path run = GEMLETS_RUN_DIR;
+    for (const char* file : soundFiles) {
+        const SoundFile sound = readSoundFile(run / file);
+        EXPECT_TRUE(sound.rate == soundRate && sound.channels == soundChannels &&
+                    sound.bits == soundBits && sound.length() >= 50ms && sound.length() <= 1s)
+            << file << " is not a short mono 16-bit sound at " << soundRate << " Hz";
+    }
+    EXPECT_EQ(refusal([&] { return readSoundFile(run / "missing.wav"); }),
+              (run / "missing.wav").string() + ": cannot open: No such file or directory");
+    EXPECT_EQ(refusal([&] { return readSoundFile(run); }),
+              run.string() + ": cannot read: Is a directory");
+}
+
+} // namespace
+} // namespace gemlets
