@@ -165,22 +165,47 @@ onload="window.framed = true"></iframe><div style="height: 4000px"></div>
 <style>::-webkit-scrollbar { display: none }</style>"""
 
 
+def on_screen():  # the portal's frame as the screen shows it, as cells() and ink() read a page
+    png = base64.b64decode(page.capture())
+    frame = js("(r => [r.width, r.height, r.x, r.y].map(Math.round))"
+               "(document.querySelector('iframe').getBoundingClientRect())")
+    magick = lambda *ops: subprocess.run(["convert", "png:-", "-crop", "%dx%d+%d+%d" % tuple(frame),
+                                          "+repage", *ops], input=png, capture_output=True,
+                                         check=True).stdout
+    # The canvas is the frame's one white box, the game's window scaled by nearest pixel.
+    box = magick("-fill", "black", "+opaque", "white", "-format", "%@", "info:").decode()
+    if int(box.split("x")[0]) < G.width // 2:
+        return [], [0] * 3  # not shown yet
+    img = magick("-crop", box, "+repage", "-sample", f"{G.width}x{G.height}!", "rgb:-")
+    at = lambda x, y, w=1: img[3 * (y * G.width + x):3 * (y * G.width + x + w)]
+    mean = lambda c, r: [sum(sum(at(c * PX, r * PX + y, PX)[k::3]) for y in range(PX)) / PX ** 2
+                         for k in range(3)]
+    far = lambda m, p: sum((v - m[i]) ** 2 for i, v in enumerate(p))
+    rows = ["".join(min(PALETTE, key=lambda p: far(mean(c, r), p[1]))[0] for c in range(COLS))
+            for r in range(ROWS)]
+    dark = [(x, y) for y in range(G.height) for x, v in enumerate(at(FW, y, RW)[::3]) if v <= 95]
+    xs, ys = [x for x, _ in dark] or [0], [y for _, y in dark] or [0]
+    return rows, [FW + min(xs), min(ys), (max(xs) + 1 - min(xs)) * bool(dark)]
+
+
 def portal(base, host_base):  # the game in another origin's frame takes the keys it is given
     open_page(host_base + "portal.html")
-    until("the game loads in a portal's frame", lambda: js("window.framed") and time.sleep(3) is None)
-    still = lambda: (a := page.capture(), time.sleep(1.5), page.capture())[::2]
+    until("the game loads in a portal's frame", lambda: js("window.framed") and on_screen()[0])
+    spawned = lambda: (rows := on_screen()[0]) and "*" not in rows[0][2:4]
     for again in ("", " again after a click elsewhere"):
         page.click(218, 230)  # the canvas, below the text box and the frame's title
         until("a click on the game gives its frame the keys" + again,
               lambda: js("document.activeElement.tagName") == "IFRAME", 2)
+        until("the pair in the frame has left its spawn row" + again, lambda: not spawned())
         for code in ("ArrowDown", "Space", "ArrowUp"):
             page.key(code)
-        time.sleep(1)  # a P while the next pair comes is lost, and a scroll takes its time
+        # A P from the landing to the next pair is lost, on the desktop too: P once it shows.
+        until("Space drops it, and the next pair comes" + again, spawned)
+        page.key("KeyP")
+        until('P in the frame shows "Paused"' + again, lambda: on_screen()[1][2] > 90)
         until("the game's keys scroll nothing of the host" + again, lambda: js("scrollY") == 0, 0)
         page.key("KeyP")
-        until("P in the frame pauses the game" + again, lambda: len(set(still())) == 1, 10)
-        page.key("KeyP")
-        until("P resumes it" + again, lambda: len(set(still())) == 2, 10)
+        until("P resumes it: the score again" + again, lambda: 0 < on_screen()[1][2] < 40)
         page.click(*js("(r => [r.x + 5, r.y + 5])(box.getBoundingClientRect())"))
         until("a click on the host's text box takes the keys from the game" + again,
               lambda: js("document.activeElement.id") == "box", 2)
