@@ -237,11 +237,13 @@ def play(base, traces, refusals, host_base):  # every check in the engine of `pa
          lambda l: falling(l[2]) == [(0, 2), (0, 3)], 1, since=turn)
     press('P shows "Paused" in its place', lambda l: l[3][2] > 90 and placed(l[3]), 1, "KeyP")
     shot("paused")
-    time.sleep(1.5)  # the drop at the end of the interval under way still comes, maybe late
-    held = falling(grid())
+    # The drop at the end of the interval under way still comes, at the latest one interval on
+    # the game's clock after P: an iteration then makes it, however late the page's timer.
+    time.sleep(1.1)
+    held = falling(js("Module._gemletsStep(), cells()"))
     press("P shows the score again", lambda l: l[3][2] < 40, 1, "KeyP")
-    seen("one interval after P the pair falls again", lambda l: falling(l[2]) != held,
-         seconds=(0.95, 1.5))
+    seen("not before one interval after P the pair falls again", lambda l: falling(l[2]) != held,
+         seconds=(0.95, 10))
     at = min(cols([0, 0, grid()]))
     page.click(*js("(r => [r.x + r.width / 2, r.y + r.height / 2])(document.querySelector("
                    "'[data-key=ArrowRight]').getBoundingClientRect())"))
