@@ -120,8 +120,9 @@ def falling(rows):  # the gemlets above the bottom two rows, as (row, column)
     return [(r, c) for r, row in enumerate(rows[:-2]) for c, v in enumerate(row) if v != "*"]
 
 
-# The first look since `since` (a look; else the last key press) that passes test, as [time,
-# frame, rows, ink, trace length]: it must come within that many frames, and seconds, of it.
+# The first look since `since` (a look or a key press; else the last press) that passes test,
+# as [time, frame, rows, ink, trace length]: it must come within that many frames, and seconds,
+# of it.
 def seen(what, test, frames=None, seconds=(0, 10), since=None):
     at, frame = since[:2] if since else js("pressed.at(-1)")[2:]
     look = until(what, lambda: next(filter(test, js(f"looks.filter((l) => l[0] >= {at})")), 0))
@@ -131,9 +132,14 @@ def seen(what, test, frames=None, seconds=(0, 10), since=None):
     return look
 
 
+def reached(count):  # the count-th key press, once the page has it (a click's comes later)
+    return client.wait("a key press reaching the page", lambda: js(f"pressed[{count - 1}]"))[2:]
+
+
 def press(what, test, frames, *keys):  # keys as a player presses them, or two within a frame
+    count = js("pressed.length") + len(keys)
     page.key(*keys, hold=0.1 if len(keys) == 1 else 0)
-    return seen(what, test, frames)
+    return seen(what, test, frames, since=reached(count))
 
 
 def shot(name):
@@ -244,10 +250,10 @@ def play(base, traces, refusals, host_base):  # every check in the engine of `pa
     press("P shows the score again", lambda l: l[3][2] < 40, 1, "KeyP")
     seen("not before one interval after P the pair falls again", lambda l: falling(l[2]) != held,
          seconds=(0.95, 10))
-    at = min(cols([0, 0, grid()]))
+    at, count = min(cols([0, 0, grid()])), js("pressed.length") + 1
     page.click(*js("(r => [r.x + r.width / 2, r.y + r.height / 2])(document.querySelector("
                    "'[data-key=ArrowRight]').getBoundingClientRect())"))
-    seen("a touch button moves the pair", lambda l: min(cols(l)) == at + 1, 1)
+    seen("a touch button moves the pair", lambda l: min(cols(l)) == at + 1, 1, since=reached(count))
     # A gamepad whose d-pad left is down from its fourth poll on.
     page.run("window.polls = 0; navigator.getGamepads = () => [{ index: 0, mapping: 'standard', "
              "buttons: Array.from({ length: 17 }, (_, i) => ({ pressed: i == 14 && ++polls > 3 }))"
