@@ -165,7 +165,7 @@ cols = lambda look: [c for _, c in falling(look[2])]
 
 # A portal's page on another origin: a text box, the game in a frame, a page long enough to
 # scroll. Its Module names the key codes for the drivers' key presses.
-PORTAL = """<!doctype html><script>window.Module = { gemletsKeys: { ArrowUp: 38, ArrowDown: 40,
+PORTAL = """<!doctype html><script>window.Module = { gemletsKeys: { ArrowLeft: 37, ArrowUp: 38, ArrowDown: 40,
 Space: 32, KeyP: 80 } };</script><input id="box"><br><iframe src="%s" width="420" height="720"
 onload="window.framed = true"></iframe><div style="height: 4000px"></div>
 <style>::-webkit-scrollbar { display: none }</style>"""
@@ -197,16 +197,18 @@ def on_screen():  # the portal's frame as the screen shows it, as cells() and in
 def portal(base, host_base):  # the game in another origin's frame takes the keys it is given
     open_page(host_base + "portal.html")
     until("the game loads in a portal's frame", lambda: js("window.framed") and on_screen()[0])
-    spawned = lambda: (rows := on_screen()[0]) and "*" not in rows[0][2:4]
-    for again in ("", " again after a click elsewhere"):
+    count = lambda rows: sum(len(row) - row.count("*") for row in rows)
+    for landed, again in ((2, ""), (4, " again after a click elsewhere")):
         page.click(218, 230)  # the canvas, below the text box and the frame's title
         until("a click on the game gives its frame the keys" + again,
               lambda: js("document.activeElement.tagName") == "IFRAME", 2)
-        until("the pair in the frame has left its spawn row" + again, lambda: not spawned())
-        for code in ("ArrowDown", "Space", "ArrowUp"):
+        # The second pair dropped two columns left of the first, which it cannot then clear.
+        for code in ("ArrowLeft", "ArrowLeft")[:landed - 2] + ("ArrowDown", "Space", "ArrowUp"):
             page.key(code)
-        # A P from the landing to the next pair is lost, on the desktop too: P once it shows.
-        until("Space drops it, and the next pair comes" + again, spawned)
+        # A P from the landing to the next pair is lost, on the desktop too: P once it shows,
+        # the pairs dropped on the floor and the next one above them.
+        until("Space drops it, and the next pair comes" + again, lambda: (rows := on_screen()[0])
+              and count(rows[-2:]) == landed and count(rows[:-2]) == 2)
         page.key("KeyP")
         until('P in the frame shows "Paused"' + again, lambda: on_screen()[1][2] > 90)
         until("the game's keys scroll nothing of the host" + again, lambda: js("scrollY") == 0, 0)
