@@ -120,8 +120,9 @@ def falling(rows):  # the gemlets above the bottom two rows, as (row, column)
     return [(r, c) for r, row in enumerate(rows[:-2]) for c, v in enumerate(row) if v != "*"]
 
 
-# The first look since `since` (a look; else the last key press) that passes test, as [time,
-# frame, rows, ink, trace length]: it must come within that many frames, and seconds, of it.
+# The first look since `since` (a look or a key press; else the last press) that passes test,
+# as [time, frame, rows, ink, trace length]: it must come within that many frames, and seconds,
+# of it.
 def seen(what, test, frames=None, seconds=(0, 10), since=None):
     at, frame = since[:2] if since else js("pressed.at(-1)")[2:]
     look = until(what, lambda: next(filter(test, js(f"looks.filter((l) => l[0] >= {at})")), 0))
@@ -131,9 +132,14 @@ def seen(what, test, frames=None, seconds=(0, 10), since=None):
     return look
 
 
+def reached(count):  # the count-th key press, once the page has it (a click's comes later)
+    return client.wait("a key press reaching the page", lambda: js(f"pressed[{count - 1}]"))[2:]
+
+
 def press(what, test, frames, *keys):  # keys as a player presses them, or two within a frame
+    count = js("pressed.length") + len(keys)
     page.key(*keys, hold=0.1 if len(keys) == 1 else 0)
-    return seen(what, test, frames)
+    return seen(what, test, frames, since=reached(count))
 
 
 def shot(name):
@@ -159,28 +165,55 @@ cols = lambda look: [c for _, c in falling(look[2])]
 
 # A portal's page on another origin: a text box, the game in a frame, a page long enough to
 # scroll. Its Module names the key codes for the drivers' key presses.
-PORTAL = """<!doctype html><script>window.Module = { gemletsKeys: { ArrowUp: 38, ArrowDown: 40,
+PORTAL = """<!doctype html><script>window.Module = { gemletsKeys: { ArrowLeft: 37, ArrowUp: 38, ArrowDown: 40,
 Space: 32, KeyP: 80 } };</script><input id="box"><br><iframe src="%s" width="420" height="720"
 onload="window.framed = true"></iframe><div style="height: 4000px"></div>
 <style>::-webkit-scrollbar { display: none }</style>"""
 
 
+def on_screen():  # the portal's frame as the screen shows it, as cells() and ink() read a page
+    png = base64.b64decode(page.capture())
+    frame = js("(r => [r.width, r.height, r.x, r.y].map(Math.round))"
+               "(document.querySelector('iframe').getBoundingClientRect())")
+    magick = lambda *ops: subprocess.run(["convert", "png:-", "-crop", "%dx%d+%d+%d" % tuple(frame),
+                                          "+repage", *ops], input=png, capture_output=True,
+                                         check=True).stdout
+    # The canvas is the frame's one white box, the game's window scaled by nearest pixel.
+    box = magick("-fill", "black", "+opaque", "white", "-format", "%@", "info:").decode()
+    if int(box.split("x")[0]) < G.width // 2:
+        return [], [0] * 3  # not shown yet
+    img = magick("-crop", box, "+repage", "-sample", f"{G.width}x{G.height}!", "rgb:-")
+    at = lambda x, y, w=1: img[3 * (y * G.width + x):3 * (y * G.width + x + w)]
+    mean = lambda c, r: [sum(sum(at(c * PX, r * PX + y, PX)[k::3]) for y in range(PX)) / PX ** 2
+                         for k in range(3)]
+    far = lambda m, p: sum((v - m[i]) ** 2 for i, v in enumerate(p))
+    rows = ["".join(min(PALETTE, key=lambda p: far(mean(c, r), p[1]))[0] for c in range(COLS))
+            for r in range(ROWS)]
+    dark = [(x, y) for y in range(G.height) for x, v in enumerate(at(FW, y, RW)[::3]) if v <= 95]
+    xs, ys = [x for x, _ in dark] or [0], [y for _, y in dark] or [0]
+    return rows, [FW + min(xs), min(ys), (max(xs) + 1 - min(xs)) * bool(dark)]
+
+
 def portal(base, host_base):  # the game in another origin's frame takes the keys it is given
     open_page(host_base + "portal.html")
-    until("the game loads in a portal's frame", lambda: js("window.framed") and time.sleep(3) is None)
-    still = lambda: (a := page.capture(), time.sleep(1.5), page.capture())[::2]
-    for again in ("", " again after a click elsewhere"):
+    until("the game loads in a portal's frame", lambda: js("window.framed") and on_screen()[0])
+    count = lambda rows: sum(len(row) - row.count("*") for row in rows)
+    for landed, again in ((2, ""), (4, " again after a click elsewhere")):
         page.click(218, 230)  # the canvas, below the text box and the frame's title
         until("a click on the game gives its frame the keys" + again,
               lambda: js("document.activeElement.tagName") == "IFRAME", 2)
-        for code in ("ArrowDown", "Space", "ArrowUp"):
+        # The second pair dropped two columns left of the first, which it cannot then clear.
+        for code in ("ArrowLeft", "ArrowLeft")[:landed - 2] + ("ArrowDown", "Space", "ArrowUp"):
             page.key(code)
-        time.sleep(1)  # a P while the next pair comes is lost, and a scroll takes its time
+        # A P from the landing to the next pair is lost, on the desktop too: P once it shows,
+        # the pairs dropped on the floor and the next one above them.
+        until("Space drops it, and the next pair comes" + again, lambda: (rows := on_screen()[0])
+              and count(rows[-2:]) == landed and count(rows[:-2]) == 2)
+        page.key("KeyP")
+        until('P in the frame shows "Paused"' + again, lambda: on_screen()[1][2] > 90)
         until("the game's keys scroll nothing of the host" + again, lambda: js("scrollY") == 0, 0)
         page.key("KeyP")
-        until("P in the frame pauses the game" + again, lambda: len(set(still())) == 1, 10)
-        page.key("KeyP")
-        until("P resumes it" + again, lambda: len(set(still())) == 2, 10)
+        until("P resumes it: the score again" + again, lambda: 0 < on_screen()[1][2] < 40)
         page.click(*js("(r => [r.x + 5, r.y + 5])(box.getBoundingClientRect())"))
         until("a click on the host's text box takes the keys from the game" + again,
               lambda: js("document.activeElement.id") == "box", 2)
@@ -212,15 +245,17 @@ def play(base, traces, refusals, host_base):  # every check in the engine of `pa
          lambda l: falling(l[2]) == [(0, 2), (0, 3)], 1, since=turn)
     press('P shows "Paused" in its place', lambda l: l[3][2] > 90 and placed(l[3]), 1, "KeyP")
     shot("paused")
-    time.sleep(1.5)  # the drop at the end of the interval under way still comes, maybe late
-    held = falling(grid())
+    # The drop at the end of the interval under way still comes, at the latest one interval on
+    # the game's clock after P: an iteration then makes it, however late the page's timer.
+    time.sleep(1.1)
+    held = falling(js("Module._gemletsStep(), cells()"))
     press("P shows the score again", lambda l: l[3][2] < 40, 1, "KeyP")
-    seen("one interval after P the pair falls again", lambda l: falling(l[2]) != held,
-         seconds=(0.95, 1.5))
-    at = min(cols([0, 0, grid()]))
+    seen("not before one interval after P the pair falls again", lambda l: falling(l[2]) != held,
+         seconds=(0.95, 10))
+    at, count = min(cols([0, 0, grid()])), js("pressed.length") + 1
     page.click(*js("(r => [r.x + r.width / 2, r.y + r.height / 2])(document.querySelector("
                    "'[data-key=ArrowRight]').getBoundingClientRect())"))
-    seen("a touch button moves the pair", lambda l: min(cols(l)) == at + 1, 1)
+    seen("a touch button moves the pair", lambda l: min(cols(l)) == at + 1, 1, since=reached(count))
     # A gamepad whose d-pad left is down from its fourth poll on.
     page.run("window.polls = 0; navigator.getGamepads = () => [{ index: 0, mapping: 'standard', "
              "buttons: Array.from({ length: 17 }, (_, i) => ({ pressed: i == 14 && ++polls > 3 }))"
