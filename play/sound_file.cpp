@@ -1,10 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "play/sound_file.h"
 
-#include <cerrno>
+#include "model/read_file.h"
+
 #include <cstdint>
-#include <cstring>
-#include <fstream>
 
 namespace gemlets {
 
@@ -68,16 +67,10 @@ SoundFile soundFromBytes(std::string bytes, std::string_view name) {
 }
 
 SoundFile readSoundFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        throw SoundFileError(path.string() + ": cannot open: " + std::strerror(errno));
-    std::string bytes;
-    char chunk[4096];
-    while (in.read(chunk, sizeof chunk) || in.gcount() > 0)
-        bytes.append(chunk, static_cast<std::size_t>(in.gcount()));
-    if (in.bad())
-        throw SoundFileError(path.string() + ": cannot read: " + std::strerror(errno));
-    return soundFromBytes(std::move(bytes), path.string());
+    FileText file = readFile(path);
+    if (!file.failure.empty())
+        throw SoundFileError(path.string() + ": " + file.failure);
+    return soundFromBytes(std::move(file.text), path.string());
 }
 
 } // namespace gemlets

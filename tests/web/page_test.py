@@ -128,6 +128,8 @@ def replays(base):  # ?replay= links from anyone: what cannot play says why, and
 
 def sound(base):
     control = "document.getElementById('sound')"
+    load(base, "a new game for its sounds", PAIR)
+    browser.key("ArrowLeft", hold=0.1)
     check("the sound control, beside the replay's, says it is on",
           lambda: js(f"{control}.textContent") == "Sound on"
           and js(f"{control}.nextElementSibling.id") == "save-replay", 0)
