@@ -127,7 +127,8 @@ std::string usage() {
     return std::string(
                "Usage: gemlets [--frame-rate N] [--scale N|fit] [--fullscreen] [--no-joystick]\n"
                "               [--no-sound] [--record FILE]\n"
-               "       gemlets --replay FILE [--scale N|fit] [--fullscreen] [--no-sound] [--check]\n"
+               "       gemlets --replay FILE [--scale N|fit] [--fullscreen] [--no-sound] "
+               "[--check]\n"
                "       gemlets --help | --version\n"
                "Plays gemlets. The images, the sounds, ") +
            fontFile + " and the starting field " + fieldFileName +

@@ -123,7 +123,7 @@ EM_JS(void, tellPageGameEnded, (), { Module["onGameEnded"](); });
 // Tells the page that the game has everything it loads (the service worker may start).
 EM_JS(void, tellPageGameLoaded, (), { Module["onGameLoaded"](); });
 
-// The images are preloaded at the top folder, but for the game-over picture (fetchPicture);
+// The images are preloaded at the top folder, but for the game-over picture (fetchLater);
 // the field file is read from the working folder, which the page moves for a field given in
 // the address.
 SurfacePtr loadPreloadedImage(const std::filesystem::path& file) {
@@ -139,9 +139,17 @@ FileOut standardError{stderr};
 
 void wake();
 
-// The game-over picture shows only once a game is over: it is fetched once the first frame
-// is out, so that a first visit waits for fewer bytes before it, and handed to the screen
-// when it comes; a game already over shows it at once.
+// What the first frame can do without: the game-over picture, which shows only once a game is
+// over, and the sounds, which the page makes only after the player's first key or press. They
+// are fetched once the first frame is out, so that a first visit waits for fewer bytes before
+// it, each handed on when it comes; the page hears that the game has everything once all have.
+std::size_t stillComing = 1 + soundFiles.size();
+
+void came() {
+    if (--stillComing == 0)
+        tellPageGameLoaded();
+}
+
 Screen* waitingForPicture = nullptr;
 
 void pictureCame(const char* file) {
@@ -151,25 +159,45 @@ void pictureCame(const char* file) {
         TextOut(standardError) << "gemlets: " << error.what() << '\n';
     }
     wake();
-    tellPageGameLoaded();
+    came();
 }
 
 void pictureFailed(const char*) {
     TextOut(standardError) << "gemlets: " << gameoverImageFile
                            << " did not load: a game over shows no picture\n";
-    tellPageGameLoaded();
+    came();
 }
 
-void fetchPicture(Screen& screen) {
+void soundsCame();
+std::size_t soundsToCome = soundFiles.size();
+bool soundsFailed = false;
+
+void soundCame(const char*) {
+    if (--soundsToCome == 0 && !soundsFailed)
+        soundsCame();
+    came();
+}
+
+void soundFailed(const char* file) {
+    if (!std::exchange(soundsFailed, true))
+        TextOut(standardError) << "gemlets: " << (file + 1)
+                               << " did not load: the game is silent\n";
+    --soundsToCome;
+    came();
+}
+
+void fetchLater(Screen& screen) {
     if (std::exchange(waitingForPicture, &screen) != nullptr)
         return;
-    const std::string file = std::string("/") + gameoverImageFile;
-    emscripten_async_wget(gameoverImageFile, file.c_str(), pictureCame, pictureFailed);
+    const std::string picture = std::string("/") + gameoverImageFile;
+    emscripten_async_wget(gameoverImageFile, picture.c_str(), pictureCame, pictureFailed);
+    for (const char* sound : soundFiles)
+        emscripten_async_wget(sound, ("/" + std::string(sound)).c_str(), soundCame, soundFailed);
 }
 
 struct Run {
     Game game{standardOutput};
-    SoundPlayer sound{"/"};
+    std::optional<SoundPlayer> sound; // once its files have come
     Screen screen;
     std::uint32_t seed = startSeed(SDL_GetTicks());
     RandomGenerator random{seed};
@@ -188,7 +216,7 @@ std::unique_ptr<Run> run;
 struct Watch {
     Replay replay;
     Game game{standardOutput};
-    SoundPlayer sound{"/"};
+    std::optional<SoundPlayer> sound; // once its files have come
     Screen screen;
     std::optional<ReplayPlayer> player;
     std::optional<WatchLoop> loop;
@@ -262,10 +290,11 @@ void iterate() {
     r.dropTask.run(std::chrono::steady_clock::now());
     const bool turnDue = r.game.state == State::newGemlets;
     const bool running = runIteration(r.loop);
-    fetchPicture(r.screen);
+    fetchLater(r.screen);
     if (!running) {
         emscripten_cancel_main_loop();
-        r.sound.stop();
+        if (r.sound)
+            r.sound->stop();
         r.dropTask.stop();
         r.recorder.finish();
         tellPageGameEnded();
@@ -279,17 +308,18 @@ void iterate() {
     // a drop due at once all need the next frame; a sound, the iterations until it ends.
     const bool busy = turnDue || r.game.state == State::newGemlets || SDL_PollEvent(nullptr) != 0 ||
                       !r.game.run || (next.wait == DropSchedule::Wait::time && next.at <= now) ||
-                      r.sound.sounding();
+                      (r.sound && r.sound->sounding());
     if (!busy)
         rest(next);
 }
 
 void iterateWatch() {
     const bool watching = runWatchIteration(*watch->loop, std::chrono::steady_clock::now());
-    fetchPicture(watch->screen);
+    fetchLater(watch->screen);
     if (!watching) {
         emscripten_cancel_main_loop();
-        watch->sound.stop();
+        if (watch->sound)
+            watch->sound->stop();
         tellPageGameEnded();
     }
 }
@@ -302,18 +332,38 @@ bool startWatch() {
     if (playUnseen(watch->replay, standardError) != 0)
         return false;
     watch->player.emplace(watch->replay, watch->game);
-    watch->loop.emplace(WatchLoop{.screen = watch->screen,
-                                  .game = watch->game,
-                                  .player = *watch->player,
-                                  .sound = &watch->sound});
-    watch->sound.listen(watch->game);
+    watch->loop.emplace(
+        WatchLoop{.screen = watch->screen, .game = watch->game, .player = *watch->player});
     startRun(watch->game, watch->screen, nullptr);
     return true;
 }
 
 // The sound of the game or replay on the page, if any.
 SoundPlayer* pageSound() {
-    return run ? &run->sound : watch ? &watch->sound : nullptr;
+    std::optional<SoundPlayer>* sound = run ? &run->sound : watch ? &watch->sound : nullptr;
+    return sound && *sound ? &**sound : nullptr;
+}
+
+// The page's sound as the player has set it: heard once a key or press made the page's sound,
+// muted by the page's control. Sounds that come later start so.
+bool pageHeard = false;
+bool pageMuted = false;
+
+void soundsCame() {
+    Game& game = run ? run->game : watch->game;
+    SoundPlayer*& playing = run ? run->loop.sound : watch->loop->sound;
+    std::optional<SoundPlayer>& sound = run ? run->sound : watch->sound;
+    try {
+        sound.emplace("/");
+    } catch (const StartupError& error) {
+        TextOut(standardError) << "gemlets: " << error.what() << '\n';
+        return;
+    }
+    sound->listen(game);
+    sound->mute(pageMuted);
+    if (pageHeard)
+        sound->open();
+    playing = &*sound;
 }
 
 // Whether the page can make sound: an AudioContext, made now, in the player's key or press, as
@@ -321,7 +371,7 @@ SoundPlayer* pageSound() {
 // ones need no press. One that cannot be made, or a browser without Web Audio, leaves the game
 // silent, saying nothing; a sound the browser cannot decode stays silent too.
 // clang-format off
-EM_JS(int, pageMakesSound, (), {
+EM_JS(int, makePageSound, (), {
     try {
         SDL.openAudioContext();
         const context = SDL.audioContext;
@@ -342,6 +392,10 @@ EM_JS(int, pageMakesSound, (), {
     }
 });
 // clang-format on
+
+bool pageMakesSound() {
+    return pageHeard || (pageHeard = makePageSound() != 0);
+}
 
 // What gemletsCheck wrote: standard output and standard error.
 std::string checkOut;
@@ -385,14 +439,15 @@ extern "C" EMSCRIPTEN_KEEPALIVE const char* gemletsCheckText(int which) {
 extern "C" EMSCRIPTEN_KEEPALIVE void gemletsHear() {
     using namespace gemlets;
     SoundPlayer* sound = pageSound();
-    if (sound != nullptr && !sound->isOpen() && pageMakesSound())
+    if (pageMakesSound() && sound != nullptr)
         sound->open();
 }
 
 // The page's sound control: 0 silences the game, 1 lets it sound again.
 extern "C" EMSCRIPTEN_KEEPALIVE void gemletsSound(int on) {
+    gemlets::pageMuted = on == 0;
     if (gemlets::SoundPlayer* sound = gemlets::pageSound())
-        sound->mute(on == 0);
+        sound->mute(gemlets::pageMuted);
 }
 
 // Something may change what the window shows: a key, a touch, a gamepad, the tab shown.
@@ -418,8 +473,6 @@ int main() {
             }
         } else {
             run = std::make_unique<Run>();
-            run->loop.sound = &run->sound;
-            run->sound.listen(run->game);
             startRun(run->game, run->screen, &run->dropTask);
         }
     } catch (const std::exception& error) {
