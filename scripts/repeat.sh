@@ -19,7 +19,7 @@ for part in "${parts[@]}"; do
     case $part in
     web | xvfb | compat | handheld) ;;
     *)
-        echo "usage: tests/repeat.sh [N] [web|xvfb|compat|handheld]..." >&2
+        echo "usage: scripts/repeat.sh [N] [web|xvfb|compat|handheld]..." >&2
         exit 2
         ;;
     esac
