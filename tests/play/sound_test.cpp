@@ -38,50 +38,30 @@ TEST(SoundCues, EachLandingClearLevelGameOverAndPauseSoundsOnceInTheOrderItCame)
         std::vector<int> chainGroups;
         std::vector<Cue> cues;
     };
-    const Cue land{landSoundFile};
+    using enum EventKind;
+    using enum State;
+    const Cue land{landSoundFile}, pauses{pauseSoundFile}, resumes{resumeSoundFile},
+        level{levelSoundFile, clearGap};
+    const auto c = [](std::size_t file, int gaps) { // a chime, `gaps` after the first
+        return Cue{clearSoundFiles[file], gaps * clearGap};
+    };
     const Step steps[] = {
-        {"the starting field", EventKind::load, 0, State::unpause, 0, {}, {}},
-        {"a hard drop lands the pair whole", EventKind::input, 2, State::unpause, 0, {}, {land}},
-        {"the drop step that tells of it", EventKind::drop, 2, State::newGemlets, 0, {}, {}},
-        {"a turn clearing two groups, then one that the fall made",
-         EventKind::turn,
-         0,
-         State::unpause,
-         0,
-         {2, 1},
-         {{clearSoundFiles[0]},
-          {clearSoundFiles[0], clearGap},
-          {clearSoundFiles[1], 2 * clearGap}}},
-        {"half a split pair lands", EventKind::drop, 1, State::unpause, 0, {}, {land}},
-        {"a frame step", EventKind::frame, 1, State::unpause, 0, {}, {}},
-        {"then the other half", EventKind::drop, 2, State::newGemlets, 0, {}, {land}},
-        {"a turn clearing a group and rising a level",
-         EventKind::turn,
-         0,
-         State::unpause,
-         1,
-         {1},
-         {{clearSoundFiles[0]}, {levelSoundFile, clearGap}}},
-        {"P", EventKind::input, 0, State::pause, 1, {}, {{pauseSoundFile}}},
-        {"a move ends the pause", EventKind::input, 0, State::unpause, 1, {}, {{resumeSoundFile}}},
-        {"the page hidden", EventKind::hidden, 0, State::pause, 1, {}, {{pauseSoundFile}}},
-        {"P again", EventKind::input, 0, State::unpause, 1, {}, {{resumeSoundFile}}},
-        {"a turn with nothing to clear", EventKind::turn, 0, State::unpause, 1, {}, {}},
-        {"a chain of ten steps: the last chime for the steps past the files",
-         EventKind::turn,
-         0,
-         State::unpause,
-         1,
-         std::vector(10, 1),
-         {}},
-        {"the next pair has no room",
-         EventKind::turn,
-         2,
-         State::gameover,
-         1,
-         {},
-         {{land}, {gameoverSoundFile}}},
-        {"a key at game over", EventKind::input, 2, State::gameover, 1, {}, {}},
+        {"the starting field", load, 0, unpause, 0, {}, {}},
+        {"a hard drop lands the pair whole", input, 2, unpause, 0, {}, {land}},
+        {"the drop step that tells of it", drop, 2, newGemlets, 0, {}, {}},
+        {"2 groups, then 1 fallen", turn, 0, unpause, 0, {2, 1}, {c(0, 0), c(0, 1), c(1, 2)}},
+        {"half a split pair lands", drop, 1, unpause, 0, {}, {land}},
+        {"a frame step", frame, 1, unpause, 0, {}, {}},
+        {"then the other half", drop, 2, newGemlets, 0, {}, {land}},
+        {"a group, a new level", turn, 0, unpause, 1, {1}, {c(0, 0), level}},
+        {"P", input, 0, pause, 1, {}, {pauses}},
+        {"a move ends the pause", input, 0, unpause, 1, {}, {resumes}},
+        {"the page hidden", hidden, 0, pause, 1, {}, {pauses}},
+        {"P again", input, 0, unpause, 1, {}, {resumes}},
+        {"a turn with nothing to clear", turn, 0, unpause, 1, {}, {}},
+        {"ten steps: the last chime past the files", turn, 0, unpause, 1, std::vector(10, 1), {}},
+        {"no room for the next pair", turn, 2, gameover, 1, {}, {{land}, {gameoverSoundFile}}},
+        {"a key at game over", input, 2, gameover, 1, {}, {}},
     };
     std::ostringstream out;
     Game game{out};
