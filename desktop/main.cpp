@@ -75,15 +75,29 @@ std::unique_ptr<SoundPlayer> openSounds(const Options& options, Game& game) {
     return sound;
 }
 
-int play(const Options& options) {
-    // Declared in this order so that they end in reverse: the drop task is joined before
-    // the recorder, the sounds, the surfaces and the font go, and those before SDL itself.
+// What playing and watching both hold, declared so that they end in reverse: the window, the
+// joystick, the sounds, the surfaces and the font before SDL itself, and the game last.
+struct Desktop {
+    explicit Desktop(const Options& options) : session(options.sound) {
+        screen.font = openFont(fontFile);
+        sound = openSounds(options, game);
+        if (options.joystick)
+            joystick = openJoystick();
+        window.emplace(screen, options);
+    }
+
     Game game{std::cout};
-    SdlSession session(options.sound);
+    SdlSession session;
     Screen screen;
-    screen.font = openFont(fontFile);
-    const std::unique_ptr<SoundPlayer> sound = openSounds(options, game);
-    const Joystick joystick = options.joystick ? openJoystick() : Joystick{};
+    std::unique_ptr<SoundPlayer> sound;
+    Joystick joystick;
+    std::optional<Window> window;
+};
+
+int play(const Options& options) {
+    // The drop task is joined before the recorder goes, and both before the desktop's part.
+    Desktop desktop(options);
+    Game& game = desktop.game;
     const std::uint32_t seed = startSeed(SDL_GetTicks());
     RandomGenerator random(seed);
     std::ofstream recordFile;
@@ -97,10 +111,9 @@ int play(const Options& options) {
         recorder.emplace(recordFile, seed);
         watching.emplace(game, *recorder);
     }
-    Window window(screen, options);
     DropTask dropTask(game);
     try {
-        startUp(game, screen, dropTask, window.platform());
+        startUp(game, desktop.screen, dropTask, desktop.window->platform());
     } catch (const std::exception&) {
         // A game that never started leaves no replay behind.
         if (recorder) {
@@ -111,11 +124,11 @@ int play(const Options& options) {
         throw;
     }
 
-    MainLoop loop{game, dropTask, screen, random};
+    MainLoop loop{game, dropTask, desktop.screen, random};
     loop.frameRate = options.frameRate;
-    loop.pad = joystick.pad;
-    loop.windowEvent = window.events();
-    loop.sound = sound.get();
+    loop.pad = desktop.joystick.pad;
+    loop.windowEvent = desktop.window->events();
+    loop.sound = desktop.sound.get();
     mainLoop(loop);
     dropTask.stop();
     if (recorder)
@@ -127,21 +140,15 @@ int watch(const Options& options) {
     const Replay replay = readReplay(options.replay);
     if (const int status = playUnseen(replay, std::cerr); status != 0)
         return status;
-    Game game{std::cout};
-    SdlSession session(options.sound);
-    Screen screen;
-    screen.font = openFont(fontFile);
-    const std::unique_ptr<SoundPlayer> sound = openSounds(options, game);
-    const Joystick joystick = options.joystick ? openJoystick() : Joystick{};
-    Window window(screen, options);
-    openScreen(screen, window.platform());
-    ReplayPlayer player(replay, game);
-    WatchLoop loop{.screen = screen,
-                   .game = game,
+    Desktop desktop(options);
+    openScreen(desktop.screen, desktop.window->platform());
+    ReplayPlayer player(replay, desktop.game);
+    WatchLoop loop{.screen = desktop.screen,
+                   .game = desktop.game,
                    .player = player,
-                   .pad = joystick.pad,
-                   .sound = sound.get(),
-                   .windowEvent = window.events()};
+                   .pad = desktop.joystick.pad,
+                   .sound = desktop.sound.get(),
+                   .windowEvent = desktop.window->events()};
     watchReplay(loop);
     std::cout << std::flush;
     return 0;
