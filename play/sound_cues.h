@@ -11,6 +11,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <string_view>
 #include <vector>
 
 namespace gemlets {
@@ -20,7 +21,12 @@ struct Cue {
     const char* file = nullptr; // one of soundFiles (assets/asset_names.h)
     std::chrono::milliseconds delay{};
 
-    bool operator==(const Cue&) const = default;
+    // By name: one file's name may stand at two addresses, one in each object file (as
+    // sanitized builds keep them).
+    bool operator==(const Cue& other) const {
+        return (file && other.file ? std::string_view(file) == other.file : file == other.file) &&
+               delay == other.delay;
+    }
 };
 
 // Between two groups cleared in one turn: each is heard, and a chain climbs step by step.
