@@ -34,20 +34,22 @@ X_KEYS = {"ArrowLeft": "Left", "ArrowUp": "Up", "ArrowRight": "Right", "ArrowDow
 # The field as rows of each cell's nearest colour by its mean (cells), the left, top and width of
 # the ink beside the field (ink), every change the page shows with the time and animation frame
 # it shows it at (looks), and the keys that reached the page (from the keyboard, a touch button or
-# a gamepad) with their key codes, time and frame.
+# a gamepad) with their key codes, time and frame. Plain loops read the pixels: a callback a byte
+# at every frame is slow enough in WebKit to hold the page back by seconds on a loaded machine.
 FW, RW = COLS * PX, G.width - COLS * PX  # the field's width, and the room right of it
 PAGE_JS = f"""const px = (x, y, w, h) => document.getElementById('canvas').getContext('2d')
   .getImageData(x, y, w, h).data;
 const far = (m, p) => p.reduce((a, v, i) => a + (v - m[i]) ** 2, 0);
-window.cells = () => {{ const s = Array.from({{ length: {COLS * ROWS} }}, () => [0, 0, 0]);
-  px(0, 0, {FW}, {G.height}).forEach((v, i) => i % 4 < 3
-    && (s[(i / {4 * FW * PX} | 0) * {COLS} + (i / {4 * PX} | 0) % {COLS}][i % 4] += v / {PX * PX}));
+window.cells = () => {{ const s = Array.from({{ length: {COLS * ROWS} }}, () => [0, 0, 0]),
+  d = px(0, 0, {FW}, {G.height}); for (let i = 0; i < d.length; i += 4) {{
+    const m = s[(i / {4 * FW * PX} | 0) * {COLS} + (i / {4 * PX} | 0) % {COLS}];
+    m[0] += d[i] / {PX * PX}; m[1] += d[i + 1] / {PX * PX}; m[2] += d[i + 2] / {PX * PX}; }}
   return s.map((m) => palette.reduce((a, p) => far(m, p[1]) < far(m, a[1]) ? p : a)[0]).join('')
     .match(/.{{{COLS}}}/g); }};
-window.ink = () => {{ const b = [{G.width}, {G.height}, 0];
-  px({FW}, 0, {RW}, {G.height}).forEach((v, i) => i % 4 || v > 95 || b.splice(0, 3, Math.min(b[0],
-    {FW} + i / 4 % {RW}), Math.min(b[1], i / {4 * RW} | 0), Math.max(b[2], {FW + 1} + i / 4 % {RW})));
-  return [b[0], b[1], Math.max(0, b[2] - b[0])]; }};
+window.ink = () => {{ const d = px({FW}, 0, {RW}, {G.height}); let l = {G.width}, t = {G.height}, r = 0;
+  for (let i = 0; i < d.length; i += 4) if (d[i] <= 95) {{ const x = {FW} + i / 4 % {RW};
+    l = Math.min(l, x); t = Math.min(t, i / {4 * RW} | 0); r = Math.max(r, x + 1); }}
+  return [l, t, Math.max(0, r - l)]; }};
 window.looks = []; let frames = 0;
 (function look() {{ requestAnimationFrame(look); const now = [cells(), ink(), gemletsStdout.length];
   if (JSON.stringify(now) != JSON.stringify(looks.at(-1)?.slice(2)))
