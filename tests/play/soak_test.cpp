@@ -114,10 +114,8 @@ private:
             if (std::exchange(image[getOffset(*g->x, *g->y)], *g->col) != emptyCell)
                 return fail("two gemlets share a cell");
         }
-        const auto inPlay = [this](const GemletPtr& g) {
-            return std::find(game_.gemlets.begin(), game_.gemlets.end(), g) != game_.gemlets.end();
-        };
-        if (!inPlay(game_.first) || !inPlay(game_.second))
+        if (std::ranges::count(game_.gemlets, game_.first) != 1 ||
+            std::ranges::count(game_.gemlets, game_.second) != 1)
             return fail("the falling pair is not in play");
         gemletsToField(game_);
         if (game_.field != image)
