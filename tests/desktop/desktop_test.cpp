@@ -17,7 +17,6 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
-#include <functional>
 #include <gtest/gtest.h>
 #include <set>
 #include <string_view>
@@ -85,37 +84,32 @@ TEST(Display, EachWindowShowsTheFrameAtTheLargestSizeThatFitsCentredAndOnlyChang
     for (SurfacePtr& image : screen.cellImages)
         image = fixture::solidImage(display.window(), gemletW, gemletH,
                                     {255, Uint8((&image - &screen.cellImages[0]) * 60), 0, 0});
-    const auto move = [&] {
-        moveToLeft(game, *game.first, *game.second);
-    };
-    const auto resize = [&](int w, int h) {
-        return [&, w, h] {
-            display.resize({w, h});
-        };
-    };
-    const auto toggle = [&] {
-        display.toggleFullscreen();
-    };
     const int w = windowWidth, h = windowHeight;
     const Uint16 w2 = Uint16(2 * w), h2 = Uint16(2 * h);
-    // What each step is, what it does, the window and the frame's area in it after, and whether
-    // the frame is handed over whole.
-    const std::tuple<const char*, std::function<void()>, Size, SDL_Rect, bool> steps[] = {
-        {"--scale 2", [] {}, {w2, h2}, {0, 0, w2, h2}, true},
-        {"a move", move, {w2, h2}, {0, 0, w2, h2}, false},
-        {"the whole screen", toggle, {1920, 1080}, {420, 0, 1080, 1080}, true},
-        {"a drop, smoothed", [&] { dropStep(game); }, {1920, 1080}, {420, 0, 1080, 1080}, false},
-        {"a resize there", resize(500, 500), {1920, 1080}, {420, 0, 1080, 1080}, false},
-        {"back", toggle, {w2, h2}, {0, 0, w2, h2}, true},
-        {"resized", resize(600, 500), {600, 500}, {50, 0, 500, 500}, true},
-        {"a move, smoothed", move, {600, 500}, {50, 0, 500, 500}, false},
-        {"a whole multiple", resize(1000, 768), {1000, 768}, {116, 0, 768, 768}, true},
-        {"there and back", [&] { toggle(), toggle(); }, {1000, 768}, {116, 0, 768, 768}, true},
-        {"the design's window", resize(w, h), {w, h}, {0, 0, Uint16(w), Uint16(h)}, true},
+    // What each step is, what it does (L the pair moved left, D a drop step, F the whole screen
+    // switched, then a resize to the size given), the window and the frame's area in it after,
+    // and whether the frame is handed over whole.
+    const std::tuple<const char*, std::string_view, Size, Size, SDL_Rect, bool> steps[] = {
+        {"--scale 2", "", {}, {w2, h2}, {0, 0, w2, h2}, true},
+        {"a move", "L", {}, {w2, h2}, {0, 0, w2, h2}, false},
+        {"the whole screen", "F", {}, {1920, 1080}, {420, 0, 1080, 1080}, true},
+        {"a drop, smoothed", "D", {}, {1920, 1080}, {420, 0, 1080, 1080}, false},
+        {"a resize there", "", {500, 500}, {1920, 1080}, {420, 0, 1080, 1080}, false},
+        {"back", "F", {}, {w2, h2}, {0, 0, w2, h2}, true},
+        {"resized", "", {600, 500}, {600, 500}, {50, 0, 500, 500}, true},
+        {"a move, smoothed", "L", {}, {600, 500}, {50, 0, 500, 500}, false},
+        {"a whole multiple", "", {1000, 768}, {1000, 768}, {116, 0, 768, 768}, true},
+        {"there and back", "FF", {}, {1000, 768}, {116, 0, 768, 768}, true},
+        {"the design's window", "", {w, h}, {w, h}, {0, 0, Uint16(w), Uint16(h)}, true},
     };
     std::vector<Uint16> seen;
-    for (const auto& [what, act, size, area, whole] : steps) {
-        act();
+    for (const auto& [what, acts, resize, size, area, whole] : steps) {
+        for (const char act : acts)
+            act == 'L'   ? moveToLeft(game, *game.first, *game.second)
+            : act == 'D' ? dropStep(game)
+                         : display.toggleFullscreen();
+        if (resize.w != 0)
+            display.resize(resize);
         SDL_Surface* window = display.window();
         if (whole) // what the window held before must not show
             SDL_FillRect(window, nullptr, 0x1234);
