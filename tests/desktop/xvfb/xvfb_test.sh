@@ -156,30 +156,6 @@ w=$GEMLETS_WINDOW_WIDTH h=$GEMLETS_WINDOW_HEIGHT
 pairAt3="(\\*{$cols}/)*\\*\\*\\*3\\*\\*$pad/\\*\\*\\*1\\*\\*$pad/(\\*{$cols}/)*"
 landed="([*0-3]{$cols}/){$((rows - 2))}\\*\\*\\*3\\*\\*$pad/\\*\\*\\*1\\*\\*$pad/"
 case $scenario in
-window_keys_closing_and_sigterm)
-    field
-    start
-    [[ $(xdotool getwindowgeometry "$win") == *"Geometry: $windowSize"* ]] || fail "not $windowSize"
-    until_ 10 "the first pair falling in column 3" shows "$pairAt3"
-    ${GEMLETS_EMULATOR:-} "$sendDeleteWindow" "$win" || fail "could not ask the window to close"
-    xdotool key space # taken after the close request, which must be ignored
-    until_ 5 "the pair landed at the bottom of column 3 after Space" shows "$landed"
-    finish TERM ;;
-chain_clearing_and_pause)
-    field '****3*' '**3*3*' '**0*2*'
-    start
-    until_ 10 "the first pair above three yellows" shows "$pairAt3\\*{4}3\\*$pad/\\*\\*3\\*3\\*$pad/\\*\\*0\\*2\\*$pad/"
-    before=$(textArea)
-    xdotool key space
-    until_ 5 "the four yellows cleared" shows "([*0-3]{$cols}/){$((rows - 3))}\\*{$cols}/\\*{$cols}/\\*\\*012\\*$pad/"
-    [[ $(textArea) != "$before" ]] || fail "the score did not change"
-    # That nothing moves while paused the scenarios of the window's size show.
-    pauseGame && paused=$grid
-    xdotool key p
-    # shellcheck disable=SC2016 # eval expands it at each try
-    until_ 5 "the pair falling again" eval 'shoot && [[ $grid != "$paused" ]]'
-    finish INT
-    grep -qx 'sweeping' "$tmp/stdout" || fail "no sweeping in the trace" ;;
 game_over)
     for ((row = 0; row < rows; ++row)); do fieldRows "**$((row % 2))***" | tail -n 1; done >"$tmp/run/test.txt"
     start
@@ -256,14 +232,17 @@ bad_start_up_files)
     case_ clear_3.wav "rm $tmp/run/clear_3.wav"
     case_ land.wav "head -c 2000 /dev/urandom >$tmp/run/land.wav"
     case_ display "true" "-u DISPLAY" ;;
-sounds)
-    # What the game plays, through SDL's disk audio driver, which writes to a file what a sound
+landings_signals_and_sounds)
+    # The first pair dropped by Space after the window was asked to close, which the game
+    # ignores, then SIGTERM; a chain cleared and scored, P pausing and resuming, then SIGINT.
+    # What each played, through SDL's disk audio driver, which writes to a file what a sound
     # card would play (at SDL 2's own rate and channels under sdl12-compat): a landing that
     # clears sounds beyond one that does not; --no-sound and --check play nothing; without a
     # device the game plays and says nothing.
     # drop NAME SHOWN ROWS [ARGUMENT...]: the first pair dropped onto the field of those bottom
     # rows until the screen shows SHOWN, what it played in NAME.raw (or $raw), its replay in
-    # NAME.replay.
+    # NAME.replay; the score before it in `before`.
+    yellows="****3* **3*3* **0*2*"
     yellowsCleared="([*0-3]{$cols}/){$((rows - 3))}\\*{$cols}/\\*{$cols}/\\*\\*012\\*$pad/"
     drop() {
         local game=$1 shown=$2
@@ -271,23 +250,35 @@ sounds)
         field $3
         settings=(SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="${raw:-$tmp/$game.raw}" SDL_DISKAUDIODELAY=46)
         start --record "$tmp/$game.replay" "${@:4}"
+        sized "$windowSize" || fail "not $windowSize"
         until_ 10 "the first pair falling in column 3" shows "$pairAt3.*"
-        xdotool key space
+        ${GEMLETS_EMULATOR:-} "$sendDeleteWindow" "$win" || fail "could not ask the window to close"
+        before=$(textArea)
+        xdotool key space # taken after the close request, which must be ignored
         until_ 5 "$game: the pair down" shows "$shown"
         sleep 1 # the sounds of the landing and its turn step played out
-        finish Escape
     }
     # The 16-bit samples that are not silent.
     heard() { od -An -v -td2 -w2 "$@" | grep -v '^ *0$' || true; }
     drop land "$landed" ""
-    drop clear "$yellowsCleared" "****3* **3*3* **0*2*"
+    finish TERM
+    drop clear "$yellowsCleared" "$yellows"
+    [[ $(textArea) != "$before" ]] || fail "the score did not change"
+    # That nothing moves while paused the scenarios of the window's size show.
+    pauseGame && paused=$grid
+    xdotool key p
+    # shellcheck disable=SC2016 # eval expands it at each try
+    until_ 5 "the pair falling again" eval 'shoot && [[ $grid != "$paused" ]]'
+    finish INT
+    grep -qx 'sweeping' "$tmp/stdout" || fail "no sweeping in the trace"
     knocks=$(heard "$tmp/land.raw" | wc -l) both=$(heard "$tmp/clear.raw" | wc -l)
     ((knocks > 0 && both > knocks * 3 / 2)) || fail "a landing played $knocks samples, one that clears $both"
     # Classic SDL plays the file as it is.
     [[ $(ldd "$runDir/gemlets" 2>/dev/null) == *sdl12-compat* ]] ||
         cmp -s <(heard "$tmp/land.raw") <(tail -c +45 "$tmp/run/land.wav" | heard) ||
         fail "the landing played is not land.wav"
-    drop quiet "$yellowsCleared" "****3* **3*3* **0*2*" --no-sound
+    drop quiet "$yellowsCleared" "$yellows" --no-sound
+    finish Escape
     [[ ! -e $tmp/quiet.raw ]] || fail "--no-sound opened the sound device"
     # shellcheck disable=SC2086 # the emulator command is split into words
     (cd "$tmp/run" && exec env SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$tmp/check.raw" \
@@ -296,6 +287,7 @@ sounds)
     [[ ! -e $tmp/check.raw ]] || fail "--check opened the sound device"
     # A device that cannot open: the disk driver's folder is not there.
     raw=$tmp/nowhere/played.raw drop nowhere "$landed" ""
+    finish Escape
     [[ ! -e $tmp/nowhere ]] || fail "a device opened in a folder that is not there" ;;
 pads)
     # SDL2's virtual joystick in three shapes, every button pressed, the quitting one last: a pad
