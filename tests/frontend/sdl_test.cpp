@@ -247,9 +247,6 @@ TEST_F(SdlTest, AWatchedReplayKeepsItsPaceStandsStillOnPAndStopsOnEscape) {
             {.time = time, .event = inputEvent(Source::button, int(replay.entries.size()), {})});
     ReplayPlayer player(replay, game);
     WatchLoop watching{.screen = screen, .game = game, .player = player};
-    const auto at = [](long ms) {
-        return WatchLoop::Clock::time_point(std::chrono::milliseconds(ms));
-    };
     // Each iteration's key first, its time, and the buttons played by then.
     const long day = 86'400'000, week = replayMaxTime;
     const std::tuple<int, long, const char*> steps[] = {
@@ -259,7 +256,8 @@ TEST_F(SdlTest, AWatchedReplayKeepsItsPaceStandsStillOnPAndStopsOnEscape) {
     for (const auto& [key, ms, played] : steps) {
         if (key != 0)
             push(SDL_KEYDOWN, key);
-        EXPECT_EQ(runWatchIteration(watching, at(ms)),
+        EXPECT_EQ(runWatchIteration(watching,
+                                    WatchLoop::Clock::time_point(std::chrono::milliseconds(ms))),
                   key != SDLK_ESCAPE && std::string_view(played) != "012")
             << ms;
         std::string lines;

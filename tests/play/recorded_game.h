@@ -32,8 +32,7 @@ struct Recording {
 // just before the turn at 1.234 s, then an unbound button, Escape and, after the end, the page
 // hidden. The recorder's clock moves only then. The game starts with `points`.
 inline Recording record(const std::function<void(Game&, Recorder&)>& meddle = {}, int points = 0) {
-    std::ostringstream out;
-    std::ostringstream text;
+    std::ostringstream out, text;
     Game game(out);
     Recorder::Clock::time_point now;
     Recorder recorder(text, 7, [&now] { return now; });

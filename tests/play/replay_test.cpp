@@ -27,11 +27,8 @@ TEST(Replay, EveryKindOfEntryReadsBackAsItWasWritten) {
             .time = time, .event = std::move(event), .checksum = checksum, .repeat = repeat};
     };
     const Field rows = fixture::bottomRows({"0123**"});
-    const struct {
-        std::string_view kind;
-        std::optional<ReplayEntry> entry;
-        std::string line;
-    } cases[] = {
+    // The kind's name, the entry (none: the end alone) and its line.
+    const std::tuple<std::string_view, std::optional<ReplayEntry>, std::string> cases[] = {
         {"key", at(1, inputEvent(Source::key, int(Key::p), Command::togglePause)),
          "1 key p togglePause\n"},
         {"button", at(2, inputEvent(Source::button, 13, Command::rotate)), "2 button 13 rotate\n"},
@@ -49,22 +46,23 @@ TEST(Replay, EveryKindOfEntryReadsBackAsItWasWritten) {
         {"turn", at(9, eventOf(EventKind::turn), 0x0123abcd), "9 turn 0123abcd "},
         {"end", std::nullopt, "10 end "},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.line);
+    for (const auto& [name, entry, line] : cases) {
+        SCOPED_TRACE(line);
         ReplayWriter written(7);
-        if (c.entry)
-            written.add(*c.entry);
+        if (entry)
+            written.add(*entry);
         written.end(10);
         const Replay read = parseReplay(written.text(), "game.replay");
         ReplayWriter again(read.seed);
-        for (const ReplayEntry& entry : read.entries)
-            again.add(entry);
+        for (const ReplayEntry& e : read.entries)
+            again.add(e);
         again.end(read.end.value_or(-1));
         EXPECT_EQ(again.text(), written.text());
-        EXPECT_NE(written.text().find('\n' + c.line), std::string::npos) << written.text();
+        EXPECT_NE(written.text().find('\n' + line), std::string::npos) << written.text();
     }
     for (const EntryKind& kind : entryKinds)
-        EXPECT_TRUE(std::ranges::any_of(cases, [&](const auto& c) { return c.kind == kind.name; }))
+        EXPECT_TRUE(
+            std::ranges::any_of(cases, [&](const auto& c) { return std::get<0>(c) == kind.name; }))
             << "no case for '" << kind.name << "'";
 }
 
@@ -140,8 +138,7 @@ TEST(Replay, ChecksAsRecordedOrSaysWhereAndWhy) {
         SCOPED_TRACE(c.what);
         const std::filesystem::path path =
             c.path.empty() ? fixture::tempFile("game.replay", c.text) : c.path;
-        std::ostringstream out;
-        std::ostringstream err;
+        std::ostringstream out, err;
         EXPECT_EQ(checkReplay(path, out, err), c.status);
         EXPECT_EQ(err.str(),
                   c.said.empty() ? "" : "gemlets: " + path.string() + ": " + c.said + "\n");
