@@ -10,16 +10,15 @@
 #include "model/game_start.h"
 #include "model/movement.h"
 #include "play/drop_schedule.h"
+#include "tests/sdl_fixture.h"
 
 #include <SDL.h>
 #include <SDL_image.h>
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
-#include <functional>
 #include <gtest/gtest.h>
 #include <set>
-#include <sstream>
 #include <string_view>
 #include <tuple>
 #include <vector>
@@ -29,14 +28,8 @@ namespace {
 
 const std::filesystem::path runDir = GEMLETS_RUN_DIR;
 
-// The pixels of the window's top rows, down to row h.
-std::vector<Uint16> pixels(SDL_Surface* s, int h) {
-    std::vector<Uint16> all;
-    for (int y = 0; y < std::min(h, s->h); ++y)
-        for (int x = 0; x < s->w; ++x)
-            all.push_back(static_cast<const Uint16*>(s->pixels)[y * s->pitch / 2 + x]);
-    return all;
-}
+using fixture::pixelAt;
+using fixture::pixels;
 
 // The cell images are prepared for fast blits with a colour key no pixel holds: they must still
 // draw every pixel as loaded, also an image that holds every 16-bit value but one, or all.
@@ -55,8 +48,7 @@ TEST(DesktopImages, PreparedImagesDrawEveryPixelAsLoaded) {
         EXPECT_TRUE(drawn(loadImage(runDir / file).get()) == drawn(plain.get())) << file;
     }
     for (const Uint32 missing : {1000u, 0x10000u}) {
-        const SDL_PixelFormat* f = window->format;
-        SurfacePtr image(SDL_CreateRGBSurface(0, 256, 256, 16, f->Rmask, f->Gmask, f->Bmask, 0));
+        const SurfacePtr image = fixture::solidImage(window, 256, 256, {});
         for (Uint32 value = 0; value < 0x10000; ++value)
             static_cast<Uint16*>(image->pixels)[value] = Uint16(value == missing ? 0 : value);
         const std::vector<Uint16> before = drawn(image.get());
@@ -66,21 +58,15 @@ TEST(DesktopImages, PreparedImagesDrawEveryPixelAsLoaded) {
 }
 
 TEST(StartUp, AVideoDriverThatShowsNothingIsRefusedUnlessSdlVideoDriverNamesIt) {
-    const struct {
-        std::string_view driver;
-        const char* requested; // SDL_VIDEODRIVER, null when unset
-        bool kept;
-    } cases[] = {{"x11", nullptr, true},      {"fbcon", "dummy", true},
-                 {"caca", nullptr, false},    {"aalib", "", false},
-                 {"offscreen", "x11", false}, {"evdev", "dummy", false},
-                 {"dummy", "dummy", true},    {"offscreen", "x11,Offscreen", true}};
-    for (const auto& c : cases)
-        EXPECT_EQ(keepsVideoDriver(c.driver, c.requested), c.kept)
-            << c.driver << " with SDL_VIDEODRIVER=" << (c.requested ? c.requested : "(unset)");
-}
-
-Uint16 pixelAt(SDL_Surface* s, int x, int y) {
-    return static_cast<const Uint16*>(s->pixels)[y * s->pitch / 2 + x];
+    // The driver SDL found, SDL_VIDEODRIVER (null when unset), and whether start-up keeps it.
+    const std::tuple<std::string_view, const char*, bool> cases[] = {
+        {"x11", nullptr, true},      {"fbcon", "dummy", true},
+        {"caca", nullptr, false},    {"aalib", "", false},
+        {"offscreen", "x11", false}, {"evdev", "dummy", false},
+        {"dummy", "dummy", true},    {"offscreen", "x11,Offscreen", true}};
+    for (const auto& [driver, requested, kept] : cases)
+        EXPECT_EQ(keepsVideoDriver(driver, requested), kept)
+            << driver << " with SDL_VIDEODRIVER=" << (requested ? requested : "(unset)");
 }
 
 // The game's frames in a window of each size: each step's window, where the frame is in it,
@@ -90,64 +76,51 @@ Uint16 pixelAt(SDL_Surface* s, int x, int y) {
 // size the whole window, after a move only the parts that changed.
 TEST(Display, EachWindowShowsTheFrameAtTheLargestSizeThatFitsCentredAndOnlyChangesAreSent) {
     const SdlSession session = (setenv("SDL_VIDEODRIVER", "dummy", 1), SdlSession());
-    std::ostringstream out;
-    Game game{out};
+    Game game{TextOut()};
     startGame(game);
     Screen screen;
     Display display(screen, 2, false, {1920, 1080});
     display.open();
-    for (SurfacePtr& image : screen.cellImages) {
-        const SDL_PixelFormat* f = display.window()->format;
-        image.reset(SDL_CreateRGBSurface(0, gemletW, gemletH, 16, f->Rmask, f->Gmask, f->Bmask, 0));
-        SDL_FillRect(image.get(), nullptr,
-                     SDL_MapRGB(f, 255, Uint8(&image - &screen.cellImages[0]) * 60, 0));
-    }
-    const auto move = [&] {
-        moveToLeft(game, *game.first, *game.second);
-    };
-    const auto resize = [&](int w, int h) {
-        return [&, w, h] {
-            display.resize({w, h});
-        };
-    };
-    const auto toggle = [&] {
-        display.toggleFullscreen();
-    };
+    for (SurfacePtr& image : screen.cellImages)
+        image = fixture::solidImage(display.window(), gemletW, gemletH,
+                                    {255, Uint8((&image - &screen.cellImages[0]) * 60), 0, 0});
     const int w = windowWidth, h = windowHeight;
     const Uint16 w2 = Uint16(2 * w), h2 = Uint16(2 * h);
-    const struct {
-        const char* what;
-        std::function<void()> act;
-        Size window;
-        SDL_Rect area;
-        bool whole; // handed over whole
-    } steps[] = {
-        {"--scale 2", [] {}, {w2, h2}, {0, 0, w2, h2}, true},
-        {"a move", move, {w2, h2}, {0, 0, w2, h2}, false},
-        {"the whole screen", toggle, {1920, 1080}, {420, 0, 1080, 1080}, true},
-        {"a drop, smoothed", [&] { dropStep(game); }, {1920, 1080}, {420, 0, 1080, 1080}, false},
-        {"a resize there", resize(500, 500), {1920, 1080}, {420, 0, 1080, 1080}, false},
-        {"back", toggle, {w2, h2}, {0, 0, w2, h2}, true},
-        {"resized", resize(600, 500), {600, 500}, {50, 0, 500, 500}, true},
-        {"a move, smoothed", move, {600, 500}, {50, 0, 500, 500}, false},
-        {"a whole multiple", resize(1000, 768), {1000, 768}, {116, 0, 768, 768}, true},
-        {"there and back", [&] { toggle(), toggle(); }, {1000, 768}, {116, 0, 768, 768}, true},
-        {"the design's window", resize(w, h), {w, h}, {0, 0, Uint16(w), Uint16(h)}, true},
+    // What each step is, what it does (L the pair moved left, D a drop step, F the whole screen
+    // switched, then a resize to the size given), the window and the frame's area in it after,
+    // and whether the frame is handed over whole.
+    const std::tuple<const char*, std::string_view, Size, Size, SDL_Rect, bool> steps[] = {
+        {"--scale 2", "", {}, {w2, h2}, {0, 0, w2, h2}, true},
+        {"a move", "L", {}, {w2, h2}, {0, 0, w2, h2}, false},
+        {"the whole screen", "F", {}, {1920, 1080}, {420, 0, 1080, 1080}, true},
+        {"a drop, smoothed", "D", {}, {1920, 1080}, {420, 0, 1080, 1080}, false},
+        {"a resize there", "", {500, 500}, {1920, 1080}, {420, 0, 1080, 1080}, false},
+        {"back", "F", {}, {w2, h2}, {0, 0, w2, h2}, true},
+        {"resized", "", {600, 500}, {600, 500}, {50, 0, 500, 500}, true},
+        {"a move, smoothed", "L", {}, {600, 500}, {50, 0, 500, 500}, false},
+        {"a whole multiple", "", {1000, 768}, {1000, 768}, {116, 0, 768, 768}, true},
+        {"there and back", "FF", {}, {1000, 768}, {116, 0, 768, 768}, true},
+        {"the design's window", "", {w, h}, {w, h}, {0, 0, Uint16(w), Uint16(h)}, true},
     };
     std::vector<Uint16> seen;
-    for (const auto& step : steps) {
-        step.act();
+    for (const auto& [what, acts, resize, size, area, whole] : steps) {
+        for (const char act : acts)
+            act == 'L'   ? moveToLeft(game, *game.first, *game.second)
+            : act == 'D' ? dropStep(game)
+                         : display.toggleFullscreen();
+        if (resize.w != 0)
+            display.resize(resize);
         SDL_Surface* window = display.window();
-        if (step.whole) // what the window held before must not show
+        if (whole) // what the window held before must not show
             SDL_FillRect(window, nullptr, 0x1234);
         frameStep(screen, game);
         const SDL_Rect& a = display.area();
-        ASSERT_TRUE((Size{window->w, window->h} == step.window) && a.x == step.area.x &&
-                    a.y == step.area.y && a.w == step.area.w && a.h == step.area.h)
-            << step.what << ": " << window->w << "x" << window->h << ", the frame at " << a.x << ","
+        ASSERT_TRUE((Size{window->w, window->h} == size) && a.x == area.x && a.y == area.y &&
+                    a.w == area.w && a.h == area.h)
+            << what << ": " << window->w << "x" << window->h << ", the frame at " << a.x << ","
             << a.y << " " << a.w << "x" << a.h;
         const bool direct = a.w == w && a.h == h && !display.fullscreen();
-        EXPECT_EQ(screen.surface == window, direct) << step.what;
+        EXPECT_EQ(screen.surface == window, direct) << what;
         if (direct)
             continue;
         // Nothing drawn, nothing sent.
@@ -155,19 +128,14 @@ TEST(Display, EachWindowShowsTheFrameAtTheLargestSizeThatFitsCentredAndOnlyChang
             screen.updated.empty() ? std::vector<SDL_Rect>{} : display.updated();
         EXPECT_EQ(
             std::ranges::any_of(sent, [&](const SDL_Rect& r) { return r.w >= a.w && r.h >= a.h; }),
-            step.whole)
-            << step.what;
-        seen.resize(std::size_t(window->w * window->h));
-        for (const SDL_Rect& r : sent)
-            for (int y = r.y; y < r.y + r.h; ++y)
-                for (int x = r.x; x < r.x + r.w; ++x)
-                    seen[std::size_t(y * window->w + x)] = pixelAt(window, x, y);
-        if (!step.whole) {
+            whole)
+            << what;
+        fixture::handOver(window, sent, seen);
+        if (!whole) {
             const std::vector<Uint16> sentOnly = pixels(window, window->h);
             showWholeWindowNext(screen);
             frameStep(screen, game);
-            EXPECT_TRUE(pixels(window, window->h) == sentOnly)
-                << step.what << ": not as drawn whole";
+            EXPECT_TRUE(pixels(window, window->h) == sentOnly) << what << ": not as drawn whole";
         }
         const int factor = a.w % w == 0 ? a.w / w : 0;
         std::set<Uint16> colours;
@@ -176,12 +144,12 @@ TEST(Display, EachWindowShowsTheFrameAtTheLargestSizeThatFitsCentredAndOnlyChang
                 const Uint16 shown = pixelAt(window, x, y);
                 const int fx = x - a.x, fy = y - a.y;
                 ASSERT_EQ(seen[std::size_t(y * window->w + x)], shown)
-                    << step.what << ": stale at " << x << "," << y;
+                    << what << ": stale at " << x << "," << y;
                 if (fx < 0 || fy < 0 || fx >= a.w || fy >= a.h) {
-                    ASSERT_EQ(shown, 0) << step.what << ": not black at " << x << "," << y;
+                    ASSERT_EQ(shown, 0) << what << ": not black at " << x << "," << y;
                 } else if (factor != 0) {
                     ASSERT_EQ(shown, pixelAt(screen.surface, fx / factor, fy / factor))
-                        << step.what << " at " << x << "," << y;
+                        << what << " at " << x << "," << y;
                 }
                 colours.insert(shown);
             }
@@ -192,10 +160,10 @@ TEST(Display, EachWindowShowsTheFrameAtTheLargestSizeThatFitsCentredAndOnlyChang
                 const int cx = gemletW * column + gemletW / 2, cy = gemletH * row + gemletH / 2;
                 EXPECT_EQ(pixelAt(window, a.x + cx * a.w / w, a.y + cy * a.h / h),
                           pixelAt(screen.surface, cx, cy))
-                    << step.what << ": cell " << column << "," << row;
+                    << what << ": cell " << column << "," << row;
             }
         // Black, white and the pair's two colours, and blends where they meet.
-        EXPECT_GT(colours.size(), 4u) << step.what << ": not smoothed";
+        EXPECT_GT(colours.size(), 4u) << what << ": not smoothed";
     }
 }
 
@@ -206,28 +174,19 @@ TEST(Display, F11AndAltEnterSwitchAndOnlyTheLastOfTheResizesQueuedActs) {
     Screen screen;
     Display display(screen, 1, false, {1920, 1080});
     display.open();
-    const auto key = [](SDLKey sym, SDLMod mod = KMOD_NONE) {
-        SDL_Event event{};
-        event.type = SDL_KEYDOWN;
-        event.key.keysym.sym = sym;
-        event.key.keysym.mod = mod;
-        return event;
-    };
-    const std::tuple<SDL_Event, bool, bool> presses[] = {{key(SDLK_F11), true, true},
-                                                         {key(SDLK_F11), true, false},
-                                                         {key(SDLK_RETURN, KMOD_LALT), true, true},
-                                                         {key(SDLK_RETURN, KMOD_RALT), true, false},
-                                                         {key(SDLK_RETURN), false, false},
-                                                         {key(SDLK_LEFT), false, false}};
-    for (const auto& [event, taken, fullscreen] : presses) {
-        EXPECT_EQ(display.handleEvent(event), taken) << event.key.keysym.sym;
-        EXPECT_EQ(display.fullscreen(), fullscreen) << event.key.keysym.sym;
+    // A key and its modifiers; whether the display takes it, and is on the whole screen after.
+    const std::tuple<SDLKey, SDLMod, bool, bool> presses[] = {
+        {SDLK_F11, KMOD_NONE, true, true},      {SDLK_F11, KMOD_NONE, true, false},
+        {SDLK_RETURN, KMOD_LALT, true, true},   {SDLK_RETURN, KMOD_RALT, true, false},
+        {SDLK_RETURN, KMOD_NONE, false, false}, {SDLK_LEFT, KMOD_NONE, false, false}};
+    for (const auto& [sym, mod, taken, fullscreen] : presses) {
+        const SDL_Event key{.key = {SDL_KEYDOWN, 0, SDL_PRESSED, {0, sym, mod, 0}}};
+        EXPECT_EQ(display.handleEvent(key), taken) << sym;
+        EXPECT_EQ(display.fullscreen(), fullscreen) << sym;
         EXPECT_EQ(display.window()->w, fullscreen ? 1920 : windowWidth);
     }
-    SDL_Event resize{};
-    resize.type = SDL_VIDEORESIZE;
     for (const int size : {500, 640}) {
-        resize.resize.w = resize.resize.h = size;
+        SDL_Event resize{.resize = {SDL_VIDEORESIZE, size, size}};
         ASSERT_EQ(SDL_PushEvent(&resize), 0);
     }
     SDL_Event first{};
@@ -260,12 +219,11 @@ TEST(StartUp, WithoutSoundSdlsSilentAudioDriverServesUnlessSdlAudioDriverNamesOn
 TEST(Joystick, AListedGameControllerIsReadInSdl2sOrderWhateverItsShape) {
     EXPECT_EQ(padNumbering(true, 19, 0), Pad::controller);
     EXPECT_EQ(padNumbering(false, 19, 0), Pad::gp2x);
-    for (const char* off : {"", "0", "false", "FALSE"}) {
-        setenv("GEMLETS_TEST_SETTING", off, 1);
-        EXPECT_FALSE(settingOn("GEMLETS_TEST_SETTING")) << "'" << off << "'";
+    for (const auto& [value, on] :
+         {std::pair{"", false}, {"0", false}, {"false", false}, {"FALSE", false}, {"yes", true}}) {
+        setenv("GEMLETS_TEST_SETTING", value, 1);
+        EXPECT_EQ(settingOn("GEMLETS_TEST_SETTING"), on) << "'" << value << "'";
     }
-    setenv("GEMLETS_TEST_SETTING", "yes", 1);
-    EXPECT_TRUE(settingOn("GEMLETS_TEST_SETTING"));
     unsetenv("GEMLETS_TEST_SETTING");
     EXPECT_FALSE(settingOn("GEMLETS_TEST_SETTING"));
 }

@@ -17,7 +17,6 @@
 #include <SDL_mixer.h>
 #include <filesystem>
 #include <gtest/gtest.h>
-#include <sstream>
 #include <thread>
 
 namespace gemlets {
@@ -42,8 +41,7 @@ struct DiskAudio {
 
 TEST(SoundPlayer, PlaysEachSoundWhenTheGameAsksAndPausesTheDeviceWhileNothingSounds) {
     const std::filesystem::path capture = fixture::tempFile("played.raw", "");
-    std::ostringstream out;
-    Game game{out};
+    Game game{TextOut()};
     {
         const DiskAudio audio(capture);
         SoundPlayer player(runDir);

@@ -6,7 +6,6 @@
 #include "play/drop_schedule.h"
 
 #include <gtest/gtest.h>
-#include <sstream>
 #include <vector>
 
 namespace gemlets {
@@ -57,8 +56,7 @@ const std::vector<std::pair<const char*, std::vector<Call>>> cases{
 TEST(DropScheduleTest, StepsFallDueByTheseRules) {
     for (const auto& [name, calls] : cases) {
         SCOPED_TRACE(name);
-        std::ostringstream out;
-        Game game{out};
+        Game game{TextOut()};
         startGame(game);
         const int startY = game.first->y.value();
         DropSchedule schedule(game, dropInterval);

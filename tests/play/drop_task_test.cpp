@@ -8,7 +8,6 @@
 #include "tests/field_fixture.h"
 
 #include <gtest/gtest.h>
-#include <sstream>
 
 namespace gemlets {
 namespace {
@@ -18,8 +17,7 @@ using namespace std::chrono_literals;
 // Escape at level 0, 150 ms into the first second's interval: the task ends at once, without
 // the step at the interval's end.
 TEST(DropTaskTest, QuitEndsTheIntervalUnderWayAtOnceWithoutItsStep) {
-    std::ostringstream out;
-    Game game{out};
+    Game game{TextOut()};
     startGame(game);
     DropTask task(game);
     const auto row = [&] {

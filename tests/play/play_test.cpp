@@ -112,35 +112,28 @@ TEST_F(PlayTest, ATakenSpawnCellEndsTheGameWithoutASearch) {
 TEST_F(PlayTest, AFieldFileIsReadWholeOrRefusedWithTheGameUntouched) {
     SKIP_UNLESS_STANDARD_FIELD();
     const std::string empty = fixture::topRows({});
-    const std::pair<std::string, std::string> cases[] = {
-        {fixture::topRows({"******", "***0**"}),
+    // A file, and what its refusal says after its name; the last one is read.
+    const std::pair<std::filesystem::path, std::string> cases[] = {
+        {fixture::tempFile("taken1.txt", fixture::topRows({"******", "***0**"})),
          ": line 2, column 4: cell (3, 1) is taken by the first falling pair; it must be '*'"},
-        {fixture::topRows({"******", "******", "***0**"}),
+        {fixture::tempFile("taken2.txt", fixture::topRows({"******", "******", "***0**"})),
          ": line 3, column 4: cell (3, 2) is taken by the first falling pair; it must be '*'"},
-        {empty.substr(0, 35),
+        {fixture::tempFile("short.txt", empty.substr(0, 35)),
          ": the file ends after 30 of 72 cells (it needs 12 lines of 6 cells '*' or '0' to '3')"},
-        {empty.substr(0, 70) + "2*****\n00000*", ""}, // read
+        {"/none/test.txt", ": cannot open: No such file or directory"},
+        {::testing::TempDir(), ": cannot read: Is a directory"},
+        {fixture::tempFile("test.txt", empty.substr(0, 70) + "2*****\n00000*"), ""},
     };
-    const auto refusal = [&](const std::filesystem::path& path) -> std::string {
+    for (const auto& [path, message] : cases) {
         const std::string before = fieldPicture(game);
         try {
             loadField(game, path);
-            return "";
+            EXPECT_EQ(message, "") << path << " read";
         } catch (const FieldFileError& error) {
+            EXPECT_EQ(error.what(), path.string() + message);
             EXPECT_EQ(fieldPicture(game), before) << path;
-            return error.what();
         }
-    };
-    for (const auto& [text, message] : cases) {
-        const auto path = fixture::tempFile("test.txt", text);
-        EXPECT_EQ(refusal(path), message.empty() ? "" : path.string() + message) << text;
     }
-    const auto path = fixture::tempFile("test.txt", "");
-    std::filesystem::remove(path);
-    EXPECT_EQ(refusal(path), path.string() + ": cannot open: No such file or directory");
-    std::filesystem::create_directory(path);
-    EXPECT_EQ(refusal(path), path.string() + ": cannot read: Is a directory");
-    std::filesystem::remove(path);
     EXPECT_EQ(fieldPicture(game), fixture::topRows({"", "***3**", "***1**", "", "", "", "", "", "",
                                                     "", "2*****", "00000*"}));
 }
@@ -200,87 +193,74 @@ TEST(FramePacer, KeepsABeatAndStartsItAnewAfterALateFrame) {
             << "a frame ending at " << end << " ms";
 }
 
+// What each command line launches, and its settings: --scale and --fullscreen make the window
+// one the player may resize; a refusal's reason names what it refuses.
 TEST(Options, EachCommandLinePlaysShowsTextOrIsRefusedNamingTheFault) {
-    // The arguments, what they launch, the frame rate, and what the reason of a refusal names.
-    const std::tuple<std::vector<std::string_view>, Launch, int, std::string_view> rows[] = {
-        {{}, Launch::play, 0, ""},
-        {{"--frame-rate", "1"}, Launch::play, 1, ""},
-        {{"--frame-rate", "1000"}, Launch::play, 1000, ""},
-        {{"--no-joystick", "--frame-rate", "5"}, Launch::play, 5, ""},
-        {{"--no-sound", "--replay", "a.replay"}, Launch::watch, 0, ""},
-        {{"--help", "--bogus"}, Launch::help, 0, ""},
-        {{"--version"}, Launch::version, 0, ""},
-        {{"--frame-rate", "0"}, Launch::refuse, 0, "'0'"},
-        {{"--frame-rate", "1001"}, Launch::refuse, 0, "'1001'"},
-        {{"--frame-rate", "abc"}, Launch::refuse, 0, "'abc'"},
-        {{"--frame-rate", "60x"}, Launch::refuse, 0, "'60x'"},
-        {{"--frame-rate"}, Launch::refuse, 0, "needs a number"},
-        {{"--bogus", "--help"}, Launch::refuse, 0, "'--bogus'"}};
-    for (const auto& [args, launch, frameRate, named] : rows) {
+    using enum Launch;
+    // The arguments, what they launch, the frame rate, the scale, whether on the whole screen,
+    // and what the reason of a refusal names.
+    const std::tuple<std::vector<std::string_view>, Launch, int, int, bool, std::string_view>
+        rows[] = {{{}, play, 0, 1, false, ""},
+                  {{"--frame-rate", "1"}, play, 1, 1, false, ""},
+                  {{"--frame-rate", "1000"}, play, 1000, 1, false, ""},
+                  {{"--no-joystick", "--frame-rate", "5"}, play, 5, 1, false, ""},
+                  {{"--no-sound", "--replay", "a.replay"}, watch, 0, 1, false, ""},
+                  {{"--help", "--bogus"}, help, 0, 1, false, ""},
+                  {{"--version"}, version, 0, 1, false, ""},
+                  {{"--scale", "1"}, play, 0, 1, false, ""},
+                  {{"--scale", "8", "--fullscreen"}, play, 0, 8, true, ""},
+                  {{"--scale", "fit"}, play, 0, fitScale, false, ""},
+                  {{"--fullscreen"}, play, 0, 1, true, ""},
+                  {{"--fullscreen", "--replay", "r", "--scale", "3"}, watch, 0, 3, true, ""},
+                  {{"--frame-rate", "0"}, refuse, 0, 1, false, "'0'"},
+                  {{"--frame-rate", "1001"}, refuse, 0, 1, false, "'1001'"},
+                  {{"--frame-rate", "abc"}, refuse, 0, 1, false, "'abc'"},
+                  {{"--frame-rate", "60x"}, refuse, 0, 1, false, "'60x'"},
+                  {{"--frame-rate"}, refuse, 0, 1, false, "needs a number"},
+                  {{"--bogus", "--help"}, refuse, 0, 1, false, "'--bogus'"},
+                  {{"--scale", "0"}, refuse, 0, 1, false, "'0'"},
+                  {{"--scale", "9"}, refuse, 0, 1, false, "'9'"},
+                  {{"--scale", "Fit"}, refuse, 0, 1, false, "'Fit'"},
+                  {{"--scale", "2x"}, refuse, 0, 1, false, "'2x'"},
+                  {{"--scale"}, refuse, 0, 1, false, "needs a whole number from 1 to 8 or 'fit'"},
+                  {{"--fullscreen", "yes"}, refuse, 0, 1, false, "'yes'"}};
+    for (const auto& [args, launch, frameRate, scale, fullscreen, named] : rows) {
         const Options options = parseOptions(args);
+        const auto given = [&](std::string_view option) {
+            return std::ranges::find(args, option) != args.end();
+        };
         EXPECT_TRUE(options.launch == launch && options.frameRate == frameRate &&
-                    !options.resizable &&
-                    options.joystick == (args.empty() || args[0] != "--no-joystick") &&
-                    options.sound == (args.empty() || args[0] != "--no-sound") &&
+                    options.joystick == !given("--no-joystick") &&
+                    options.sound == !given("--no-sound") &&
                     (named.empty() ? options.error.empty()
-                                   : options.error.find(named) != std::string::npos))
-            << ::testing::PrintToString(args) << " " << options.error;
-    }
-}
-
-// --scale and --fullscreen, each making the window one the player may resize; bad values
-// refused naming them.
-TEST(Options, ScaleTakesOneToEightOrFitAndFullscreenStandsAlone) {
-    const std::tuple<std::vector<std::string_view>, Launch, int, bool, std::string_view> rows[] = {
-        {{"--scale", "1"}, Launch::play, 1, false, ""},
-        {{"--scale", "8", "--fullscreen"}, Launch::play, 8, true, ""},
-        {{"--scale", "fit"}, Launch::play, fitScale, false, ""},
-        {{"--fullscreen"}, Launch::play, 1, true, ""},
-        {{"--fullscreen", "--replay", "r", "--scale", "3"}, Launch::watch, 3, true, ""},
-        {{"--scale", "0"}, Launch::refuse, 1, false, "'0'"},
-        {{"--scale", "9"}, Launch::refuse, 1, false, "'9'"},
-        {{"--scale", "Fit"}, Launch::refuse, 1, false, "'Fit'"},
-        {{"--scale", "2x"}, Launch::refuse, 1, false, "'2x'"},
-        {{"--scale"},
-         Launch::refuse,
-         1,
-         false,
-         "--scale needs a whole number from 1 to 8 or 'fit'"},
-        {{"--fullscreen", "yes"}, Launch::refuse, 1, false, "'yes'"}};
-    for (const auto& [args, launch, scale, fullscreen, named] : rows) {
-        const Options options = parseOptions(args);
-        EXPECT_TRUE(options.launch == launch && options.error.find(named) != std::string::npos &&
-                    (launch == Launch::refuse || (options.scale == scale && options.resizable &&
-                                                  options.fullscreen == fullscreen)))
+                                   : options.error.find(named) != std::string::npos) &&
+                    (launch == refuse ||
+                     (options.scale == scale && options.fullscreen == fullscreen &&
+                      options.resizable == (given("--scale") || given("--fullscreen")))))
             << ::testing::PrintToString(args) << " " << options.error;
     }
 }
 
 // The scale a 384 x 384 window opens at: --scale fit the largest whose window takes at most 90%
-// of the screen's height and fits its width; an asked scale unless its window does not fit,
-// said in a line. A screen SDL cannot tell is taken at its word.
+// of the screen's height (768 is more than 90% of 800) and fits its width (a portrait screen);
+// an asked scale unless its window does not fit, said in a line. A screen SDL cannot tell is
+// taken at its word.
 TEST(Options, EachScreenGetsTheScaleAskedOrTheLargestThatFits) {
+    const std::string_view note =
+        "a 1152 x 1152 window (--scale 3) does not fit the 1920 x 1080 screen: --scale 2";
     const std::tuple<int, int, int, int, std::string_view> rows[] = {
-        {fitScale, 1920, 1080, 2, ""},
-        {fitScale, 3840, 2160, 5, ""},
-        {fitScale, 1280, 720, 1, ""},
-        {fitScale, 1920, 800, 1, ""},  // 768 is more than 90% of 800
-        {fitScale, 1080, 1920, 2, ""}, // a portrait screen: as wide as it allows
-        {fitScale, 7680, 4320, 8, ""},
-        {fitScale, 320, 240, 1, ""},
-        {fitScale, 0, 0, 1, ""},
-        {2, 1920, 1080, 2, ""},
-        {3, 1920, 1080, 2,
-         "a 1152 x 1152 window (--scale 3) does not fit the 1920 x 1080 screen: --scale 2"},
-        {2, 1280, 720, 1, "--scale 1"},
-        {5, 3840, 2160, 5, ""},
-        {1, 320, 240, 1, ""},
-        {8, 0, 0, 8, ""}};
-    for (const auto& [asked, screenW, screenH, scale, note] : rows) {
+        {fitScale, 1920, 1080, 2, ""},  {fitScale, 3840, 2160, 5, ""},
+        {fitScale, 1280, 720, 1, ""},   {fitScale, 1920, 800, 1, ""},
+        {fitScale, 1080, 1920, 2, ""},  {fitScale, 7680, 4320, 8, ""},
+        {fitScale, 320, 240, 1, ""},    {fitScale, 0, 0, 1, ""},
+        {2, 1920, 1080, 2, ""},         {3, 1920, 1080, 2, note},
+        {2, 1280, 720, 1, "--scale 1"}, {5, 3840, 2160, 5, ""},
+        {1, 320, 240, 1, ""},           {8, 0, 0, 8, ""}};
+    for (const auto& [asked, screenW, screenH, scale, said] : rows) {
         const ScaleChoice choice = chooseScale(asked, screenW, screenH, 384, 384);
         EXPECT_TRUE(
             choice.scale == scale &&
-            (note.empty() ? choice.note.empty() : choice.note.find(note) != std::string::npos))
+            (said.empty() ? choice.note.empty() : choice.note.find(said) != std::string::npos))
             << asked << " on " << screenW << "x" << screenH << ": " << choice.scale << " "
             << choice.note;
     }

@@ -4,64 +4,17 @@
 // with a malformed line or field or an event that cannot happen is refused, saying where,
 // with status 2 and nothing written; one that plays otherwise stops at that turn with status
 // 1; one killed after a turn checks up to there.
-#include "model/game_start.h"
-#include "play/commands.h"
-#include "play/drop_schedule.h"
-#include "play/replay.h"
-#include "play/turn_step.h"
-#include "tests/field_fixture.h"
+#include "tests/play/recorded_game.h"
 
 #include <algorithm>
-#include <functional>
 #include <gtest/gtest.h>
 #include <sstream>
 
 namespace gemlets {
 namespace {
 
-struct Recording {
-    std::string text;
-    std::string atTurn;    // what the file held after the turn step: a game killed then
-    std::string out;       // the game's standard output
-    std::string outAtTurn; // and what it had written by the turn step
-};
-
-// The first pair lands in column 3 and completes a red row that its turn step clears: a
-// pause, an unbound button and pad button, the drop steps (half of them at 1 ms), `meddle`
-// just before the turn at 1.234 s, then an unbound button, Escape and, after the end, the page
-// hidden. The recorder's clock moves only then.
-Recording record(const std::function<void(Game&, Recorder&)>& meddle = {}) {
-    std::ostringstream out;
-    std::ostringstream text;
-    Game game(out);
-    Recorder::Clock::time_point now;
-    Recorder recorder(text, 7, [&now] { return now; });
-    Watching watching(game, recorder);
-    startGame(game);
-    DropTask dropTask(game); // never started: every step is made here
-    enterGame(game, loadEvent(fixture::bottomRows({"*11*1*"}), "test.txt"));
-    pressKey(game, dropTask, Key::p);
-    pressButton(game, dropTask, 0);
-    pressButton(game, dropTask, 2, Pad::standard);
-    pressKey(game, dropTask, Key::p);
-    for (int step = 0; game.state != State::newGemlets; ++step) {
-        now += std::chrono::milliseconds(step == 5);
-        dropStep(game);
-    }
-    now += std::chrono::milliseconds(1233);
-    if (meddle)
-        meddle(game, recorder);
-    RandomGenerator random(7);
-    turnStep(game, random);
-    const std::string atTurn = text.str();
-    const std::string outAtTurn = out.str();
-    pressButton(game, dropTask, 0);
-    pressKey(game, dropTask, Key::escape);
-    recorder.finish();
-    enterGame(game, eventOf(EventKind::hidden));
-    EXPECT_EQ(recorder.text(), text.str()) << "recorded after the end";
-    return {text.str(), atTurn, out.str(), outAtTurn};
-}
+using fixture::record;
+using fixture::Recording;
 
 std::string replaced(std::string text, const std::string& from, const std::string& to) {
     return text.replace(text.find(from), from.size(), to);
@@ -74,11 +27,8 @@ TEST(Replay, EveryKindOfEntryReadsBackAsItWasWritten) {
             .time = time, .event = std::move(event), .checksum = checksum, .repeat = repeat};
     };
     const Field rows = fixture::bottomRows({"0123**"});
-    const struct {
-        std::string_view kind;
-        std::optional<ReplayEntry> entry;
-        std::string line;
-    } cases[] = {
+    // The kind's name, the entry (none: the end alone) and its line.
+    const std::tuple<std::string_view, std::optional<ReplayEntry>, std::string> cases[] = {
         {"key", at(1, inputEvent(Source::key, int(Key::p), Command::togglePause)),
          "1 key p togglePause\n"},
         {"button", at(2, inputEvent(Source::button, 13, Command::rotate)), "2 button 13 rotate\n"},
@@ -96,22 +46,23 @@ TEST(Replay, EveryKindOfEntryReadsBackAsItWasWritten) {
         {"turn", at(9, eventOf(EventKind::turn), 0x0123abcd), "9 turn 0123abcd "},
         {"end", std::nullopt, "10 end "},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.line);
+    for (const auto& [name, entry, line] : cases) {
+        SCOPED_TRACE(line);
         ReplayWriter written(7);
-        if (c.entry)
-            written.add(*c.entry);
+        if (entry)
+            written.add(*entry);
         written.end(10);
         const Replay read = parseReplay(written.text(), "game.replay");
         ReplayWriter again(read.seed);
-        for (const ReplayEntry& entry : read.entries)
-            again.add(entry);
+        for (const ReplayEntry& e : read.entries)
+            again.add(e);
         again.end(read.end.value_or(-1));
         EXPECT_EQ(again.text(), written.text());
-        EXPECT_NE(written.text().find('\n' + c.line), std::string::npos) << written.text();
+        EXPECT_NE(written.text().find('\n' + line), std::string::npos) << written.text();
     }
     for (const EntryKind& kind : entryKinds)
-        EXPECT_TRUE(std::ranges::any_of(cases, [&](const auto& c) { return c.kind == kind.name; }))
+        EXPECT_TRUE(
+            std::ranges::any_of(cases, [&](const auto& c) { return std::get<0>(c) == kind.name; }))
             << "no case for '" << kind.name << "'";
 }
 
@@ -135,6 +86,8 @@ TEST(Replay, ChecksAsRecordedOrSaysWhereAndWhy) {
         std::string text;
         int status;
         std::string said;
+        // What cannot be read as a replay at all; else a file of the text.
+        std::filesystem::path path{};
     } cases[] = {
         {"as recorded", t, 0, ""},
         {"killed after its turn", game.atTurn, 0,
@@ -177,29 +130,21 @@ TEST(Replay, ChecksAsRecordedOrSaysWhereAndWhy) {
         {"a turn that scored otherwise", record([](Game& g, Recorder&) { g.points += 2; }).text, 1,
          "event 8 (line 24, at 1.234 s): after this turn step the field, score or level differ "
          "from the recording's (checksum 2505e3b4, recorded a58afef5)"},
+        {"no file", "", 2, "cannot open: No such file or directory", "/none"},
+        {"a folder", "", 2, "cannot read: Is a directory", ::testing::TempDir()},
+        {"endless", "", 2, "more than 64 MB, far more than a game makes", "/dev/zero"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        const auto path = fixture::tempFile("game.replay", c.text);
-        std::ostringstream out;
-        std::ostringstream err;
+        const std::filesystem::path path =
+            c.path.empty() ? fixture::tempFile("game.replay", c.text) : c.path;
+        std::ostringstream out, err;
         EXPECT_EQ(checkReplay(path, out, err), c.status);
         EXPECT_EQ(err.str(),
                   c.said.empty() ? "" : "gemlets: " + path.string() + ": " + c.said + "\n");
         EXPECT_EQ(out.str(), c.status == 2                     ? ""
                              : c.status == 0 && c.said.empty() ? game.out
                                                                : game.outAtTurn);
-    }
-    // What cannot be read as a replay at all.
-    for (const auto& [path, said] :
-         {std::pair<std::string, std::string>{"/none", "cannot open: "
-                                                       "No such file or directory"},
-          {::testing::TempDir(), "cannot read: Is a directory"},
-          {"/dev/zero", "more than 64 MB, far more than a game makes"}}) {
-        std::ostringstream out;
-        std::ostringstream err;
-        EXPECT_EQ(checkReplay(path, out, err), 2);
-        EXPECT_EQ(err.str() + out.str(), "gemlets: " + path + ": " + said + "\n");
     }
 }
 

@@ -114,10 +114,8 @@ private:
             if (std::exchange(image[getOffset(*g->x, *g->y)], *g->col) != emptyCell)
                 return fail("two gemlets share a cell");
         }
-        const auto inPlay = [this](const GemletPtr& g) {
-            return std::find(game_.gemlets.begin(), game_.gemlets.end(), g) != game_.gemlets.end();
-        };
-        if (!inPlay(game_.first) || !inPlay(game_.second))
+        if (std::ranges::count(game_.gemlets, game_.first) != 1 ||
+            std::ranges::count(game_.gemlets, game_.second) != 1)
             return fail("the falling pair is not in play");
         gemletsToField(game_);
         if (game_.field != image)
@@ -148,8 +146,7 @@ private:
         const auto is = [&](int x, int y, int col) {
             return x >= 0 && x < fieldW && y < fieldH && game_.field[getOffset(x, y)] == col;
         };
-        const int f = *game_.first->col;
-        const int s = *game_.second->col;
+        const int f = *game_.first->col, s = *game_.second->col;
         int best = 3;
         bool sBelow = false;
         long bestScore = -1000;
@@ -158,9 +155,7 @@ private:
             while (top < fieldH && game_.field[getOffset(x, top)] == emptyCell)
                 ++top;
             for (const bool swap : {false, true}) {
-                const int low = swap ? s : f;
-                const int high = swap ? f : s;
-                const int y = top - 1;
+                const int low = swap ? s : f, high = swap ? f : s, y = top - 1;
                 const long score =
                     10 * (is(x - 1, y, low) + is(x + 1, y, low) + is(x, y + 1, low) +
                           is(x - 1, y - 1, high) + is(x + 1, y - 1, high) + (low == high)) +

@@ -2,14 +2,8 @@
 // What sounds when, decided from each event and the game after it; a replay sounding as its
 // game did; the sound files read at start-up, refused naming what is wrong.
 #include "assets/asset_names.h"
-#include "model/game_start.h"
-#include "play/commands.h"
-#include "play/drop_schedule.h"
-#include "play/replay.h"
-#include "play/sound_cues.h"
 #include "play/sound_file.h"
-#include "play/turn_step.h"
-#include "tests/field_fixture.h"
+#include "tests/play/recorded_game.h"
 
 #include <functional>
 #include <gtest/gtest.h>
@@ -29,19 +23,14 @@ using namespace std::chrono_literals;
 // Events one after another, each with the game as it left it: the pair's gemlets landed, the
 // state, the level and what the turn cleared, step by step.
 TEST(SoundCues, EachLandingClearLevelGameOverAndPauseSoundsOnceInTheOrderItCame) {
-    struct Step {
-        const char* what;
-        EventKind kind;
-        int landed;
-        State state;
-        int level;
-        std::vector<int> chainGroups;
-        std::vector<Cue> cues;
-    };
+    // What each step is, its event, how many of the pair's gemlets have landed, the state, the
+    // level and what the turn cleared, and the cues heard.
+    using Step =
+        std::tuple<const char*, EventKind, int, State, int, std::vector<int>, std::vector<Cue>>;
     using enum EventKind;
     using enum State;
     const Cue land{landSoundFile}, pauses{pauseSoundFile}, resumes{resumeSoundFile},
-        level{levelSoundFile, clearGap};
+        rises{levelSoundFile, clearGap};
     const auto c = [](std::size_t file, int gaps) { // a chime, `gaps` after the first
         return Cue{clearSoundFiles[file], gaps * clearGap};
     };
@@ -53,7 +42,7 @@ TEST(SoundCues, EachLandingClearLevelGameOverAndPauseSoundsOnceInTheOrderItCame)
         {"half a split pair lands", drop, 1, unpause, 0, {}, {land}},
         {"a frame step", frame, 1, unpause, 0, {}, {}},
         {"then the other half", drop, 2, newGemlets, 0, {}, {land}},
-        {"a group, a new level", turn, 0, unpause, 1, {1}, {c(0, 0), level}},
+        {"a group, a new level", turn, 0, unpause, 1, {1}, {c(0, 0), rises}},
         {"P", input, 0, pause, 1, {}, {pauses}},
         {"a move ends the pause", input, 0, unpause, 1, {}, {resumes}},
         {"the page hidden", hidden, 0, pause, 1, {}, {pauses}},
@@ -63,73 +52,46 @@ TEST(SoundCues, EachLandingClearLevelGameOverAndPauseSoundsOnceInTheOrderItCame)
         {"no room for the next pair", turn, 2, gameover, 1, {}, {{land}, {gameoverSoundFile}}},
         {"a key at game over", input, 2, gameover, 1, {}, {}},
     };
-    std::ostringstream out;
-    Game game{out};
+    Game game{TextOut()};
     startGame(game);
     SoundCues cues(game);
-    for (const Step& step : steps) {
-        if (step.kind == EventKind::turn && step.landed == 0) // a new pair
+    for (const auto& [what, kind, landed, state, level, chainGroups, heard] : steps) {
+        if (kind == EventKind::turn && landed == 0) // a new pair
             startGame(game);
-        int landed = 0;
+        int down = 0;
         for (const GemletPtr& g : {game.first, game.second})
-            g->state = landed++ < step.landed ? GemletState::landed : GemletState::dropping;
-        game.state = step.state;
-        game.level = step.level;
-        game.chainGroups = step.chainGroups;
-        cues.entered(eventOf(step.kind), game);
-        std::vector<Cue> expected = step.cues;
-        if (step.chainGroups.size() == 10) {
+            g->state = down++ < landed ? GemletState::landed : GemletState::dropping;
+        game.state = state;
+        game.level = level;
+        game.chainGroups = chainGroups;
+        cues.entered(eventOf(kind), game);
+        std::vector<Cue> expected = heard;
+        if (chainGroups.size() == 10) {
             for (int i = 0; i < 10; ++i)
                 expected.push_back({clearSoundFile(i + 1), i * clearGap});
             EXPECT_EQ(expected[9].file, clearSoundFiles.back());
         }
-        EXPECT_EQ(cues.take(), expected) << step.what;
+        EXPECT_EQ(cues.take(), expected) << what;
     }
     EXPECT_EQ(cues.take(), std::vector<Cue>{}) << "each cue is taken once";
 }
 
-// A game played through the door, recorded and watched again: the same sounds in the same
-// order, the level's after its clears.
+// A game recorded and watched again: the same sounds in the same order, the level's after its
+// clears (the red row's 8 points take the game from 48 to level 1).
 TEST(SoundCues, AReplaySoundsAsItsGameDid) {
-    std::ostringstream out;
-    std::ostringstream text;
-    std::vector<Cue> played;
-    {
-        Game game{out};
-        SoundCues cues(game);
-        Recorder recorder(text, 7);
-        const Watching watching(game, recorder);
-        startGame(game);
-        game.points = 48;        // the red row's 8 points take it to level 1
-        DropTask dropTask(game); // never started: every step is made here
-        enterGame(game, loadEvent(fixture::bottomRows({"*11*1*"}), "test.txt"));
-        pressKey(game, dropTask, Key::p);
-        pressKey(game, dropTask, Key::p);
-        while (game.state != State::newGemlets)
-            dropStep(game);
-        RandomGenerator random(7);
-        turnStep(game, random);
-        pressKey(game, dropTask, Key::space); // the next pair, clearing nothing
-        while (game.state != State::newGemlets)
-            dropStep(game);
-        turnStep(game, random);
-        pressKey(game, dropTask, Key::escape);
-        recorder.finish();
-        played = cues.take();
-    }
-    EXPECT_EQ(played, (std::vector<Cue>{{pauseSoundFile},
-                                        {resumeSoundFile},
-                                        {landSoundFile},
-                                        {clearSoundFiles[0]},
-                                        {levelSoundFile, clearGap},
-                                        {landSoundFile}}));
-    const Replay replay = parseReplay(text.str(), "game.replay");
-    Game watched{out};
+    const fixture::Recording game = fixture::record({}, 48);
+    EXPECT_EQ(game.cues, (std::vector<Cue>{{pauseSoundFile},
+                                           {resumeSoundFile},
+                                           {landSoundFile},
+                                           {clearSoundFiles[0]},
+                                           {levelSoundFile, clearGap}}));
+    const Replay replay = parseReplay(game.text, "game.replay");
+    Game watched{TextOut()};
     SoundCues heard(watched);
     ReplayPlayer player(replay, watched);
     watched.points = 48;
     EXPECT_EQ(player.playUntil(1'000'000), ReplayPlayer::Verdict::done) << player.problem();
-    EXPECT_EQ(heard.take(), played);
+    EXPECT_EQ(heard.take(), game.cues);
 }
 
 // Each refusal names the file and what is wrong; the painted files are read.

@@ -156,36 +156,6 @@ w=$GEMLETS_WINDOW_WIDTH h=$GEMLETS_WINDOW_HEIGHT
 pairAt3="(\\*{$cols}/)*\\*\\*\\*3\\*\\*$pad/\\*\\*\\*1\\*\\*$pad/(\\*{$cols}/)*"
 landed="([*0-3]{$cols}/){$((rows - 2))}\\*\\*\\*3\\*\\*$pad/\\*\\*\\*1\\*\\*$pad/"
 case $scenario in
-window_keys_closing_and_sigterm)
-    field
-    start
-    [[ $(xdotool getwindowgeometry "$win") == *"Geometry: $windowSize"* ]] || fail "not $windowSize"
-    until_ 10 "the first pair falling in column 3" shows "$pairAt3"
-    ${GEMLETS_EMULATOR:-} "$sendDeleteWindow" "$win" || fail "could not ask the window to close"
-    xdotool key space # taken after the close request, which must be ignored
-    until_ 5 "the pair landed at the bottom of column 3 after Space" shows "$landed"
-    finish TERM ;;
-chain_clearing_and_pause)
-    field '****3*' '**3*3*' '**0*2*'
-    start
-    until_ 10 "the first pair above three yellows" shows "$pairAt3\\*{4}3\\*$pad/\\*\\*3\\*3\\*$pad/\\*\\*0\\*2\\*$pad/"
-    before=$(textArea)
-    xdotool key space
-    until_ 5 "the four yellows cleared" shows "([*0-3]{$cols}/){$((rows - 3))}\\*{$cols}/\\*{$cols}/\\*\\*012\\*$pad/"
-    [[ $(textArea) != "$before" ]] || fail "the score did not change"
-    before=$(textArea)
-    xdotool key p
-    # shellcheck disable=SC2016 # eval expands it at each try
-    until_ 5 "Paused in place of the score" eval 'shoot && [[ $(textArea) != "$before" ]]'
-    sleep 1.1 # the drop at the end of the interval under way still comes
-    shoot && paused=$grid
-    sleep 2.2
-    { shoot && [[ $grid == "$paused" ]]; } || fail "the next pair moved while paused"
-    xdotool key p
-    # shellcheck disable=SC2016 # eval expands it at each try
-    until_ 5 "the pair falling again" eval 'shoot && [[ $grid != "$paused" ]]'
-    finish INT
-    grep -qx 'sweeping' "$tmp/stdout" || fail "no sweeping in the trace" ;;
 game_over)
     for ((row = 0; row < rows; ++row)); do fieldRows "**$((row % 2))***" | tail -n 1; done >"$tmp/run/test.txt"
     start
@@ -262,14 +232,17 @@ bad_start_up_files)
     case_ clear_3.wav "rm $tmp/run/clear_3.wav"
     case_ land.wav "head -c 2000 /dev/urandom >$tmp/run/land.wav"
     case_ display "true" "-u DISPLAY" ;;
-sounds)
-    # What the game plays, through SDL's disk audio driver, which writes to a file what a sound
+landings_signals_and_sounds)
+    # The first pair dropped by Space after the window was asked to close, which the game
+    # ignores, then SIGTERM; a chain cleared and scored, P pausing and resuming, then SIGINT.
+    # What each played, through SDL's disk audio driver, which writes to a file what a sound
     # card would play (at SDL 2's own rate and channels under sdl12-compat): a landing that
     # clears sounds beyond one that does not; --no-sound and --check play nothing; without a
     # device the game plays and says nothing.
     # drop NAME SHOWN ROWS [ARGUMENT...]: the first pair dropped onto the field of those bottom
     # rows until the screen shows SHOWN, what it played in NAME.raw (or $raw), its replay in
-    # NAME.replay.
+    # NAME.replay; the score before it in `before`.
+    yellows="****3* **3*3* **0*2*"
     yellowsCleared="([*0-3]{$cols}/){$((rows - 3))}\\*{$cols}/\\*{$cols}/\\*\\*012\\*$pad/"
     drop() {
         local game=$1 shown=$2
@@ -277,23 +250,35 @@ sounds)
         field $3
         settings=(SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="${raw:-$tmp/$game.raw}" SDL_DISKAUDIODELAY=46)
         start --record "$tmp/$game.replay" "${@:4}"
+        sized "$windowSize" || fail "not $windowSize"
         until_ 10 "the first pair falling in column 3" shows "$pairAt3.*"
-        xdotool key space
+        ${GEMLETS_EMULATOR:-} "$sendDeleteWindow" "$win" || fail "could not ask the window to close"
+        before=$(textArea)
+        xdotool key space # taken after the close request, which must be ignored
         until_ 5 "$game: the pair down" shows "$shown"
         sleep 1 # the sounds of the landing and its turn step played out
-        finish Escape
     }
     # The 16-bit samples that are not silent.
     heard() { od -An -v -td2 -w2 "$@" | grep -v '^ *0$' || true; }
     drop land "$landed" ""
-    drop clear "$yellowsCleared" "****3* **3*3* **0*2*"
+    finish TERM
+    drop clear "$yellowsCleared" "$yellows"
+    [[ $(textArea) != "$before" ]] || fail "the score did not change"
+    # That nothing moves while paused the scenarios of the window's size show.
+    pauseGame && paused=$grid
+    xdotool key p
+    # shellcheck disable=SC2016 # eval expands it at each try
+    until_ 5 "the pair falling again" eval 'shoot && [[ $grid != "$paused" ]]'
+    finish INT
+    grep -qx 'sweeping' "$tmp/stdout" || fail "no sweeping in the trace"
     knocks=$(heard "$tmp/land.raw" | wc -l) both=$(heard "$tmp/clear.raw" | wc -l)
     ((knocks > 0 && both > knocks * 3 / 2)) || fail "a landing played $knocks samples, one that clears $both"
     # Classic SDL plays the file as it is.
     [[ $(ldd "$runDir/gemlets" 2>/dev/null) == *sdl12-compat* ]] ||
         cmp -s <(heard "$tmp/land.raw") <(tail -c +45 "$tmp/run/land.wav" | heard) ||
         fail "the landing played is not land.wav"
-    drop quiet "$yellowsCleared" "****3* **3*3* **0*2*" --no-sound
+    drop quiet "$yellowsCleared" "$yellows" --no-sound
+    finish Escape
     [[ ! -e $tmp/quiet.raw ]] || fail "--no-sound opened the sound device"
     # shellcheck disable=SC2086 # the emulator command is split into words
     (cd "$tmp/run" && exec env SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$tmp/check.raw" \
@@ -302,6 +287,7 @@ sounds)
     [[ ! -e $tmp/check.raw ]] || fail "--check opened the sound device"
     # A device that cannot open: the disk driver's folder is not there.
     raw=$tmp/nowhere/played.raw drop nowhere "$landed" ""
+    finish Escape
     [[ ! -e $tmp/nowhere ]] || fail "a device opened in a folder that is not there" ;;
 pads)
     # SDL2's virtual joystick in three shapes, every button pressed, the quitting one last: a pad
@@ -358,11 +344,20 @@ scales_and_fit)
     start --scale 3
     sized "${w}x$h" || fail "--scale 3 on 1280x720: not ${w}x$h"
     finish Escape ;;
-fullscreen_both_ways)
+fullscreen_resized_and_replayed)
+    # Without --scale the window is the design's, of a fixed size; with it the player's to size.
+    # F11 and Alt+Enter switch to the whole screen and back, a resize centres the game, and none
+    # of it is the game's: its replay holds no key of theirs and checks without a window, at
+    # another scale, with the game's standard output.
     newScreen 1920x1080
     field
-    start --scale 2
+    start
+    [[ $(xprop -id "$win" WM_NORMAL_HINTS) == *"maximum size: $w by $h"* ]] || fail "the design's window may be resized"
+    finish Escape
+    start --scale 2 --record "$tmp/replay"
     frameAt 0 0 $((2 * w)) && pauseGame && pausedGrid=$grid && cp "$tmp/shot.png" "$tmp/window.png"
+    # One switch at a time: a key sent while the window is remade finds no focus here, where no
+    # window manager gives it back.
     for keys in F11 alt+Return; do
         xdotool key $keys
         until_ 5 "$keys: the whole screen" onWholeScreen
@@ -372,59 +367,25 @@ fullscreen_both_ways)
         shotWindow="" && frameAt 0 0 $((2 * w))
         until_ 5 "$keys again: the window as it was" enlarged 1 "$tmp/window.png"
     done
+    xdotool windowsize "$win" 600 500
+    frameAt 50 0 500
+    resized() { sized 600x500 && shoot && [[ $grid == "$pausedGrid" ]] && inked && black 50x500+0+0 50x500+550+0; }
+    until_ 5 "the paused game at 500 x 500, centred, the rest black" resized
+    xdotool windowsize "$win" $((2 * w)) $((2 * h))
+    frameAt 0 0 $((2 * w))
+    until_ 5 "back at its size, the same picture" enlarged 1 "$tmp/window.png"
     xdotool key p space
     until_ 5 "the pair landed after Space" shows "$landed"
     finish Escape
+    [[ $(grep -Eo ' key [^ ]+' "$tmp/replay" | tr -d '\n') == " key p key p key space key escape" ]] || fail "the replay holds $(grep ' key ' "$tmp/replay")"
+    (cd "$tmp/run" && exec ${GEMLETS_EMULATOR:-} ./gemlets --replay "$tmp/replay" --check --scale 3) >"$tmp/checked" ||
+        fail "the replay recorded at --scale 2 did not check"
+    cmp -s "$tmp/checked" "$tmp/stdout" || fail "the checked replay's trace differs from the game's"
     start --fullscreen --scale fit
     until_ 5 "--fullscreen: the whole screen" onWholeScreen
     xdotool key F11
     until_ 5 "F11 from --fullscreen: the --scale fit window" refound 768x768
     finish Escape ;;
-resized_window)
-    # Without --scale the window is the design's, of a fixed size; with it the player's to size.
-    newScreen 1920x1080
-    field
-    start
-    [[ $(xprop -id "$win" WM_NORMAL_HINTS) == *"maximum size: $w by $h"* ]] || fail "the design's window may be resized"
-    finish Escape
-    start --scale 1
-    pauseGame && pausedGrid=$grid && cp "$tmp/shot.png" "$tmp/window.png"
-    xdotool windowsize "$win" 600 500
-    frameAt 50 0 500
-    resized() { sized 600x500 && shoot && [[ $grid == "$pausedGrid" ]] && inked && black 50x500+0+0 50x500+550+0; }
-    until_ 5 "the paused game at 500 x 500, centred, the rest black" resized
-    xdotool windowsize "$win" "$w" "$h"
-    until_ 5 "back at the design's size, the same picture" enlarged 1 "$tmp/window.png"
-    finish Escape ;;
-same_trace_at_every_scale)
-    # The same keys give the same standard output at every size; F11 and Alt+Enter are no
-    # game's keys: a replay holds none, and it checks without a window.
-    newScreen 1920x1080
-    field '****3*' '**3*3*' '**0*2*'
-    runs=("" "--scale 2 --record $tmp/replay" "--fullscreen")
-    for args in "${runs[@]}"; do
-        # shellcheck disable=SC2086 # the options and their values
-        start $args
-        [[ $args != --fullscreen ]] || until_ 5 "--fullscreen: the whole screen" onWholeScreen
-        if [[ $args == *record* ]]; then
-            # One switch at a time: a key sent while the window is remade finds no focus here,
-            # where no window manager gives it back.
-            xdotool key F11
-            until_ 5 "F11: the whole screen" onWholeScreen
-            xdotool key alt+Return
-            until_ 5 "Alt+Enter: the window again" refound $((2 * w))x$((2 * h))
-            shotWindow=""
-        fi
-        xdotool key space
-        until_ 10 "the four yellows cleared: $args" grep -qx sweeping "$tmp/stdout"
-        finish Escape
-        cp "$tmp/stdout" "$tmp/out$((n = ${n:-0} + 1))"
-        cmp -s "$tmp/out1" "$tmp/out$n" || fail "$args: the trace differs from the design's window's"
-    done
-    [[ $(grep -Eo ' key [^ ]+' "$tmp/replay" | tr -d '\n') == " key space key escape" ]] || fail "the replay holds $(grep ' key ' "$tmp/replay")"
-    (cd "$tmp/run" && exec ${GEMLETS_EMULATOR:-} ./gemlets --replay "$tmp/replay" --check --scale 3) >"$tmp/checked" ||
-        fail "the replay recorded at --scale 2 did not check"
-    cmp -s "$tmp/checked" "$tmp/out1" || fail "the checked replay's trace differs" ;;
 *) fail "unknown scenario $scenario" ;;
 esac
 echo "PASS: $scenario"
