@@ -198,9 +198,9 @@ uncovered_and_remapped)
     # game's answer to the expose can bring the picture back.
     field
     start
-    xdotool key p
-    sleep 1.1 # the drop at the end of the interval under way still comes
-    shoot && paused=$grid
+    # P once the game shows its score: one sent as the window appears may come before the first
+    # pair, which takes none (under qemu, a while).
+    pauseGame && paused=$grid
     asPaused() { shoot && [[ $grid == "$paused" ]] && inked; }
     convert -size 640x480 xc:magenta "$tmp/cover.png"
     display -geometry 640x480+0+0 "$tmp/cover.png" &
