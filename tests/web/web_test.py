@@ -5,7 +5,7 @@
 # the page shows (canvas pixels) and what the game writes (window.gemletsStdout). Builds nothing: it
 # serves build-web/site and takes the desktop's traces from build/run (or the run folder of
 # the build folder given) under Xvfb. Screenshots go to build-web/<engine>-*.png.
-import base64, glob, gzip, json, os, re, shutil, subprocess, sys, time, zlib
+import base64, functools, glob, gzip, json, os, re, shutil, subprocess, sys, time, zlib
 
 repo = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 sys.path.insert(0, f"{repo}/drivers")
@@ -68,11 +68,8 @@ CHECK_JS = """(text => { Module.FS.writeFile('/check.replay', text); const statu
   return [status, out.length, h, Module.UTF8ToString(Module._gemletsCheckText(1))]; })"""
 
 
-def fnv(text):
-    h = 2166136261
-    for c in text.encode():
-        h = (h ^ c) * 16777619 % 2**32
-    return h
+fnv = lambda text: functools.reduce(lambda h, c: (h ^ c) * 16777619 % 2**32, text.encode(),
+                                    2166136261)
 
 
 def until(what, check, timeout=10):  # timeout 0: checked once
@@ -81,8 +78,7 @@ def until(what, check, timeout=10):  # timeout 0: checked once
     return value
 
 
-def js(expression):
-    return page.js(expression)
+js = lambda expression: page.js(expression)
 
 
 def xdotool(*args):
@@ -110,8 +106,7 @@ def open_page(url):
     page.run(f"const palette = {json.dumps(PALETTE)};\n{PAGE_JS}")
 
 
-def grid():  # nothing: no canvas, or an error page
-    return js("cells()") or []
+grid = lambda: js("cells()") or []  # nothing: no canvas, or an error page
 
 
 def ink(expression="ink()"):  # the width of the ink that the expression gives, if any

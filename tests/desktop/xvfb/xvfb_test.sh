@@ -176,11 +176,9 @@ keys_beside_a_moving_pointer)
     start --frame-rate 60
     until_ 10 "the first pair falling in column 3" shows "$pairAt3"
     before=$(textArea)
-    sweep() { for ((x = 0; x < GEMLETS_WINDOW_WIDTH; x += 4)); do printf 'mousemove --window %s %s 200 ' "$win" "$x"; done; }
-    moves=$(sweep)
+    moves=$(for ((x = 0; x < w; x += 4)); do printf 'mousemove --window %s %s 200 ' "$win" "$x"; done)
     # shellcheck disable=SC2086 # one argument per word
-    (while :; do xdotool $moves; done) &
-    mover=$!
+    (while :; do xdotool $moves; done) & mover=$!
     # Paced, the main thread sleeps between frames; flat out it never does.
     sleeps=0
     for _ in {1..50}; do
