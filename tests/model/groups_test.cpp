@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "model/groups.h"
+#include "model/turn.h"
 #include "tests/field_fixture.h"
 
 #include <gtest/gtest.h>
@@ -99,6 +100,9 @@ TEST_F(GroupTest, AStackFallingOntoANewGroupNeedsTheSecondSearch) {
     EXPECT_EQ(game.points, 16);
     EXPECT_EQ(countElements(game.field, emptyCell), fieldW * fieldH);
     EXPECT_EQ(game.chainGroups, (std::vector{1, 1})) << "the reds fell onto theirs: a chain";
+    RandomGenerator random(1);
+    newTurn((game.state = State::newGemlets, game), random);
+    EXPECT_TRUE(game.chainGroups.empty()) << "the next turn cleared nothing: nothing to chime";
 }
 
 } // namespace

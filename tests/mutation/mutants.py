@@ -240,8 +240,6 @@ MUTANTS = [
      "a ?replay= link inflating to megabytes is inflated whole and played"),
     (PAGE_JS, "error instanceof RangeError", "false",
      "a ?replay= link inflating past a link's size is said to be cut short"),
-    (PAGE_JS, "event.code in Module.gemletsKeys) {\n    event.preventDefault();",
-     "event.code in Module.gemletsKeys) {", "in a portal's frame the game's keys scroll the host"),
     (PAGE_JS, "canvas.tabIndex = -1;", "", "in a portal's frame a click does not give the game the keys"),
     (GROUPS, "chainGroups.empty() || game.chainFell)", "chainGroups.empty())",
      "a chain chimes at one pitch, step after step"),

@@ -160,7 +160,6 @@ def sound(base):
     check("and plays, without a word", lambda: js(PIXELS) != before and js(MESSAGE) == ""
           and js("Module.gemletsAudio") is None)
     browser.call("Page.removeScriptToEvaluateOnNewDocument", identifier=blocked["identifier"])
-    load(base, "the game again, sound and all", PAIR)
 
 
 def app(site, base, server):

@@ -68,8 +68,7 @@ CHECK_JS = """(text => { Module.FS.writeFile('/check.replay', text); const statu
   return [status, out.length, h, Module.UTF8ToString(Module._gemletsCheckText(1))]; })"""
 
 
-fnv = lambda text: functools.reduce(lambda h, c: (h ^ c) * 16777619 % 2**32, text.encode(),
-                                    2166136261)
+fnv = lambda s: functools.reduce(lambda h, c: (h ^ c) * 16777619 % 2**32, s.encode(), 2166136261)
 
 
 def until(what, check, timeout=10):  # timeout 0: checked once
