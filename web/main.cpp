@@ -338,10 +338,25 @@ bool startWatch() {
     return true;
 }
 
+// The game on the page, a run's or a replay's, with its sound and the loop that plays it.
+struct OnPage {
+    Game& game;
+    std::optional<SoundPlayer>& sound;
+    SoundPlayer*& playing;
+};
+
+std::optional<OnPage> onPage() {
+    if (run)
+        return OnPage{run->game, run->sound, run->loop.sound};
+    if (watch && watch->loop)
+        return OnPage{watch->game, watch->sound, watch->loop->sound};
+    return std::nullopt;
+}
+
 // The sound of the game or replay on the page, if any.
 SoundPlayer* pageSound() {
-    std::optional<SoundPlayer>* sound = run ? &run->sound : watch ? &watch->sound : nullptr;
-    return sound && *sound ? &**sound : nullptr;
+    const std::optional<OnPage> page = onPage();
+    return page ? page->playing : nullptr;
 }
 
 // The page's sound as the player has set it: heard once a key or press made the page's sound,
@@ -350,20 +365,21 @@ bool pageHeard = false;
 bool pageMuted = false;
 
 void soundsCame() {
-    Game& game = run ? run->game : watch->game;
-    SoundPlayer*& playing = run ? run->loop.sound : watch->loop->sound;
-    std::optional<SoundPlayer>& sound = run ? run->sound : watch->sound;
+    const std::optional<OnPage> page = onPage();
+    if (!page)
+        return;
+    std::optional<SoundPlayer>& sound = page->sound;
     try {
         sound.emplace("/");
     } catch (const StartupError& error) {
         TextOut(standardError) << "gemlets: " << error.what() << '\n';
         return;
     }
-    sound->listen(game);
+    sound->listen(page->game);
     sound->mute(pageMuted);
     if (pageHeard)
         sound->open();
-    playing = &*sound;
+    page->playing = &*sound;
 }
 
 // Whether the page can make sound: an AudioContext, made now, in the player's key or press, as
