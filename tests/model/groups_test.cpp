@@ -101,7 +101,8 @@ TEST_F(GroupTest, AStackFallingOntoANewGroupNeedsTheSecondSearch) {
     EXPECT_EQ(countElements(game.field, emptyCell), fieldW * fieldH);
     EXPECT_EQ(game.chainGroups, (std::vector{1, 1})) << "the reds fell onto theirs: a chain";
     RandomGenerator random(1);
-    newTurn((game.state = State::newGemlets, game), random);
+    game.state = State::newGemlets;
+    newTurn(game, random);
     EXPECT_TRUE(game.chainGroups.empty()) << "the next turn cleared nothing: nothing to chime";
 }
 
